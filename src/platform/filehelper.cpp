@@ -1,0 +1,93 @@
+#include "platform/filehelper.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace qv::files {
+
+bool FileExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  QFileInfo fi(path);
+  return fi.exists() && fi.isFile();
+}
+
+bool FolderExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  QFileInfo fi(path);
+  return fi.exists() && fi.isDir();
+}
+
+QString TempFileName() {
+  QTemporaryFile f(QDir(TempFolder()).filePath(QStringLiteral("qv-XXXXXX.tmp")));
+  f.setAutoRemove(false);
+  if (!f.open()) return {};
+  return f.fileName();
+}
+
+QString TempFolder() { return QDir::tempPath(); }
+
+QString JoinPath(const QString& folder, const QString& name) {
+  if (folder.isEmpty()) return name;
+  const QChar sep = QDir::separator();
+  QString f = folder;
+  QString n = name;
+  while (f.size() > 1 && (f.endsWith(sep) || f.endsWith(QLatin1Char('/')))) f.chop(1);
+  while (n.startsWith(sep) || n.startsWith(QLatin1Char('/'))) n.remove(0, 1);
+  if (f == QString(sep)) return f + n;
+  return f + sep + n;
+}
+
+QString FileTitle(const QString& path) {
+  if (path.isEmpty()) return {};
+  return QFileInfo(path).completeBaseName();
+}
+
+bool DeleteFile(const QString& path) {
+  if (path.isEmpty()) return false;
+  return QFile::remove(path);
+}
+
+QString programFolder() {
+  const QString env = qEnvironmentVariable("QV_PROGRAM_FOLDER");
+  if (!env.isEmpty()) return env;
+  if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+  return QDir::currentPath();
+}
+
+QString dataFile(const QString& name) {
+  const QString beside = JoinPath(programFolder(), name);
+  if (FileExists(beside)) return beside;
+  const QString installed =
+      QDir(programFolder()).filePath(QStringLiteral("../share/quillbee-vodedarivo/") + name);
+  if (FileExists(installed)) return QDir::cleanPath(installed);
+  return beside;
+}
+
+QString userDataFolder() {
+  QString folder = qEnvironmentVariable("QV_USER_DATA");
+  if (folder.isEmpty()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/.local/share");
+    folder = JoinPath(folder, QStringLiteral("Quillbee-Vodedarivo"));
+  }
+  QDir().mkpath(folder);
+  return folder;
+}
+
+bool isWritableFolder(const QString& folder) {
+  if (!FolderExists(folder)) return false;
+  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".qv-probe-XXXXXX")));
+  return probe.open();
+}
+
+QString writableProgramFolder() {
+  const QString prog = programFolder();
+  if (isWritableFolder(prog)) return prog;
+  return userDataFolder();
+}
+
+}  // namespace qv::files

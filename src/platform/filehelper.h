@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// File and path services of the program.
+namespace qv::files {
+
+bool FileExists(const QString& path);
+bool FolderExists(const QString& path);
+// A fresh, empty temporary file that nobody else can have taken; the caller
+// deletes it after use.
+QString TempFileName();
+QString TempFolder();
+// Folder and name joined with exactly one separator of this system. An empty
+// folder gives the name alone.
+QString JoinPath(const QString& folder, const QString& name);
+// The file name without folder and extension ("" for an empty path).
+QString FileTitle(const QString& path);
+bool DeleteFile(const QString& path);
+
+// The folder of the executable, where the data files the program ships lie.
+// The environment variable QV_PROGRAM_FOLDER overrides it (tests).
+QString programFolder();
+// A data file shipped with the program: beside the executable, or in the
+// installed data folder (../share/quillbee-vodedarivo).
+QString dataFile(const QString& name);
+// The per-user data folder of the program (created on demand). The
+// environment variable QV_USER_DATA overrides it (tests).
+QString userDataFolder();
+// Where the program writes files that belong "beside the program" (log,
+// generated page, settings): the program folder when it is writable,
+// otherwise the per-user data folder.
+QString writableProgramFolder();
+bool isWritableFolder(const QString& folder);
+
+}  // namespace qv::files

@@ -1,0 +1,68 @@
+#include "platform/scripted_ui.h"
+
+namespace qv {
+
+ScriptedInteraction::ScriptedInteraction() { setUi(this); }
+
+ScriptedInteraction::~ScriptedInteraction() { setUi(nullptr); }
+
+Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
+  Shown s{Shown::Kind::Message, r, {}, {}, {}, {}};
+  shown_.append(s);
+  if (!messages_.isEmpty()) return messages_.dequeue();
+  switch (r.buttons) {
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
+    case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
+    case Buttons::YesNoCancel:
+      return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
+  }
+  return Answer::Ok;
+}
+
+QString ScriptedInteraction::inputBox(const InputBoxRequest& r) {
+  shown_.append(Shown{Shown::Kind::Input, {}, r, {}, {}, {}});
+  return inputs_.isEmpty() ? r.preset : inputs_.dequeue();
+}
+
+QString ScriptedInteraction::openFile(const FileDialogRequest& r) {
+  shown_.append(Shown{Shown::Kind::OpenFile, {}, {}, r, {}, {}});
+  return openFiles_.isEmpty() ? QString() : openFiles_.dequeue();
+}
+
+QString ScriptedInteraction::saveFile(const FileDialogRequest& r) {
+  shown_.append(Shown{Shown::Kind::SaveFile, {}, {}, r, {}, {}});
+  return saveFiles_.isEmpty() ? QString() : saveFiles_.dequeue();
+}
+
+QString ScriptedInteraction::chooseFolder(const QString& title, const QString& start) {
+  shown_.append(Shown{Shown::Kind::Folder, {}, {}, {}, title, start});
+  return folders_.isEmpty() ? QString() : folders_.dequeue();
+}
+
+void ScriptedInteraction::setWaitCursor(bool wait) {
+  wait_ = wait;
+  ++waitChanges_;
+}
+
+QList<MessageBoxRequest> ScriptedInteraction::messages() const {
+  QList<MessageBoxRequest> out;
+  for (const auto& s : shown_)
+    if (s.kind == Shown::Kind::Message) out << s.message;
+  return out;
+}
+
+QList<InputBoxRequest> ScriptedInteraction::inputs() const {
+  QList<InputBoxRequest> out;
+  for (const auto& s : shown_)
+    if (s.kind == Shown::Kind::Input) out << s.input;
+  return out;
+}
+
+QStringList ScriptedInteraction::messageTexts() const {
+  QStringList out;
+  for (const auto& m : messages()) out << m.text;
+  return out;
+}
+
+}  // namespace qv

@@ -1,0 +1,61 @@
+#include "platform/ui.h"
+
+namespace qv {
+namespace {
+
+class SilentInteraction final : public UserInteraction {
+ public:
+  Answer messageBox(const MessageBoxRequest& r) override {
+    switch (r.buttons) {
+      case Buttons::Ok: return Answer::Ok;
+      case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
+      case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
+      case Buttons::YesNoCancel:
+        return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
+    }
+    return Answer::Ok;
+  }
+  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
+  QString openFile(const FileDialogRequest&) override { return {}; }
+  QString saveFile(const FileDialogRequest&) override { return {}; }
+  QString chooseFolder(const QString&, const QString&) override { return {}; }
+  void setWaitCursor(bool) override {}
+};
+
+UserInteraction* current = nullptr;
+
+}  // namespace
+
+UserInteraction& ui() {
+  static SilentInteraction silent;
+  return current ? *current : silent;
+}
+
+void setUi(UserInteraction* interaction) { current = interaction; }
+
+Answer showMessage(const QString& text, Icon icon, Buttons buttons, const QString& title, int defaultButton,
+                   bool systemModal) {
+  MessageBoxRequest r;
+  r.text = text;
+  r.title = title;
+  r.icon = icon;
+  r.buttons = buttons;
+  r.defaultButton = defaultButton;
+  r.systemModal = systemModal;
+  return ui().messageBox(r);
+}
+
+QString qtFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString label = parts[i];
+    const QString pattern = parts[i + 1];
+    if (!label.contains(pattern)) label += QStringLiteral(" (") + QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
+    else if (!label.contains(QLatin1Char('('))) label.replace(pattern, QStringLiteral("(") + pattern + QLatin1Char(')'));
+    out << label;
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+}  // namespace qv

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Everything that asks or tells the user goes through this interface, so
+// that tests can script the answers and read what was shown.
+namespace qv {
+
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Icon { None, Information, Exclamation, Question, Critical };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct MessageBoxRequest {
+  QString text;
+  QString title;
+  Buttons buttons = Buttons::Ok;
+  Icon icon = Icon::None;
+  // 0-based index of the default button among the shown buttons.
+  int defaultButton = 0;
+  bool systemModal = false;
+};
+
+struct InputBoxRequest {
+  QString prompt;
+  QString title;
+  QString preset;
+};
+
+struct FileDialogRequest {
+  QString title;
+  // Filter in the form "Beschreibung|*.ext|Andere|*.*".
+  QString filter;
+  QString initialFolder;
+  QString fileName;
+};
+
+class UserInteraction {
+ public:
+  virtual ~UserInteraction() = default;
+  virtual Answer messageBox(const MessageBoxRequest& request) = 0;
+  // The answer text; an empty text when the box was cancelled.
+  virtual QString inputBox(const InputBoxRequest& request) = 0;
+  // The chosen path; empty when cancelled.
+  virtual QString openFile(const FileDialogRequest& request) = 0;
+  virtual QString saveFile(const FileDialogRequest& request) = 0;
+  virtual QString chooseFolder(const QString& title, const QString& startFolder) = 0;
+  virtual void setWaitCursor(bool wait) = 0;
+};
+
+// The interaction in use. Without an installed one, a silent default answers
+// every question with its default and cancels every dialog.
+UserInteraction& ui();
+void setUi(UserInteraction* interaction);
+
+// The product name that titles the program's messages.
+inline const QString kProductName = QStringLiteral("Quillbee-Vodedarivo");
+
+// Convenience for the common message forms.
+Answer showMessage(const QString& text, Icon icon = Icon::None, Buttons buttons = Buttons::Ok,
+                   const QString& title = kProductName, int defaultButton = 0, bool systemModal = false);
+
+// Turns a filter "Text|*.txt|Alle|*.*" into Qt's form "Text (*.txt);;Alle (*.*)".
+QString qtFilter(const QString& filter);
+
+}  // namespace qv

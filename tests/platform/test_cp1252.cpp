@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "platform/cp1252.h"
+
+using namespace qv;
+
+TEST(Cp1252, EveryByteRoundTrips) {
+  QByteArray all;
+  for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
+  const QString text = cp1252::decode(all);
+  ASSERT_EQ(text.size(), 256);
+  bool ok = false;
+  EXPECT_EQ(cp1252::encode(text, &ok), all);
+  EXPECT_TRUE(ok);
+}
+
+TEST(Cp1252, UndefinedBytesMapToTheirControlCharacters) {
+  for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+    EXPECT_EQ(cp1252::toUnicode(static_cast<unsigned char>(b)).unicode(), b);
+    EXPECT_EQ(cp1252::fromUnicode(QChar(char16_t(b))), b);
+  }
+  EXPECT_EQ(cp1252::toUnicode(0x80).unicode(), 0x20AC);
+  EXPECT_EQ(cp1252::toUnicode(0x84).unicode(), 0x201E);
+  EXPECT_EQ(cp1252::fromUnicode(QChar(0x201C)), 0x93);
+}
+
+TEST(Cp1252, CharactersOutsideAreReported) {
+  bool ok = true;
+  const QByteArray b = cp1252::encode(QStringLiteral("Ä\u0416z"), &ok);  // Cyrillic Zhe
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(b, QByteArray("\xC4?z"));
+  EXPECT_FALSE(cp1252::fits(QStringLiteral("\u0416")));
+  EXPECT_FALSE(cp1252::fits(QStringLiteral("\u0080")));  // C1 control that 0x80 does not stand for
+  EXPECT_TRUE(cp1252::fits(QStringLiteral("Grüße „Hallo“ €")));
+}

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/filehelper.h"
+
+using namespace qv::files;
+
+TEST(FileHelper, JoinPathUsesExactlyOneSeparator) {
+  EXPECT_EQ(JoinPath("/a/b", "c.txt"), "/a/b/c.txt");
+  EXPECT_EQ(JoinPath("/a/b/", "c.txt"), "/a/b/c.txt");
+  EXPECT_EQ(JoinPath("/a/b//", "/c.txt"), "/a/b/c.txt");
+  EXPECT_EQ(JoinPath("/", "c.txt"), "/c.txt");
+  EXPECT_EQ(JoinPath("", "c.txt"), "c.txt");
+}
+
+TEST(FileHelper, ExistenceTestsTellFilesFromFolders) {
+  QTemporaryDir dir;
+  const QString f = dir.filePath("x.txt");
+  QFile(f).open(QIODevice::WriteOnly);
+  EXPECT_TRUE(FileExists(f));
+  EXPECT_FALSE(FolderExists(f));
+  EXPECT_TRUE(FolderExists(dir.path()));
+  EXPECT_FALSE(FileExists(dir.path()));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FolderExists(""));
+  EXPECT_TRUE(DeleteFile(f));
+  EXPECT_FALSE(FileExists(f));
+}
+
+TEST(FileHelper, TempFileNamesAreFreshAndExist) {
+  const QString a = TempFileName(), b = TempFileName();
+  EXPECT_NE(a, b);
+  EXPECT_TRUE(FileExists(a));
+  DeleteFile(a);
+  DeleteFile(b);
+}
+
+TEST(FileHelper, FileTitleDropsFolderAndExtension) {
+  EXPECT_EQ(FileTitle("/home/x/klassenfahrt.qbm"), "klassenfahrt");
+  EXPECT_EQ(FileTitle(""), "");
+}
+
+TEST(FileHelper, UnwritableProgramFolderFallsBackToUserFolder) {
+  QTemporaryDir prog, user;
+  qputenv("QV_PROGRAM_FOLDER", prog.path().toUtf8());
+  qputenv("QV_USER_DATA", user.path().toUtf8());
+  EXPECT_EQ(writableProgramFolder(), prog.path());
+  QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::ExeOwner);
+  if (!isWritableFolder(prog.path())) {  // root may write anyway
+    EXPECT_EQ(writableProgramFolder(), user.path());
+  }
+  QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  qunsetenv("QV_PROGRAM_FOLDER");
+  qunsetenv("QV_USER_DATA");
+}
