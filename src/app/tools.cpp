@@ -1,0 +1,72 @@
+#include "app/tools.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QUrl>
+#include <QUuid>
+#include <QtEndian>
+
+#include "platform/cp1252.h"
+#include "platform/filehelper.h"
+#include "platform/richeditor.h"
+#include "platform/textfile.h"
+
+namespace qv {
+
+void LoadRichText(RichEditor& editor, const QByteArray& data) {
+  // The stored bytes go through a temporary file, as the editor loads files.
+  const QString tmp = files::TempFileName();
+  if (tmp.isEmpty()) {
+    editor.setPlainText(QString());
+    return;
+  }
+  textfile::writeBytes(tmp, data);
+  LoadEditorFile(editor, tmp);
+  files::DeleteFile(tmp);
+}
+
+void LoadEditorFile(RichEditor& editor, const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    editor.setPlainText(QString());
+    return;
+  }
+  const QByteArray header = f.read(kStoredRichTextHeader);
+  if (header.size() < kStoredRichTextHeader) {
+    editor.setPlainText(QString());
+    return;
+  }
+  auto i32 = [&](int offset) { return qFromLittleEndian<qint32>(header.constData() + offset); };
+  editor.setPageMargins(std::min(i32(4), 500), std::min(i32(8), 300), std::min(i32(12), 500), std::min(i32(16), 300));
+  // The stored values are 11906 and 16838 (A4 in twips): width, then height.
+  editor.setPageSize(i32(20), i32(24));
+  const qint64 offset = f.pos();
+  f.close();
+  if (!editor.loadFile(path, offset)) editor.setPlainText(QString());
+  editor.redraw();
+  editor.setZoom(100);
+}
+
+void OpenWebPage() { QDesktopServices::openUrl(QUrl(kPublisherPage)); }
+
+QString logFilePath() { return files::JoinPath(files::writableProgramFolder(), QStringLiteral("log.txt")); }
+
+void WriteLog(const QString& line) { textfile::appendLine(logFilePath(), line); }
+
+QString NewGuidString() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
+
+void AddToValue(ValueHolder& object, int n) { object.setValue(object.value() + n); }
+
+QString XorWithKey(const QString& text, const QString& key) {
+  QString out(text.size(), Qt::Uninitialized);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int t = cp1252::fromUnicode(text[i]);
+    const int k = key.isEmpty() ? 0 : cp1252::fromUnicode(key[i % key.size()]);
+    // A character outside the code page is scrambled by its byte '?'; the
+    // program's own values never hold one.
+    out[i] = cp1252::toUnicode(static_cast<unsigned char>(((t < 0 ? '?' : t) ^ (k < 0 ? '?' : k)) & 0xFF));
+  }
+  return out;
+}
+
+}  // namespace qv
