@@ -9,3 +9,12 @@ void CreateHtmlExercise(int16_t, int16_t) {
 }
 
 }  // namespace qv
+
+namespace qv {
+
+bool WriteHtmlExercise(const QString&, const QString&, QString* error) {
+  if (error) *error = QStringLiteral("Die Ausgabe als Web-Seite ist noch nicht verfügbar.");
+  return false;
+}
+
+}  // namespace qv
