@@ -1,18 +1,20 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QFileInfo>
 
+#include "app/frmmain.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(qv::kProductName);
-  QMainWindow window;
+  qv::frmMain window;
   qv::WidgetInteraction interaction(&window);
   qv::setUi(&interaction);
-  window.setWindowTitle(QStringLiteral("Quillbee - Vodedarivo"));
-  window.resize(900, 650);
   window.show();
+  // A workbook named on the command line is opened at once.
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) window.openWorkbook(QFileInfo(args.at(1)).absoluteFilePath());
   const int rc = app.exec();
   qv::setUi(nullptr);
   return rc;

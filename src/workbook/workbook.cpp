@@ -9,6 +9,8 @@ bool LadeArbeitsblaetter(TabHost&) {
   return false;
 }
 
+bool LadeArbeitsblaetter(TabHost& tabs, const QString&) { return LadeArbeitsblaetter(tabs); }
+
 void RemoveWorkingCopy() {}
 
 }  // namespace qv

@@ -16,6 +16,8 @@ class TabHost {
 // the program state; one tab per taken worksheet. True when at least one
 // worksheet was taken.
 bool LadeArbeitsblaetter(TabHost& tabs);
+// The same for a workbook path given beforehand (command line): no dialog.
+bool LadeArbeitsblaetter(TabHost& tabs, const QString& path);
 
 // Deletes the working copy of the open workbook (at the next load and at exit).
 void RemoveWorkingCopy();

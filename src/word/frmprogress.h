@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+#include "app/tools.h"
+
+class QProgressBar;
+
+namespace qv {
+
+// The progress window "Fortschritt" shown without blocking while an
+// exercise is built; each built gap or header word advances prgStatus by 1.
+class frmProgress : public QDialog, public ValueHolder {
+  Q_OBJECT
+ public:
+  explicit frmProgress(QWidget* owner = nullptr);
+  QProgressBar* prgStatus() const { return bar_; }
+  void setMaximum(int max);
+  int value() const override;
+  void setValue(int v) override;
+
+ private:
+  QProgressBar* bar_;
+};
+
+}  // namespace qv
