@@ -86,7 +86,9 @@ TEST(frmMain, MenusAtStart) {
     EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.menu << r.index;
     EXPECT_EQ(a->isVisible(), r.visible) << r.menu << r.index;
     // Qt reports a hidden entry as disabled; hidden entries never show.
-    if (r.visible) EXPECT_EQ(a->isEnabled(), r.enabled) << r.menu << r.index;
+    if (r.visible) {
+      EXPECT_EQ(a->isEnabled(), r.enabled) << r.menu << r.index;
+    }
   }
   EXPECT_TRUE(w.menuEntry("mnuAusgabeformat", 1)->isChecked());
   EXPECT_FALSE(w.menuEntry("mnuAusgabeformat", 2)->isChecked());
