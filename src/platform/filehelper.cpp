@@ -90,4 +90,11 @@ QString writableProgramFolder() {
   return userDataFolder();
 }
 
+QString userTemplatesFolder() {
+  QString folder = qEnvironmentVariable("QV_TEMPLATES_DIR");
+  if (folder.isEmpty()) folder = JoinPath(userDataFolder(), QStringLiteral("Vorlagen"));
+  QDir().mkpath(folder);
+  return folder;
+}
+
 }  // namespace qv::files

@@ -31,6 +31,11 @@ QString userDataFolder();
 // generated page, settings): the program folder when it is writable,
 // otherwise the per-user data folder.
 QString writableProgramFolder();
+// The user-templates folder of the document engine: the per-user data folder
+// plus "Vorlagen" (created on demand). The environment variable
+// QV_TEMPLATES_DIR overrides it (tests). The installer keeps its own copy of
+// this rule.
+QString userTemplatesFolder();
 bool isWritableFolder(const QString& folder);
 
 }  // namespace qv::files
