@@ -61,10 +61,16 @@ QString XorWithKey(const QString& text, const QString& key) {
   QString out(text.size(), Qt::Uninitialized);
   for (qsizetype i = 0; i < text.size(); ++i) {
     const int t = cp1252::fromUnicode(text[i]);
+    if (t < 0) {
+      // A character the single-byte code page cannot hold passes through
+      // unchanged: scrambling it would lose it, and every scrambled
+      // character stays inside the code page, so the result is still
+      // restored by the same call.
+      out[i] = text[i];
+      continue;
+    }
     const int k = key.isEmpty() ? 0 : cp1252::fromUnicode(key[i % key.size()]);
-    // A character outside the code page is scrambled by its byte '?'; the
-    // program's own values never hold one.
-    out[i] = cp1252::toUnicode(static_cast<unsigned char>(((t < 0 ? '?' : t) ^ (k < 0 ? '?' : k)) & 0xFF));
+    out[i] = cp1252::toUnicode(static_cast<unsigned char>((t ^ (k < 0 ? '?' : k)) & 0xFF));
   }
   return out;
 }

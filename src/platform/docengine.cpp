@@ -1,0 +1,488 @@
+#include "platform/docengine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "platform/filehelper.h"
+#include "version.h"
+
+namespace qv::engine {
+namespace {
+
+// The text a new, empty text form field shows: five en spaces.
+const QString kEmptyFormField(5, QChar(0x2002));
+
+// Block properties for what QTextBlockFormat has no member for.
+constexpr int kBottomBorderStyle = QTextFormat::UserProperty + 20;
+constexpr int kBottomBorderWidth = QTextFormat::UserProperty + 21;
+constexpr int kBottomBorderColor = QTextFormat::UserProperty + 22;
+constexpr int kBottomBorderDistance = QTextFormat::UserProperty + 23;
+constexpr int kNoProofing = QTextFormat::UserProperty + 24;
+
+std::vector<std::unique_ptr<Application>>& registry() {
+  static std::vector<std::unique_ptr<Application>> apps;
+  return apps;
+}
+
+std::vector<Application*>& runningList() {
+  static std::vector<Application*> list;
+  return list;
+}
+
+QTextCursor span(QTextDocument* doc, int start, int end) {
+  const int last = std::max(0, doc->characterCount() - 1);
+  start = std::clamp(start, 0, last);
+  end = std::clamp(end, start, last);
+  QTextCursor c(doc);
+  c.setPosition(start);
+  c.setPosition(end, QTextCursor::KeepAnchor);
+  return c;
+}
+
+void setError(QString* error, const QString& text) {
+  if (error) *error = text;
+}
+
+}  // namespace
+
+// ---- Document
+
+Document::Document(Application* app, std::unique_ptr<RichDocument> data, QString path, bool readOnly)
+    : app_(app), data_(std::move(data)), path_(std::move(path)), readOnly_(readOnly) {}
+
+Document::~Document() = default;
+
+int Document::variableCount() const { return static_cast<int>(data_->variables().size()); }
+
+QString Document::variableName(int index) const {
+  if (index < 1 || index > variableCount()) return {};
+  return data_->variables()[index - 1].name;
+}
+
+std::optional<QString> Document::variableValue(const QString& name) const { return data_->variable(name); }
+
+bool Document::addVariable(const QString& name, const QString& value) {
+  if (name.isEmpty() || data_->variableIndex(name) >= 0) return false;
+  data_->variables().append(DocVariable{name, value});
+  saved_ = false;
+  return true;
+}
+
+void Document::setVariable(const QString& name, const QString& value) {
+  data_->setVariable(name, value);
+  saved_ = false;
+}
+
+bool Document::deleteVariable(int index) {
+  if (index < 1 || index > variableCount()) return false;
+  data_->variables().removeAt(index - 1);
+  saved_ = false;
+  return true;
+}
+
+QList<int> Document::formFieldIndexes() const {
+  QList<int> out;
+  const auto& fields = data_->fields();
+  for (int i = 0; i < fields.size(); ++i)
+    if (fields[i].kind == FieldKind::FormText) out << i;
+  return out;
+}
+
+int Document::formFieldCount() const { return static_cast<int>(formFieldIndexes().size()); }
+
+const Field* Document::formField(int index) const {
+  const QList<int> idx = formFieldIndexes();
+  if (index < 1 || index > idx.size()) return nullptr;
+  return &data_->fields()[idx[index - 1]];
+}
+
+const Field* Document::formField(const QString& name) const {
+  for (const Field& f : data_->fields())
+    if (f.kind == FieldKind::FormText && f.form.name.compare(name, Qt::CaseInsensitive) == 0) return &f;
+  return nullptr;
+}
+
+bool Document::deleteFormField(int index) {
+  const QList<int> idx = formFieldIndexes();
+  if (index < 1 || index > idx.size()) return false;
+  return deleteField(idx[index - 1] + 1);
+}
+
+int Document::addTextFormField(int start, int end, const QString& name, const QString& entryMacro,
+                               const QString& exitMacro) {
+  QTextCursor c = span(data_->body(), start, end);
+  const int pos = c.selectionStart();
+  c.removeSelectedText();
+  FormFieldData form;
+  form.name = name;
+  form.entryMacro = entryMacro;
+  form.exitMacro = exitMacro;
+  data_->insertField(pos, QStringLiteral(" FORMTEXT "), kEmptyFormField, FieldKind::FormText, form);
+  saved_ = false;
+  const QList<int> idx = formFieldIndexes();
+  for (int i = 0; i < idx.size(); ++i)
+    if (data_->fields()[idx[i]].form.name == name && data_->fields()[idx[i]].result.start() == pos) return i + 1;
+  return 0;
+}
+
+bool Document::setFormFieldResult(const QString& name, const QString& text) {
+  Field* f = data_->formField(name);
+  if (!f) return false;
+  f->result.setText(text);
+  saved_ = false;
+  return true;
+}
+
+int Document::fieldCount() const { return static_cast<int>(data_->fields().size()); }
+
+const Field* Document::field(int index) const {
+  if (index < 1 || index > fieldCount()) return nullptr;
+  return &data_->fields()[index - 1];
+}
+
+bool Document::deleteField(int index) {
+  if (index < 1 || index > fieldCount()) return false;
+  Field f = data_->fields().takeAt(index - 1);
+  QTextCursor c = f.result.cursor();
+  c.removeSelectedText();
+  saved_ = false;
+  return true;
+}
+
+int Document::addField(int position, const QString& code) {
+  const QString trimmed = code.simplified();
+  QString display;
+  FieldKind kind = FieldKind::Other;
+  if (trimmed.startsWith(QLatin1String("MACROBUTTON "), Qt::CaseInsensitive)) {
+    kind = FieldKind::MacroButton;
+    const QStringList words = trimmed.split(QLatin1Char(' '));
+    display = words.mid(2).join(QLatin1Char(' '));
+  }
+  const int index = data_->insertField(position, code, display, kind);
+  saved_ = false;
+  return index + 1;
+}
+
+int Document::bookmarkCount() const { return static_cast<int>(data_->bookmarks().size()); }
+
+bool Document::deleteBookmark(int index) {
+  if (index < 1 || index > bookmarkCount()) return false;
+  data_->bookmarks().removeAt(index - 1);
+  saved_ = false;
+  return true;
+}
+
+void Document::addBookmark(const QString& name, int start, int end) {
+  data_->setBookmark(name, start, end);
+  saved_ = false;
+}
+
+std::optional<std::pair<int, int>> Document::bookmarkRange(const QString& name) const {
+  for (const Bookmark& b : data_->bookmarks())
+    if (b.name.compare(name, Qt::CaseInsensitive) == 0) return std::make_pair(b.range.start(), b.range.end());
+  return std::nullopt;
+}
+
+int Document::protectionType() const { return static_cast<int>(data_->protection().type); }
+
+bool Document::protect(int type, bool /*noReset: form-field contents are never reset*/, const QString& password) {
+  if (data_->protection().type != ProtectionType::None) return false;
+  if (type < 0 || type > 3) return false;
+  data_->protect(static_cast<ProtectionType>(type), password);
+  saved_ = false;
+  return true;
+}
+
+bool Document::unprotect(const QString& password) {
+  if (data_->protection().type == ProtectionType::None) return true;
+  const bool ok = data_->unprotect(password);
+  if (ok) saved_ = false;
+  return ok;
+}
+
+QString Document::author() const { return data_->info().author; }
+
+void Document::setAuthor(const QString& author) {
+  data_->info().author = author;
+  saved_ = false;
+}
+
+std::optional<QString> Document::firstPageHeaderCell(int row, int column) const {
+  return data_->headerCellText(HeaderKind::FirstHeader, row, column);
+}
+
+bool Document::setFirstPageHeaderCell(int row, int column, const QString& text) {
+  const bool ok = data_->setHeaderCellText(HeaderKind::FirstHeader, row, column, text);
+  if (ok) saved_ = false;
+  return ok;
+}
+
+QString Document::text() const {
+  QString t = data_->body()->toRawText();
+  for (QChar& c : t)
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = QLatin1Char('\r');
+  return t;
+}
+
+int Document::length() const { return std::max(0, data_->body()->characterCount() - 1); }
+
+QString Document::text(int start, int end) const {
+  QString t = span(data_->body(), start, end).selectedText();
+  for (QChar& c : t)
+    if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = QLatin1Char('\r');
+  return t;
+}
+
+void Document::insertBefore(int position, const QString& text) {
+  QTextCursor c = span(data_->body(), position, position);
+  QString t = text;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+  const QStringList parts = t.split(QLatin1Char('\r'));
+  c.beginEditBlock();
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    if (i > 0) c.insertBlock();
+    c.insertText(parts[i]);
+  }
+  c.endEditBlock();
+  saved_ = false;
+}
+
+void Document::setText(int start, int end, const QString& text) {
+  QTextCursor c = span(data_->body(), start, end);
+  const int pos = c.selectionStart();
+  c.removeSelectedText();
+  insertBefore(pos, text);
+}
+
+void Document::deleteRange(int start, int end) {
+  QTextCursor c = span(data_->body(), start, end);
+  c.removeSelectedText();
+  saved_ = false;
+}
+
+std::optional<std::pair<int, int>> Document::find(int start, int end, const QString& what) const {
+  if (what.isEmpty()) return std::nullopt;
+  const QTextCursor found = data_->body()->find(what, std::max(0, start));
+  if (found.isNull() || found.selectionEnd() > end) return std::nullopt;
+  return std::make_pair(found.selectionStart(), found.selectionEnd());
+}
+
+bool Document::insertFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  RichDocument other;
+  if (!other.readRtf(f.readAll())) return false;
+  // The inserted file's body replaces the body; the document keeps its
+  // variables, headers and page set-up.
+  data_->fields().clear();
+  data_->bookmarks().clear();
+  data_->body()->clear();
+  QTextCursor c(data_->body());
+  c.insertFragment(QTextDocumentFragment(other.body()));
+  for (const Field& src : other.fields()) {
+    Field copy = src;
+    copy.result = TextRange(data_->body(), src.result.start(), src.result.end());
+    data_->fields().append(copy);
+  }
+  for (const Bookmark& b : other.bookmarks()) data_->setBookmark(b.name, b.range.start(), b.range.end());
+  saved_ = false;
+  return true;
+}
+
+bool Document::insertRtf(int position, const QByteArray& rtf) {
+  RichDocument other;
+  if (!other.readRtf(rtf)) return false;
+  QTextCursor c = span(data_->body(), position, position);
+  c.insertFragment(QTextDocumentFragment(other.body()));
+  saved_ = false;
+  return true;
+}
+
+void Document::setBold(int start, int end, bool on) {
+  QTextCharFormat f;
+  f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+  span(data_->body(), start, end).mergeCharFormat(f);
+  saved_ = false;
+}
+
+void Document::setSuperscript(int start, int end, bool on) {
+  QTextCharFormat f;
+  f.setVerticalAlignment(on ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignNormal);
+  span(data_->body(), start, end).mergeCharFormat(f);
+  saved_ = false;
+}
+
+void Document::setFontSize(int start, int end, double points) {
+  QTextCharFormat f;
+  f.setFontPointSize(points);
+  span(data_->body(), start, end).mergeCharFormat(f);
+  saved_ = false;
+}
+
+void Document::setLineSpacing(int start, int end, double points) {
+  QTextBlockFormat f;
+  // Spacing in points as a multiple of single (12 pt) lines.
+  f.setLineHeight(points / 12.0 * 100.0, QTextBlockFormat::ProportionalHeight);
+  span(data_->body(), start, end).mergeBlockFormat(f);
+  saved_ = false;
+}
+
+void Document::setBottomBorder(int start, int end, int lineStyle, int lineWidth, int colorIndex, double distance) {
+  QTextBlockFormat f;
+  f.setProperty(kBottomBorderStyle, lineStyle);
+  f.setProperty(kBottomBorderWidth, lineWidth);
+  f.setProperty(kBottomBorderColor, colorIndex);
+  f.setProperty(kBottomBorderDistance, distance);
+  span(data_->body(), start, end).mergeBlockFormat(f);
+  saved_ = false;
+}
+
+void Document::setNoProofing(int start, int end) {
+  QTextCharFormat f;
+  f.setProperty(kNoProofing, true);
+  span(data_->body(), start, end).mergeCharFormat(f);
+  saved_ = false;
+}
+
+bool Document::saveAs(const QString& path, QString* error) {
+  if (path.isEmpty()) {
+    setError(error, QStringLiteral("Kein Dateiname angegeben"));
+    return false;
+  }
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) {
+    setError(error, f.errorString());
+    return false;
+  }
+  const QByteArray bytes = data_->toRtf();
+  if (f.write(bytes) != bytes.size() || !f.commit()) {
+    setError(error, f.errorString());
+    return false;
+  }
+  path_ = QFileInfo(path).absoluteFilePath();
+  readOnly_ = false;
+  saved_ = true;
+  return true;
+}
+
+void Document::close() {
+  if (app_) app_->removeDocument(this);  // destroys this
+}
+
+// ---- Application
+
+Application* Application::create(QString* error) {
+  if (!qEnvironmentVariableIsEmpty("QV_ENGINE_UNAVAILABLE")) {
+    setError(error, QStringLiteral("Das Dokumentprogramm steht nicht zur Verfügung"));
+    return nullptr;
+  }
+  registry().push_back(std::unique_ptr<Application>(new Application));
+  runningList().push_back(registry().back().get());
+  return registry().back().get();
+}
+
+int Application::runningCount() { return static_cast<int>(runningList().size()); }
+const std::vector<Application*>& Application::running() { return runningList(); }
+
+QString Application::version() const { return QString::fromLatin1(kVersionText); }
+
+QString Application::userTemplatesPath() const { return files::userTemplatesFolder(); }
+
+Document* Application::addDocument(const QString& templateName, QString* error) {
+  QString path = templateName;
+  if (QFileInfo(templateName).fileName() == templateName) path = files::JoinPath(userTemplatesPath(), templateName);
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    setError(error, QStringLiteral("Die Vorlage ") + path + QStringLiteral(" kann nicht gelesen werden"));
+    return nullptr;
+  }
+  auto data = std::make_unique<RichDocument>();
+  if (!data->readRtf(f.readAll())) {
+    setError(error, QStringLiteral("Die Vorlage ") + path + QStringLiteral(" ist kein Dokument"));
+    return nullptr;
+  }
+  documents_.push_back(std::make_unique<Document>(this, std::move(data), QString(), false));
+  documents_.back()->setSaved(false);
+  selection_ = 0;
+  return documents_.back().get();
+}
+
+Document* Application::openDocument(const QString& path, bool readOnly, QString* error) {
+  QFile f(path);
+  if (!files::FileExists(path) || !f.open(QIODevice::ReadOnly)) {
+    setError(error, QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geöffnet werden"));
+    return nullptr;
+  }
+  auto data = std::make_unique<RichDocument>();
+  if (!data->readRtf(f.readAll())) {
+    setError(error, QStringLiteral("Die Datei ") + path + QStringLiteral(" ist kein Dokument"));
+    return nullptr;
+  }
+  documents_.push_back(
+      std::make_unique<Document>(this, std::move(data), QFileInfo(path).absoluteFilePath(), readOnly));
+  selection_ = 0;
+  return documents_.back().get();
+}
+
+Document* Application::activeDocument() const { return documents_.empty() ? nullptr : documents_.back().get(); }
+
+bool Application::run(const QString& macro, Document* /*doc*/) {
+  static const QStringList known = {QStringLiteral("Document_Open"), QStringLiteral("Got_Focus"),
+                                    QStringLiteral("Lost_Focus"), QStringLiteral("MarkSingleField")};
+  return known.contains(macro, Qt::CaseInsensitive);
+}
+
+void Application::homeKey() { selection_ = 0; }
+
+bool Application::paste(const QByteArray& rtf) {
+  Document* doc = activeDocument();
+  if (!doc) return false;
+  RichDocument other;
+  if (!other.readRtf(rtf)) return false;
+  const int before = doc->length();
+  if (!doc->insertRtf(selection_, rtf)) return false;
+  selection_ += doc->length() - before;
+  return true;
+}
+
+void Application::moveRight(int count) {
+  Document* doc = activeDocument();
+  selection_ = std::clamp(selection_ + count, 0, doc ? doc->length() : 0);
+}
+
+QStringList Application::fileSearch(const QString& folder, const QString& pattern) const {
+  QStringList out;
+  const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
+                              QRegularExpression::CaseInsensitiveOption);
+  const QDir dir(folder);
+  for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
+    if (re.match(fi.fileName()).hasMatch()) out << fi.absoluteFilePath();
+  return out;
+}
+
+void Application::removeDocument(Document* doc) {
+  for (auto it = documents_.begin(); it != documents_.end(); ++it)
+    if (it->get() == doc) {
+      documents_.erase(it);
+      return;
+    }
+}
+
+void Application::quit() {
+  documents_.clear();
+  auto& list = runningList();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  auto& reg = registry();
+  for (auto it = reg.begin(); it != reg.end(); ++it)
+    if (it->get() == this) {
+      reg.erase(it);  // destroys this; nothing may follow
+      return;
+    }
+}
+
+}  // namespace qv::engine
