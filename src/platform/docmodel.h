@@ -1,0 +1,232 @@
+#pragma once
+
+// The word-processor document of the program: a QTextDocument body plus the
+// data a word processor keeps beside the text (document variables, summary
+// information, form protection, fields, bookmarks, page set-up, headers).
+//
+// Contract for code built on it (the document engine, the pupil copies):
+//
+// - Body text lives in body(), a QTextDocument owned by the RichDocument.
+//   Edit it with QTextCursor as usual. Positions are 0-based QTextDocument
+//   positions (a paragraph end counts as one character).
+// - Fields and bookmarks refer to body text through TextRange, a pair of
+//   QTextCursors. Qt moves cursors when the text changes, so the ranges stay
+//   on their text when text is inserted or deleted elsewhere. Rules at the
+//   edges (Qt's cursor rules): text inserted exactly at start() lands BEFORE
+//   the range; text inserted exactly at end() lands INSIDE it (end moves);
+//   an empty range takes neither (text inserted at it lands before it).
+//   Deleting the range's text collapses it to an empty range at the place.
+//   To replace a range's text use TextRange::setText, which keeps the range
+//   on the new text.
+// - Document variables are an ordered list; names match case-insensitively
+//   (variable(), setVariable(), removeVariable()). Values are arbitrary
+//   QString text, control characters and U+0000 included; they survive
+//   toRtf()/readRtf() unchanged.
+// - Form protection stores only a hash of the password (hashPassword()),
+//   never the password itself. In RTF it is written as \formprot (or
+//   \revprot, \annotprot, \readprot) plus the program's own destination
+//   {\*\qvprotpw <hex of the hash>}, which other word processors skip.
+// - Headers and footers are documents of their own (QTextDocument, no fields)
+//   by kind; the first-page header is used when titlePage is set (\titlepg).
+//   headerCellText()/setHeaderCellText() reach the cell (row, column) of the
+//   first table of a header, 1-based as in Word.
+// - Head markers: the character property kHeadMarkerProperty (richeditor.h)
+//   holds the marker number; RTF carries it as the character style \csN.
+// - rtf::read/rtf::write (rtf.h) keep working for a bare QTextDocument (the
+//   editor); they drop or never see the side data.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace qv {
+
+// A stretch of a document's text that follows edits (see the rules above).
+class TextRange {
+ public:
+  TextRange() = default;
+  TextRange(QTextDocument* doc, int start, int end);
+
+  bool isNull() const { return start_.isNull(); }
+  int start() const { return start_.position(); }
+  int end() const { return std::max(start_.position(), end_.position()); }
+  int length() const { return end() - start(); }
+  bool isEmpty() const { return length() == 0; }
+  // The text between start and end (paragraph ends as U+2029).
+  QString text() const;
+  // A cursor selecting the range.
+  QTextCursor cursor() const;
+  // Replaces the text of the range, keeping the format of its first
+  // character; afterwards the range spans exactly the new text.
+  void setText(const QString& text);
+  // Moves the range onto other positions of the same document.
+  void set(int start, int end);
+  QTextDocument* document() const { return start_.document(); }
+
+ private:
+  QTextCursor start_;
+  QTextCursor end_;
+};
+
+struct DocVariable {
+  QString name;
+  QString value;
+};
+
+// Summary information (\info).
+struct DocInfo {
+  QString author;
+  QString title;
+};
+
+// Protection of the document; the numbers are those of the word processor's
+// automation (-1 none, 0 revisions, 1 comments, 2 form fields, 3 read only).
+enum class ProtectionType { None = -1, Revisions = 0, Comments = 1, FormFields = 2, ReadOnly = 3 };
+
+struct Protection {
+  ProtectionType type = ProtectionType::None;
+  // hashPassword() of the password, empty when protected without one.
+  QByteArray passwordHash;
+};
+
+enum class FieldKind {
+  Other,        // any other field: instruction kept, result is plain text
+  FormText,     // text form field (FORMTEXT with \*\formfield data)
+  MacroButton,  // MACROBUTTON <macro> <display text>
+};
+
+// Data of a text form field (\ffname, \ffentrymcr, \ffexitmcr, \ffdeftext,
+// \ffmaxlen).
+struct FormFieldData {
+  QString name;
+  QString entryMacro;
+  QString exitMacro;
+  QString defaultText;
+  int maxLength = 0;
+};
+
+// A field: its instruction (\fldinst) and its result text in the body
+// (\fldrslt). Nested fields are flattened: only the outermost field is kept,
+// the instruction text of inner ones becomes part of the outer instruction.
+struct Field {
+  FieldKind kind = FieldKind::Other;
+  // The instruction as written, e.g. " FORMTEXT " or
+  // "MACROBUTTON MarkSingleField Haus ".
+  QString instruction;
+  TextRange result;
+  FormFieldData form;  // FormText only
+  // The instruction's first word upper-cased ("FORMTEXT", "MACROBUTTON").
+  QString type() const;
+  // MACROBUTTON: the macro name (second word of the instruction).
+  QString macroName() const;
+};
+
+struct Bookmark {
+  QString name;
+  TextRange range;
+};
+
+// Page set-up in twips.
+struct PageSetup {
+  int paperWidth = 11906;
+  int paperHeight = 16838;
+  int marginLeft = 1417;
+  int marginRight = 1417;
+  int marginTop = 1417;
+  int marginBottom = 1134;
+};
+
+enum class HeaderKind { Header = 0, FirstHeader = 1, Footer = 2, FirstFooter = 3 };
+
+class RichDocument {
+ public:
+  RichDocument();
+  ~RichDocument();
+  RichDocument(const RichDocument&) = delete;
+  RichDocument& operator=(const RichDocument&) = delete;
+
+  QTextDocument* body() const { return body_.get(); }
+
+  // Replaces everything with what can be read from the RTF bytes; damaged
+  // input gives what could be read. False when the bytes hold no RTF at all
+  // (the document is then empty).
+  bool readRtf(const QByteArray& bytes);
+  QByteArray toRtf() const;
+  // Empties body and side data.
+  void clear();
+
+  // Document variables.
+  QList<DocVariable>& variables() { return variables_; }
+  const QList<DocVariable>& variables() const { return variables_; }
+  // Index of the variable with that name (any case), -1 when none.
+  int variableIndex(const QString& name) const;
+  std::optional<QString> variable(const QString& name) const;
+  // Sets the value of an existing variable or appends a new one.
+  void setVariable(const QString& name, const QString& value);
+  bool removeVariable(const QString& name);
+
+  DocInfo& info() { return info_; }
+  const DocInfo& info() const { return info_; }
+
+  Protection& protection() { return protection_; }
+  const Protection& protection() const { return protection_; }
+  void protect(ProtectionType type, const QString& password);
+  // Lifts the protection when the password matches (or none was set).
+  bool unprotect(const QString& password);
+  // The hash stored for a password: SHA-256 over the password's UTF-8 bytes
+  // after a fixed prefix; empty for an empty password.
+  static QByteArray hashPassword(const QString& password);
+
+  // Fields in body order. Add with addField (the result range must be in the
+  // body); the list is kept in order of result start.
+  QList<Field>& fields() { return fields_; }
+  const QList<Field>& fields() const { return fields_; }
+  // Inserts text at position as the result of a new field and returns its
+  // index in fields().
+  int insertField(int position, const QString& instruction, const QString& resultText,
+                  FieldKind kind = FieldKind::Other, const FormFieldData& form = {});
+  // The text form field with that name (case-sensitive), nullptr when none.
+  Field* formField(const QString& name);
+  void sortFields();
+
+  QList<Bookmark>& bookmarks() { return bookmarks_; }
+  const QList<Bookmark>& bookmarks() const { return bookmarks_; }
+  // Adds or moves the bookmark (names match case-insensitively).
+  void setBookmark(const QString& name, int start, int end);
+  Bookmark* bookmark(const QString& name);
+
+  PageSetup& page() { return page_; }
+  const PageSetup& page() const { return page_; }
+
+  bool titlePage() const { return titlePage_; }
+  void setTitlePage(bool on) { titlePage_ = on; }
+  // The header document of that kind; created empty on first use.
+  QTextDocument* header(HeaderKind kind);
+  // nullptr when that header does not exist.
+  QTextDocument* existingHeader(HeaderKind kind) const;
+  void removeHeader(HeaderKind kind);
+  // Text of cell (row, column), 1-based, of the header's first table;
+  // nullopt when the header or table or cell is missing.
+  std::optional<QString> headerCellText(HeaderKind kind, int row, int column) const;
+  // Sets that cell's text (keeping the format of its first character);
+  // false when the header, its table or the cell is missing.
+  bool setHeaderCellText(HeaderKind kind, int row, int column, const QString& text);
+
+ private:
+  std::unique_ptr<QTextDocument> body_;
+  QList<DocVariable> variables_;
+  DocInfo info_;
+  Protection protection_;
+  QList<Field> fields_;
+  QList<Bookmark> bookmarks_;
+  PageSetup page_;
+  bool titlePage_ = false;
+  std::array<std::unique_ptr<QTextDocument>, 4> headers_;
+};
+
+}  // namespace qv

@@ -1,0 +1,23 @@
+#pragma once
+
+// Inner entry points of the RTF codec, shared by rtf.cpp (bare documents)
+// and docmodel.cpp (documents with side data).
+
+#include <QByteArray>
+#include <QTextDocument>
+
+namespace qv {
+class RichDocument;
+}
+
+namespace qv::rtf::codec {
+
+// Reads RTF into body; when side is given, also fills its variables, info,
+// protection, fields, bookmarks, page set-up and headers (body must then be
+// side->body()). Returns false when the bytes hold no RTF.
+bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side);
+// Writes body positions [from, to) as an RTF document; with side, the side
+// data too (only meaningful for the whole body).
+QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side);
+
+}  // namespace qv::rtf::codec

@@ -1,0 +1,395 @@
+// RTF writer: writes a QTextDocument (and a RichDocument's side data) as
+// RTF 1.x with \ansicpg1252, so that our reader gives the same document back
+// and word processors open it.
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextTable>
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "platform/cp1252.h"
+#include "platform/docmodel.h"
+#include "platform/richeditor.h"
+#include "platform/rtf_codec.h"
+
+namespace qv::rtf::codec {
+namespace {
+
+// Text in RTF: ASCII as is, Windows-1252 as \'hh, the rest as \uN?.
+// Control characters (U+0000 included) are written as \'hh so that values
+// of document variables come back byte for byte.
+void escape(QByteArray& out, const QString& text, bool body) {
+  for (QChar ch : text) {
+    const char16_t u = ch.unicode();
+    if (body) {
+      if (u == QChar::LineSeparator) {
+        out += "\\line ";
+        continue;
+      }
+      if (u == '\t') {
+        out += "\\tab ";
+        continue;
+      }
+      if (u == 0x00A0) {
+        out += "\\~";
+        continue;
+      }
+    }
+    if (u == '\\' || u == '{' || u == '}') {
+      out += '\\';
+      out += char(u);
+    } else if (u >= 0x20 && u < 0x7F) {
+      out += char(u);
+    } else {
+      const int b = cp1252::fromUnicode(ch);
+      if (b >= 0) {
+        static const char* hex = "0123456789abcdef";
+        out += "\\'";
+        out += hex[b >> 4];
+        out += hex[b & 15];
+      } else {
+        out += "\\u";
+        out += QByteArray::number(static_cast<int16_t>(u));
+        out += '?';
+      }
+    }
+  }
+}
+
+QByteArray escaped(const QString& text) {
+  QByteArray b;
+  escape(b, text, false);
+  return b;
+}
+
+int twips(qreal points) { return qRound(points * 20); }
+
+class Writer {
+ public:
+  Writer(const QTextDocument& body, int from, int to, const RichDocument* side)
+      : body_(body), from_(from), to_(to), side_(side) {}
+  QByteArray run();
+
+ private:
+  void collectTables(const QTextDocument& doc);
+  int fontIndex(const QString& family);
+  int colorIndex(const QColor& c);
+  void writeDocument(QByteArray& out, const QTextDocument& doc, bool withMarks, int from, int to);
+  void writeFrame(QByteArray& out, QTextFrame* frame, bool withMarks, int from, int to);
+  void writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks, int from, int to, bool inTable);
+  void writeParaProps(QByteArray& out, const QTextBlockFormat& f, bool inTable);
+  void writeCharProps(QByteArray& out, const QTextCharFormat& f);
+  void writeMarks(QByteArray& out, int pos, bool endsFirst);
+
+  const QTextDocument& body_;
+  int from_, to_;
+  const RichDocument* side_;
+  std::vector<QString> fonts_;
+  std::vector<QColor> colors_;
+  std::vector<int> styles_;
+  // Positions where fields and bookmarks open and close.
+  struct Mark {
+    int pos;
+    int order;  // closing marks before opening ones at the same place
+    QByteArray text;
+  };
+  std::vector<Mark> marks_;
+  size_t nextMark_ = 0;
+  bool full_ = false;
+};
+
+int Writer::fontIndex(const QString& family) {
+  const QString f = family.isEmpty() ? QStringLiteral("Arial") : family;
+  for (size_t i = 0; i < fonts_.size(); ++i)
+    if (fonts_[i] == f) return static_cast<int>(i);
+  fonts_.push_back(f);
+  return static_cast<int>(fonts_.size() - 1);
+}
+
+int Writer::colorIndex(const QColor& c) {
+  for (size_t i = 0; i < colors_.size(); ++i)
+    if (colors_[i] == c) return static_cast<int>(i) + 1;
+  colors_.push_back(c);
+  return static_cast<int>(colors_.size());
+}
+
+void Writer::collectTables(const QTextDocument& doc) {
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat f = it.fragment().charFormat();
+      const QStringList fam = f.fontFamilies().toStringList();
+      fontIndex(fam.isEmpty() ? QString() : fam.first());
+      if (f.hasProperty(QTextFormat::ForegroundBrush)) colorIndex(f.foreground().color());
+      if (f.hasProperty(QTextFormat::BackgroundBrush)) colorIndex(f.background().color());
+      const int st = f.intProperty(kHeadMarkerProperty);
+      if (st > 0 && std::find(styles_.begin(), styles_.end(), st) == styles_.end()) styles_.push_back(st);
+    }
+  }
+}
+
+void Writer::writeCharProps(QByteArray& out, const QTextCharFormat& f) {
+  out += "\\plain";
+  const QStringList fam = f.fontFamilies().toStringList();
+  out += "\\f" + QByteArray::number(fontIndex(fam.isEmpty() ? QString() : fam.first()));
+  const qreal pt = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : 12.0;
+  out += "\\fs" + QByteArray::number(std::max(1, qRound(pt * 2)));
+  if (f.fontWeight() >= QFont::Bold) out += "\\b";
+  if (f.fontItalic()) out += "\\i";
+  if (f.fontUnderline()) out += "\\ul";
+  if (f.fontStrikeOut()) out += "\\strike";
+  if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) out += "\\super";
+  else if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) out += "\\sub";
+  if (f.hasProperty(QTextFormat::ForegroundBrush)) out += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
+  if (f.hasProperty(QTextFormat::BackgroundBrush))
+    out += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
+  const int st = f.intProperty(kHeadMarkerProperty);
+  if (st > 0) out += "\\cs" + QByteArray::number(st);
+  out += ' ';
+}
+
+void Writer::writeParaProps(QByteArray& out, const QTextBlockFormat& f, bool inTable) {
+  out += "\\pard";
+  if (inTable) out += "\\intbl";
+  const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
+  if (a & Qt::AlignHCenter) out += "\\qc";
+  else if (a & Qt::AlignRight) out += "\\qr";
+  else if (a & Qt::AlignJustify) out += "\\qj";
+  if (f.leftMargin() != 0) out += "\\li" + QByteArray::number(twips(f.leftMargin()));
+  if (f.rightMargin() != 0) out += "\\ri" + QByteArray::number(twips(f.rightMargin()));
+  if (f.textIndent() != 0) out += "\\fi" + QByteArray::number(twips(f.textIndent()));
+  if (f.topMargin() != 0) out += "\\sb" + QByteArray::number(twips(f.topMargin()));
+  if (f.bottomMargin() != 0) out += "\\sa" + QByteArray::number(twips(f.bottomMargin()));
+  switch (f.lineHeightType()) {
+    case QTextBlockFormat::ProportionalHeight:
+      out += "\\sl" + QByteArray::number(qRound(f.lineHeight() * 240 / 100)) + "\\slmult1";
+      break;
+    case QTextBlockFormat::MinimumHeight:
+      out += "\\sl" + QByteArray::number(twips(f.lineHeight())) + "\\slmult0";
+      break;
+    case QTextBlockFormat::FixedHeight:
+      out += "\\sl-" + QByteArray::number(twips(f.lineHeight())) + "\\slmult0";
+      break;
+    default:
+      break;
+  }
+  for (const QTextOption::Tab& t : f.tabPositions()) out += "\\tx" + QByteArray::number(twips(t.position));
+  out += ' ';
+}
+
+void Writer::writeMarks(QByteArray& out, int pos, bool) {
+  while (nextMark_ < marks_.size() && marks_[nextMark_].pos <= pos) out += marks_[nextMark_++].text;
+}
+
+void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks, int from, int to, bool inTable) {
+  const QTextBlockFormat bf = block.blockFormat();
+  if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) out += "\\page\n";
+  writeParaProps(out, bf, inTable);
+  bool first = true;
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment frag = it.fragment();
+    int a = std::max(frag.position(), from);
+    const int b = std::min(frag.position() + frag.length(), to);
+    if (a >= b) continue;
+    const QString text = frag.text();
+    writeCharProps(out, frag.charFormat());
+    first = false;
+    while (a < b) {
+      int stop = b;
+      if (withMarks) {
+        writeMarks(out, a, false);
+        if (nextMark_ < marks_.size() && marks_[nextMark_].pos < stop) stop = marks_[nextMark_].pos;
+      }
+      escape(out, text.mid(a - frag.position(), stop - a), true);
+      a = stop;
+    }
+  }
+  if (first) writeCharProps(out, block.charFormat());
+  if (withMarks) writeMarks(out, std::min(block.position() + block.length() - 1, to), false);
+}
+
+void Writer::writeFrame(QByteArray& out, QTextFrame* frame, bool withMarks, int from, int to) {
+  for (auto it = frame->begin(); !it.atEnd(); ++it) {
+    if (QTextFrame* child = it.currentFrame()) {
+      auto* table = qobject_cast<QTextTable*>(child);
+      if (!table) {
+        writeFrame(out, child, withMarks, from, to);
+        continue;
+      }
+      if (table->lastPosition() < from || table->firstPosition() > to) continue;
+      const int cols = table->columns();
+      const int width = 9000 / std::max(1, cols);
+      for (int r = 0; r < table->rows(); ++r) {
+        QByteArray rowDef = "\\trowd\\trgaph70";
+        for (int c = 0; c < cols; ++c)
+          rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10"
+                    "\\cellx" + QByteArray::number(width * (c + 1));
+        out += rowDef + "\n";
+        for (int c = 0; c < cols; ++c) {
+          const QTextTableCell cell = table->cellAt(r, c);
+          if (cell.row() != r || cell.column() != c) {
+            out += "\\pard\\intbl\\cell\n";
+            continue;
+          }
+          QTextBlock b = table->document()->findBlock(cell.firstPosition());
+          const int last = cell.lastPosition();
+          bool firstPara = true;
+          while (b.isValid() && b.position() <= last) {
+            if (!firstPara) out += "\\par\n";
+            writeBlock(out, b, withMarks, from, to, true);
+            firstPara = false;
+            b = b.next();
+          }
+          out += "\\cell\n";
+        }
+        out += rowDef + "\\row\n";
+      }
+      continue;
+    }
+    const QTextBlock block = it.currentBlock();
+    if (!block.isValid()) continue;
+    const int bs = block.position(), be = bs + block.length() - 1;
+    if (be < from || bs > to) continue;
+    if (bs == to && bs > from) continue;  // the range ends at the previous paragraph end
+    writeBlock(out, block, withMarks, from, to, false);
+    if (be < to || full_) out += "\\par\n";
+  }
+}
+
+void Writer::writeDocument(QByteArray& out, const QTextDocument& doc, bool withMarks, int from, int to) {
+  // A whole document ends every paragraph with \par (a reader drops the
+  // empty paragraph behind the last one); a part ends where it ends.
+  full_ = from == 0 && to >= doc.characterCount() - 1;
+  writeFrame(out, doc.rootFrame(), withMarks, from, to);
+}
+
+QByteArray Writer::run() {
+  collectTables(body_);
+  if (side_)
+    for (int k = 0; k < 4; ++k)
+      if (const QTextDocument* h = side_->existingHeader(static_cast<HeaderKind>(k))) collectTables(*h);
+  if (fonts_.empty()) fontIndex(QString());
+
+  if (side_) {
+    for (const Field& f : side_->fields()) {
+      if (f.result.isNull()) continue;
+      QByteArray open = "{\\field{\\*\\fldinst {";
+      open += escaped(f.instruction);
+      if (f.kind == FieldKind::FormText) {
+        open += "{\\*\\formfield{\\fftype0\\ffownhelp0\\ffownstat0";
+        if (f.form.maxLength > 0) open += "\\ffmaxlen" + QByteArray::number(f.form.maxLength);
+        open += "{\\*\\ffname " + escaped(f.form.name) + "}";
+        if (!f.form.defaultText.isEmpty()) open += "{\\*\\ffdeftext " + escaped(f.form.defaultText) + "}";
+        if (!f.form.entryMacro.isEmpty()) open += "{\\*\\ffentrymcr " + escaped(f.form.entryMacro) + "}";
+        if (!f.form.exitMacro.isEmpty()) open += "{\\*\\ffexitmcr " + escaped(f.form.exitMacro) + "}";
+        open += "}}";
+      }
+      open += "}}{\\fldrslt {";
+      marks_.push_back({f.result.start(), 2, open});
+      marks_.push_back({f.result.end(), 1, "}}}"});
+    }
+    for (const Bookmark& b : side_->bookmarks()) {
+      if (b.range.isNull()) continue;
+      marks_.push_back({b.range.start(), 3, "{\\*\\bkmkstart " + escaped(b.name) + "}"});
+      marks_.push_back({b.range.end(), 0, "{\\*\\bkmkend " + escaped(b.name) + "}"});
+    }
+    // Closing marks come first at a place; a field opening after a bookmark
+    // start; an empty field closes right after it opens.
+    std::stable_sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) {
+      if (a.pos != b.pos) return a.pos < b.pos;
+      return a.order < b.order;
+    });
+    // An empty field's close (order 1) would sort before its own open
+    // (order 2): keep each open directly before its close when both sit at
+    // the same place.
+    for (size_t i = 0; i + 1 < marks_.size(); ++i) {
+      if (marks_[i].pos == marks_[i + 1].pos && marks_[i].order == 1 && marks_[i + 1].order == 2) {
+        // Count opens before this place that are still open; if none, this
+        // close belongs to the following open.
+        int open = 0;
+        for (size_t j = 0; j < i; ++j) open += marks_[j].order == 2 ? 1 : marks_[j].order == 1 ? -1 : 0;
+        if (open <= 0) std::swap(marks_[i], marks_[i + 1]);
+      }
+    }
+  }
+
+  QByteArray bodyText;
+  writeDocument(bodyText, body_, side_ != nullptr, from_, to_);
+  if (side_) writeMarks(bodyText, INT32_MAX, false);
+
+  QByteArray headers;
+  if (side_) {
+    static const char* const names[] = {"header", "headerf", "footer", "footerf"};
+    for (int k = 0; k < 4; ++k) {
+      const QTextDocument* h = side_->existingHeader(static_cast<HeaderKind>(k));
+      if (!h) continue;
+      const size_t saved = nextMark_;
+      nextMark_ = marks_.size();  // no fields in headers
+      headers += "{\\";
+      headers += names[k];
+      headers += ' ';
+      writeDocument(headers, *h, false, 0, std::max(0, h->characterCount() - 1));
+      headers += "}\n";
+      nextMark_ = saved;
+    }
+  }
+
+  QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
+  for (size_t i = 0; i < fonts_.size(); ++i)
+    out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil " + escaped(fonts_[i]) + ";}";
+  out += "}\n{\\colortbl ;";
+  for (const QColor& c : colors_)
+    out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
+           QByteArray::number(c.blue()) + ";";
+  out += "}\n";
+  if (!styles_.empty()) {
+    std::sort(styles_.begin(), styles_.end());
+    out += "{\\stylesheet{\\ql \\f0 Normal;}";
+    for (int s : styles_)
+      out += "{\\*\\cs" + QByteArray::number(s) + " \\additive Marker " + QByteArray::number(s) + ";}";
+    out += "}\n";
+  }
+  if (side_) {
+    const DocInfo& info = side_->info();
+    if (!info.author.isEmpty() || !info.title.isEmpty()) {
+      out += "{\\info";
+      if (!info.title.isEmpty()) out += "{\\title " + escaped(info.title) + "}";
+      if (!info.author.isEmpty()) out += "{\\author " + escaped(info.author) + "}";
+      out += "}\n";
+    }
+    for (const DocVariable& v : side_->variables())
+      out += "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
+    const PageSetup& pg = side_->page();
+    out += "\\paperw" + QByteArray::number(pg.paperWidth) + "\\paperh" + QByteArray::number(pg.paperHeight) +
+           "\\margl" + QByteArray::number(pg.marginLeft) + "\\margr" + QByteArray::number(pg.marginRight) +
+           "\\margt" + QByteArray::number(pg.marginTop) + "\\margb" + QByteArray::number(pg.marginBottom);
+    switch (side_->protection().type) {
+      case ProtectionType::FormFields: out += "\\formprot"; break;
+      case ProtectionType::Revisions: out += "\\revprot"; break;
+      case ProtectionType::Comments: out += "\\annotprot"; break;
+      case ProtectionType::ReadOnly: out += "\\readprot"; break;
+      default: break;
+    }
+    if (side_->protection().type != ProtectionType::None && !side_->protection().passwordHash.isEmpty())
+      out += "{\\*\\qvprotpw " + side_->protection().passwordHash.toHex() + "}";
+    out += "\n\\sectd";
+    if (side_->titlePage()) out += "\\titlepg";
+    out += "\n";
+    out += headers;
+  }
+  out += bodyText;
+  out += "}\n";
+  return out;
+}
+
+}  // namespace
+
+QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side) {
+  const int last = std::max(0, body.characterCount() - 1);
+  from = std::clamp(from, 0, last);
+  to = std::clamp(to, from, last);
+  return Writer(body, from, to, side).run();
+}
+
+}  // namespace qv::rtf::codec
