@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
+#include "word/modword.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   qv::frmMain window;
   qv::WidgetInteraction interaction(&window);
   qv::setUi(&interaction);
+  qv::InstallDocumentVariablesWriter();
   window.show();
   // A workbook named on the command line is opened at once.
   const QStringList args = QApplication::arguments();

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocumentFragment>
 
 #include "platform/filehelper.h"
 #include "version.h"
