@@ -935,7 +935,8 @@ bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side) {
   const qsizetype start = bytes.indexOf("{\\rtf");
   if (start < 0) return false;
   body.setUndoRedoEnabled(false);
-  Reader r(bytes.mid(start), body, side);
+  const QByteArray rest = bytes.mid(start);  // the reader points into it
+  Reader r(rest, body, side);
   r.run();
   body.setUndoRedoEnabled(true);
   return true;
