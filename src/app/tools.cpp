@@ -9,6 +9,7 @@
 #include "platform/cp1252.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
+#include "platform/rtf.h"
 #include "platform/textfile.h"
 
 namespace qv {
@@ -41,8 +42,11 @@ void LoadEditorFile(RichEditor& editor, const QString& path) {
   // The stored values are 11906 and 16838 (A4 in twips): width, then height.
   editor.setPageSize(i32(20), i32(24));
   const qint64 offset = f.pos();
+  const QByteArray body = f.readAll();
   f.close();
-  if (!editor.loadFile(path, offset)) editor.setPlainText(QString());
+  // Only the editor's own format counts: a body that is no RTF (a broken or
+  // foreign value) leaves the editor empty instead of showing its bytes.
+  if (!rtf::looksLikeRtf(body) || !editor.loadFile(path, offset)) editor.setPlainText(QString());
   editor.redraw();
   editor.setZoom(100);
 }
@@ -58,6 +62,7 @@ QString NewGuidString() { return QUuid::createUuid().toString(QUuid::WithBraces)
 void AddToValue(ValueHolder& object, int n) { object.setValue(object.value() + n); }
 
 QString XorWithKey(const QString& text, const QString& key) {
+  if (key.isEmpty()) return text;
   QString out(text.size(), Qt::Uninitialized);
   for (qsizetype i = 0; i < text.size(); ++i) {
     const int t = cp1252::fromUnicode(text[i]);

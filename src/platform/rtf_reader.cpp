@@ -94,6 +94,18 @@ struct Output {
   bool rowEnded = false;
 };
 
+// Ranges are kept as numbers while reading (the text grows at their end,
+// which would drag cursors along) and become TextRanges at the end.
+struct RawBookmark {
+  QString name;
+  int start, end;
+};
+
+struct RawField {
+  Field field;
+  int start, end;
+};
+
 struct PendingField {
   QString inst;
   FormFieldData form;
@@ -155,6 +167,10 @@ class Reader {
   QString collect_;  // text of small destinations
   std::vector<PendingField> fieldStack_;
   std::map<QString, int> openBookmarks_;
+  std::vector<RawBookmark> bookmarks_;
+  std::vector<RawField> fields_;
+  void removedBodyChar(int pos);
+  void addField(const PendingField& f, int end);
   QString docVarName_, docVarValue_;
 };
 
@@ -216,12 +232,24 @@ void Reader::enterTableIfNeeded(Output& o) {
     if (o.table && o.rowEnded) leaveTable(o);
     return;
   }
-  if (o.table && !o.rowEnded) return;
+  if (o.table && !o.rowEnded) {
+    // Text behind the last defined cell of a row gets a column of its own.
+    if (o.tableCol >= o.table->columns() && o.table->columns() < 64) {
+      flush(o);
+      o.table->appendColumns(std::min(64, o.tableCol + 1) - o.table->columns());
+      o.cur = o.table->cellAt(o.tableRow, std::min(o.tableCol, o.table->columns() - 1)).firstCursorPosition();
+      o.blockUsed = false;
+    }
+    return;
+  }
   flush(o);
   if (!o.table) {
-    // A table starts in a block of its own.
-    if (o.blockUsed) {
-      o.cur.insertBlock();
+    // The empty paragraph the previous \par opened is the one Qt keeps in
+    // front of a table: drop it so that the table follows the paragraph.
+    if (!o.blockUsed && o.cur.block().length() <= 1 && o.cur.block().previous().isValid() &&
+        !QTextCursor(o.cur.block().previous()).currentTable()) {
+      o.cur.deletePreviousChar();
+      if (&o == &outs_[0]) removedBodyChar(o.cur.position());
     }
     QTextTableFormat tf;
     tf.setBorder(1);
@@ -259,7 +287,7 @@ void Reader::emitChar(QChar c) {
   if (!o.hasPending) {
     o.pendingFmt = charFormat(cp);
     o.hasPending = true;
-    if (!o.blockUsed) o.cur.setBlockFormat(blockFormat(st().para, o.pageBreakNext)), o.pageBreakNext = false;
+    if (!o.blockUsed) o.cur.setBlockFormat(blockFormat(st().para, o.pageBreakNext));
   }
   o.pending += c;
   o.blockUsed = true;
@@ -270,6 +298,8 @@ void Reader::paragraph() {
   enterTableIfNeeded(o);
   flush(o);
   o.cur.setBlockFormat(blockFormat(st().para, o.pageBreakNext));
+  // An empty paragraph keeps the character format in force at its end.
+  if (!o.blockUsed) o.cur.setBlockCharFormat(charFormat(st().chr));
   o.pageBreakNext = false;
   o.cur.insertBlock(QTextBlockFormat(), charFormat(st().chr));
   o.blockUsed = false;
@@ -283,11 +313,7 @@ void Reader::cell() {
   }
   flush(o);
   ++o.tableCol;
-  if (o.tableCol >= o.table->columns()) {
-    if (o.table->columns() >= 64) return;  // extra cells share the last one
-    o.table->appendColumns(1);
-  }
-  o.cur = o.table->cellAt(o.tableRow, o.tableCol).firstCursorPosition();
+  if (o.tableCol < o.table->columns()) o.cur = o.table->cellAt(o.tableRow, o.tableCol).firstCursorPosition();
   o.blockUsed = false;
 }
 
@@ -426,7 +452,7 @@ void Reader::closeGroup() {
       collect_.clear();
       auto it = openBookmarks_.find(name);
       if (it != openBookmarks_.end()) {
-        if (side_) side_->bookmarks().append({name, TextRange(side_->body(), it->second, bodyPosition())});
+        if (side_) bookmarks_.push_back({name, it->second, bodyPosition()});
         openBookmarks_.erase(it);
       }
       break;
@@ -443,19 +469,7 @@ void Reader::closeGroup() {
   if (s.dest == Dest::FieldGroup && parent.dest != Dest::FieldGroup && !fieldStack_.empty()) {
     PendingField f = fieldStack_.back();
     fieldStack_.pop_back();
-    if (side_ && f.recorded && s.output == 0) {
-      Field field;
-      field.instruction = f.inst;
-      field.form = f.form;
-      const QString type = field.type();
-      field.kind = type == QLatin1String("FORMTEXT")      ? FieldKind::FormText
-                   : type == QLatin1String("MACROBUTTON") ? FieldKind::MacroButton
-                                                          : FieldKind::Other;
-      const int a = f.resultStart < 0 ? bodyPosition() : f.resultStart;
-      const int b = f.resultEnd < a ? a : f.resultEnd;
-      field.result = TextRange(side_->body(), a, b);
-      side_->fields().append(std::move(field));
-    }
+    if (side_ && f.recorded && s.output == 0) addField(f, -1);
   }
   if (s.output != parent.output) flush(outs_[s.output]);
 }
@@ -581,7 +595,7 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
   if (word == "enspace") return text(QChar(0x2002));
   if (word == "page") {
     if (s.dest != Dest::Body) return;
-    paragraph();
+    if (out().blockUsed) paragraph();
     out().pageBreakNext = true;
     return;
   }
@@ -856,19 +870,10 @@ void Reader::run() {
 void Reader::finish() {
   if (stack_.empty()) stack_.push_back(State{});
   // Fields left open by a truncated file end where the text ends.
-  while (!fieldStack_.empty() && side_) {
+  while (!fieldStack_.empty()) {
     PendingField f = fieldStack_.back();
     fieldStack_.pop_back();
-    if (!f.recorded || f.resultStart < 0) continue;
-    Field field;
-    field.instruction = f.inst;
-    field.form = f.form;
-    const QString type = field.type();
-    field.kind = type == QLatin1String("FORMTEXT")      ? FieldKind::FormText
-                 : type == QLatin1String("MACROBUTTON") ? FieldKind::MacroButton
-                                                        : FieldKind::Other;
-    field.result = TextRange(side_->body(), f.resultStart, bodyPosition());
-    side_->fields().append(std::move(field));
+    if (side_ && f.recorded && f.resultStart >= 0) addField(f, bodyPosition());
   }
   for (Output& o : outs_) {
     if (!o.doc) continue;
@@ -881,13 +886,46 @@ void Reader::finish() {
     QTextBlock last = o.doc->lastBlock();
     if (last.length() <= 1 && last.previous().isValid() && !QTextCursor(last).currentTable() &&
         !QTextCursor(last.previous()).currentTable()) {
+      const int at = last.position() - 1;
       QTextCursor c(o.doc);
-      c.setPosition(last.position());
+      c.setPosition(at + 1);
       c.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
       c.removeSelectedText();
+      if (&o == &outs_[0]) removedBodyChar(at);
     }
   }
-  if (side_) side_->sortFields();
+  if (side_) {
+    for (RawBookmark& b : bookmarks_) side_->bookmarks().append({b.name, TextRange(side_->body(), b.start, b.end)});
+    for (RawField& f : fields_) {
+      f.field.result = TextRange(side_->body(), f.start, f.end);
+      side_->fields().append(std::move(f.field));
+    }
+    side_->sortFields();
+  }
+}
+
+void Reader::addField(const PendingField& f, int end) {
+  RawField raw;
+  raw.field.instruction = f.inst;
+  raw.field.form = f.form;
+  const QString type = raw.field.type();
+  raw.field.kind = type == QLatin1String("FORMTEXT")      ? FieldKind::FormText
+                   : type == QLatin1String("MACROBUTTON") ? FieldKind::MacroButton
+                                                          : FieldKind::Other;
+  raw.start = f.resultStart < 0 ? bodyPosition() : f.resultStart;
+  raw.end = end >= 0 ? end : f.resultEnd;
+  if (raw.end < raw.start) raw.end = raw.start;
+  fields_.push_back(std::move(raw));
+}
+
+void Reader::removedBodyChar(int pos) {
+  auto shift = [pos](int& v) {
+    if (v > pos) --v;
+  };
+  for (auto& b : bookmarks_) shift(b.start), shift(b.end);
+  for (auto& f : fields_) shift(f.start), shift(f.end);
+  for (auto& [name, start] : openBookmarks_) shift(start);
+  for (auto& f : fieldStack_) shift(f.resultStart), shift(f.resultEnd);
 }
 
 }  // namespace
@@ -897,7 +935,8 @@ bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side) {
   const qsizetype start = bytes.indexOf("{\\rtf");
   if (start < 0) return false;
   body.setUndoRedoEnabled(false);
-  Reader r(bytes.mid(start), body, side);
+  const QByteArray rest = bytes.mid(start);  // the reader points into it
+  Reader r(rest, body, side);
   r.run();
   body.setUndoRedoEnabled(true);
   return true;

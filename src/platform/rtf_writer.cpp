@@ -251,7 +251,7 @@ void Writer::writeFrame(QByteArray& out, QTextFrame* frame, bool withMarks, int 
     if (!block.isValid()) continue;
     const int bs = block.position(), be = bs + block.length() - 1;
     if (be < from || bs > to) continue;
-    if (bs == to && bs > from) continue;  // the range ends at the previous paragraph end
+    if (!full_ && bs == to && bs > from) continue;  // the range ends at the previous paragraph end
     writeBlock(out, block, withMarks, from, to, false);
     if (be < to || full_) out += "\\par\n";
   }

@@ -26,3 +26,8 @@ QList<StoredRichText> sampleRichTexts();
 void buildFullDocument(qv::RichDocument& doc);
 
 }  // namespace qvtest
+
+#include <ostream>
+// Readable test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& b, std::ostream* os) { *os << '"' << b.toStdString() << '"'; }

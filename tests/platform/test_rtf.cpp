@@ -66,7 +66,7 @@ TEST(RtfSample, SampleSurvivesOurWriter) {
     rtf::read(s.rtf, a);
     rtf::read(rtf::write(a), b);
     EXPECT_EQ(a.toPlainText(), b.toPlainText()) << s.label.toStdString();
-    EXPECT_EQ(rtf::write(a), rtf::write(b)) << s.label.toStdString();
+    EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString()) << s.label.toStdString();
   }
 }
 
@@ -78,8 +78,8 @@ TEST(RtfRoundTrip, WritingWhatWasReadGivesTheSameBytes) {
   const QByteArray first = doc.toRtf();
   RichDocument again;
   ASSERT_TRUE(again.readRtf(first));
-  EXPECT_EQ(again.body()->toPlainText(), doc.body()->toPlainText());
-  EXPECT_EQ(again.toRtf(), first);
+  EXPECT_EQ(again.body()->toPlainText().toStdString(), doc.body()->toPlainText().toStdString());
+  EXPECT_EQ(again.toRtf().toStdString(), first.toStdString());
 }
 
 TEST(RtfRoundTrip, CharacterAndParagraphFormats) {
@@ -103,9 +103,9 @@ TEST(RtfRoundTrip, CharacterAndParagraphFormats) {
   const QTextCharFormat strike = formatAt(d, find(d, QStringLiteral("Kinder")));
   EXPECT_TRUE(strike.fontStrikeOut());
   EXPECT_EQ(strike.background().color(), QColor(255, 255, 0));
-  EXPECT_EQ(formatAt(d, find(d, QStringLiteral("2\u2028"))).verticalAlignment(), QTextCharFormat::AlignSubScript);
-  EXPECT_TRUE(d.toPlainText().contains(QStringLiteral("sich{}\\ \u00A0alle")));
-  EXPECT_TRUE(d.toPlainText().contains(QStringLiteral("\u2028Zeile \u03A9\u4E2D")));
+  EXPECT_EQ(formatAt(d, find(d, QStringLiteral("Kinder")) + 6).verticalAlignment(), QTextCharFormat::AlignSubScript);
+  EXPECT_TRUE(d.toRawText().contains(QStringLiteral("sich{}\\ \u00A0alle")));
+  EXPECT_TRUE(d.toRawText().contains(QStringLiteral("\u2028Zeile \u03A9\u4E2D")));
   const QTextBlockFormat p = d.findBlock(find(d, QStringLiteral("Am Montag"))).blockFormat();
   EXPECT_EQ(p.leftMargin(), 36);
   EXPECT_EQ(p.textIndent(), -18);
@@ -231,7 +231,9 @@ TEST(RtfRoundTrip, RangeOfADocumentIsADocumentOfItsOwn) {
   EXPECT_TRUE(part.contains("{\\*\\cs175 "));  // declared in the style sheet
   QTextDocument back;
   rtf::read(part, back);
-  EXPECT_EQ(back.toPlainText(), QStringLiteral("Kopf\n"));
+  // The paragraph end is written as \par, which ends the last paragraph.
+  EXPECT_TRUE(part.contains("Kopf\\par"));
+  EXPECT_EQ(back.toPlainText(), QStringLiteral("Kopf"));
   EXPECT_EQ(formatAt(back, 0).intProperty(kHeadMarkerProperty), 175);
   rtf::read(rtf::writeRange(d, 1, 3), back);
   EXPECT_EQ(back.toPlainText(), QStringLiteral("op"));
@@ -247,7 +249,7 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
       "\\sectd\\titlepg{\\headerf \\pard\\plain{\\*\\bkmkstart inHeader}Kopf{\\*\\bkmkend inHeader}\\par}"
       "\\pard\\plain Das {\\*\\bkmkstart Kopf}Haus{\\*\\bkmkend Kopf} "
       "{\\field{\\*\\fldinst {\\lang1024  FORMTEXT }{{\\*\\datafield 80010000}{\\*\\formfield{\\fftype0\\ffownhelp"
-      "\\ffmaxlen20{\\*\\ffname Gap_7}{\\*\\ffdeftext \\u8194\\'20}{\\*\\ffentrymcr Got_Focus}{\\*\\ffexitmcr Lost_Focus}}}}"
+      "\\ffmaxlen20{\\*\\ffname Gap_7}{\\*\\ffdeftext \\u8194\\'20}{\\*\\ffentrymcr Got_Focus}{\\*\\ffexitmcr Lost_Focus}}}}}"
       "{\\fldrslt {\\lang1024 \\u8194\\'20\\u8194\\'20}}}"
       " ist {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} alt{\\pict\\wmetafile8 0102ff}.\\par}";
   RichDocument d;
@@ -278,7 +280,7 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
 TEST(RtfForeign, UnicodeSkipCountsAndSymbols) {
   QTextDocument d;
   rtf::read("{\\rtf1\\uc2 a\\u8364\\'80\\'80b\\uc0\\u-4064 c\\uc1\\u252?\\~\\_\\emdash\\{x\\}\\'e4\\'zz}", d);
-  EXPECT_EQ(d.toPlainText(), QStringLiteral("a\u20ACb\uF020c\u00FC\u00A0\u2011\u2014{x}\u00E4zz"));
+  EXPECT_EQ(d.toRawText(), QStringLiteral("a\u20ACb\uF020c\u00FC\u00A0\u2011\u2014{x}\u00E4zz"));
 }
 
 // ---- The document model
