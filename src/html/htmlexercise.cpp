@@ -43,28 +43,25 @@ QString replaceAll(const QString& s, const QString& from, const QString& to) {
 // text's line breaks are shown.
 void appendHtmlText(QString& out, QStringView s, bool lineBreaks) {
   const qsizetype n = s.size();
+  const QChar* d = s.data();
+  qsizetype run = 0;  // start of the characters not yet appended
   for (qsizetype i = 0; i < n; ++i) {
-    const QChar c = s[i];
-    switch (c.unicode()) {
+    const char16_t u = d[i].unicode();
+    if (u > '>' || (u != '&' && u != '<' && u != '>' && u != '"' && u != '\n' && u != '\r')) continue;
+    if (u == '\r' && !(lineBreaks && i + 1 < n && d[i + 1] == QLatin1Char('\n'))) continue;
+    if (u == '\n' && !lineBreaks) continue;
+    out.append(d + run, i - run);
+    switch (u) {
       case '&': out += QLatin1String("&amp;"); break;
       case '<': out += QLatin1String("&lt;"); break;
       case '>': out += QLatin1String("&gt;"); break;
       case '"': out += QLatin1String("&quot;"); break;
-      case '\r':
-        if (lineBreaks && i + 1 < n && s[i + 1] == QLatin1Char('\n')) {
-          out += QLatin1String("<br>");
-          ++i;
-        } else {
-          out += c;
-        }
-        break;
-      case '\n':
-        if (lineBreaks) out += QLatin1String("<br>");
-        else out += c;
-        break;
-      default: out += c;
+      case '\r': ++i; [[fallthrough]];
+      default: out += QLatin1String("<br>");
     }
+    run = i + 1;
   }
+  out.append(d + run, n - run);
 }
 
 QString htmlText(const QString& s) {
@@ -199,34 +196,56 @@ QString wortlisteZeile(const HtmlSeite& s) {
          QStringLiteral("<hr></p></td></tr>");
 }
 
-// The page with its charset declarations set to charset; a head without
+// Where the page's head ends: at "</head", else at "<body", else at the end.
+qsizetype headEnd(const QString& page) {
+  qsizetype end = page.indexOf(QLatin1String("</head"), 0, Qt::CaseInsensitive);
+  if (end < 0) end = page.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
+  return end < 0 ? page.size() : end;
+}
+
+// The head with its charset declarations set to charset; a head without
 // one gets one as its first element.
-QString withCharset(const QString& page, const QString& charset) {
-  qsizetype headEnd = page.indexOf(QLatin1String("</head"), 0, Qt::CaseInsensitive);
-  if (headEnd < 0) headEnd = page.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
-  if (headEnd < 0) headEnd = page.size();
+QString withCharset(const QString& head, const QString& charset) {
   static const QRegularExpression decl(QStringLiteral("(<meta\\b[^>]*?\\bcharset\\s*=\\s*[\"']?)([^\"'\\s;>/]+)"),
                                        QRegularExpression::CaseInsensitiveOption);
-  const QString head = page.left(headEnd);
   QString out;
   qsizetype last = 0;
   for (auto it = decl.globalMatch(head); it.hasNext();) {
     const QRegularExpressionMatch m = it.next();
-    out += QStringView(page).mid(last, m.capturedStart(2) - last);
+    out += QStringView(head).mid(last, m.capturedStart(2) - last);
     out += charset;
     last = m.capturedEnd(2);
   }
   if (last > 0) {
-    out += QStringView(page).mid(last);
+    out += QStringView(head).mid(last);
     return out;
   }
   const QString meta = QStringLiteral("<meta charset=\"") + charset + QStringLiteral("\">");
   for (const char* p : {"<head\\b[^>]*>", "<html\\b[^>]*>", "<!doctype\\b[^>]*>"}) {
     const QRegularExpression re(QString::fromLatin1(p), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(head);
-    if (m.hasMatch()) return QString(page).insert(m.capturedEnd(), meta);
+    if (m.hasMatch()) return QString(head).insert(m.capturedEnd(), meta);
   }
-  return meta + page;
+  return meta + head;
+}
+
+// s in Windows-1252 appended to out; false (out unfinished) as soon as a
+// character does not fit.
+bool appendCp1252(QByteArray& out, QStringView s) {
+  const qsizetype start = out.size();
+  out.resize(start + s.size());
+  char* d = out.data() + start;
+  for (const QChar c : s) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+      *d++ = static_cast<char>(u);
+      continue;
+    }
+    const int b = cp1252::fromUnicode(c);
+    if (b < 0) return false;
+    *d++ = static_cast<char>(b);
+  }
+  return true;
 }
 
 std::optional<QString> readVorlage(const QString& path, QString* error) {
@@ -272,9 +291,24 @@ QString BuildHtmlPage(const HtmlSeite& s) {
 }
 
 QByteArray EncodeHtmlPage(const QString& page) {
-  const QString withEnd = page + kCrLf;
-  const bool single = cp1252::fits(withEnd);
-  return textfile::encode(withCharset(withEnd, single ? QStringLiteral("windows-1252") : QStringLiteral("utf-8")));
+  // Only the head changes with the encoding (its charset declaration is
+  // plain ASCII), so the body is encoded once.
+  const qsizetype end = headEnd(page);
+  const QString head = page.left(end);
+  const QStringView body = QStringView(page).mid(end);
+  QByteArray out;
+  out.reserve(page.size() + 64);
+  if (cp1252::fits(head)) {
+    if (appendCp1252(out, withCharset(head, QStringLiteral("windows-1252"))) && appendCp1252(out, body)) {
+      out += "\r\n";
+      return out;
+    }
+  }
+  out = QByteArray("\xEF\xBB\xBF", 3);
+  out += withCharset(head, QStringLiteral("utf-8")).toUtf8();
+  out += body.toUtf8();
+  out += "\r\n";
+  return out;
 }
 
 bool WriteHtmlExercise(const QString& text, const QString& path, QString* error) {
