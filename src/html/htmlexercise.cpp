@@ -1,20 +1,349 @@
 #include "html/htmlexercise.h"
 
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <optional>
+
+#include "app/variablen.h"
+#include "exercise/gaplist.h"
+#include "exercise/helpers.h"
+#include "platform/cp1252.h"
+#include "platform/filehelper.h"
+#include "platform/shell.h"
+#include "platform/textfile.h"
 #include "platform/ui.h"
 
 namespace qv {
+namespace {
 
-void CreateHtmlExercise(int16_t, int16_t) {
-  showMessage(QStringLiteral("Die Ausgabe als Web-Seite ist noch nicht verfügbar."), Icon::Information);
+const QString kVorlageName = QStringLiteral("template.html");
+const QString kSeiteName = QStringLiteral("Worksheet.html");
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Every occurrence of from in s replaced by to, in one pass over s.
+QString replaceAll(const QString& s, const QString& from, const QString& to) {
+  qsizetype pos = s.indexOf(from);
+  if (pos < 0) return s;
+  QString out;
+  out.reserve(s.size() + std::max<qsizetype>(0, to.size() - from.size()) * 4);
+  qsizetype last = 0;
+  while (pos >= 0) {
+    out.append(QStringView(s).mid(last, pos - last));
+    out.append(to);
+    last = pos + from.size();
+    pos = s.indexOf(from, last);
+  }
+  out.append(QStringView(s).mid(last));
+  return out;
 }
 
-}  // namespace qv
+// Plain text as page text: "&", "<", ">" and '"' become entities. With
+// lineBreaks, CR LF and LF become "<br>" (a lone CR stays), as the exercise
+// text's line breaks are shown.
+void appendHtmlText(QString& out, QStringView s, bool lineBreaks) {
+  const qsizetype n = s.size();
+  const QChar* d = s.data();
+  qsizetype run = 0;  // start of the characters not yet appended
+  for (qsizetype i = 0; i < n; ++i) {
+    const char16_t u = d[i].unicode();
+    if (u > '>' || (u != '&' && u != '<' && u != '>' && u != '"' && u != '\n' && u != '\r')) continue;
+    if (u == '\r' && !(lineBreaks && i + 1 < n && d[i + 1] == QLatin1Char('\n'))) continue;
+    if (u == '\n' && !lineBreaks) continue;
+    out.append(d + run, i - run);
+    switch (u) {
+      case '&': out += QLatin1String("&amp;"); break;
+      case '<': out += QLatin1String("&lt;"); break;
+      case '>': out += QLatin1String("&gt;"); break;
+      case '"': out += QLatin1String("&quot;"); break;
+      case '\r': ++i; [[fallthrough]];
+      default: out += QLatin1String("<br>");
+    }
+    run = i + 1;
+  }
+  out.append(d + run, n - run);
+}
 
-namespace qv {
+QString htmlText(const QString& s) {
+  QString out;
+  out.reserve(s.size() + 8);
+  appendHtmlText(out, s, false);
+  return out;
+}
 
-bool WriteHtmlExercise(const QString&, const QString&, QString* error) {
-  if (error) *error = QStringLiteral("Die Ausgabe als Web-Seite ist noch nicht verfügbar.");
-  return false;
+// The content of a single-quoted script string. Quotes, backslashes and
+// "<" are written as hexadecimal escapes, so that a backslash is never
+// followed by another one (a doubled backslash followed by "p" marks a line
+// end in the page), the string cannot end the script element, and "[" stays
+// out of the script so that no placeholder is found in it.
+void appendScriptString(QString& out, const QString& s) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (const QChar c : s) {
+    const char16_t u = c.unicode();
+    switch (u) {
+      case '\\': case '\'': case '"': case '<': case '>': case '&': case '[': case ']':
+        out += QLatin1String("\\x");
+        out += QLatin1Char(hex[u >> 4]);
+        out += QLatin1Char(hex[u & 0xF]);
+        break;
+      case '\r': out += QLatin1String("\\r"); break;
+      case '\n': out += QLatin1String("\\n"); break;
+      case 0x2028: out += QLatin1String("\\u2028"); break;
+      case 0x2029: out += QLatin1String("\\u2029"); break;
+      default:
+        if (u < 0x20) {
+          out += QLatin1String("\\x");
+          out += QLatin1Char(hex[u >> 4]);
+          out += QLatin1Char(hex[u & 0xF]);
+        } else {
+          out += c;
+        }
+    }
+  }
+}
+
+// The input field of gap n (0-based) with the given class.
+void appendField(QString& out, const QString& n, QLatin1String klasse) {
+  out += QLatin1String("<input type=\"text\" class=\"");
+  out += klasse;
+  out += QLatin1String("\" name=\"T");
+  out += n;
+  out += QLatin1String("\" onFocus=\"this.style.backgroundColor='#ffff00'\" onBlur=\"CheckInput(this)\">");
+}
+
+// The script lines of the array I, one block per gap; lines end in CR LF.
+QString scriptArray(const HtmlSeite& s) {
+  const bool wortteil = s.uebungstyp == 103 || s.uebungstyp == 301;
+  QString out;
+  out.reserve(24 + s.luecken.size() * 180);
+  out += QLatin1String("I = new Array();\r\n");
+  for (qsizetype i = 0; i < s.luecken.size(); ++i) {
+    const clsToken& t = s.luecken[i];
+    const QString n = QString::number(i);
+    const QString head = QLatin1String("I[") + n;
+    out += head + QLatin1String("] = new Array();\r\n");
+    out += head + QLatin1String("][1] = new Array();\r\n");
+    out += head + QLatin1String("][1][0] = new Array();\r\n");
+    out += head + QLatin1String("][1][0][0] = '");
+    appendScriptString(out, wortteil ? GapPartOfWord(t.Inhalt(), t.Bemerkung()) : t.Inhalt());
+    out += QLatin1String("';\r\n");
+    out += head + QLatin1String("][2] = '");
+    appendScriptString(out, t.Grundform());
+    out += QLatin1String("';\r\n");
+    out += head + QLatin1String("][3] = 0;\r\n\r\n");
+  }
+  return out;
+}
+
+// The exercise text with one field (or word span) per gap, as page text.
+// Built front to back in one pass; the text between the gaps is escaped
+// piece by piece, so the gap positions keep referring to the plain text.
+QString textWithFields(const HtmlSeite& s) {
+  const QString& text = s.text;
+  const qsizetype len = text.size();
+  const bool grundformDahinter = s.wortliste == 3 && s.uebungstyp < 200;
+  QLatin1String klasse("eingabe");
+  if (s.uebungstyp == 301) klasse = QLatin1String("eingabe2");
+  else if (s.uebungstyp == 103) klasse = QLatin1String("eingabe103");
+  const bool wortteil = s.uebungstyp == 301 || s.uebungstyp == 103;
+
+  QString out;
+  out.reserve(len + len / 8 + s.luecken.size() * 200);
+  QString markup;
+  qsizetype cursor = 0;
+  for (qsizetype i = 0; i < s.luecken.size(); ++i) {
+    const clsToken& t = s.luecken[i];
+    // A gap never reaches back into the one before it; positions beyond the
+    // text put the field at its end.
+    const qsizetype start = std::clamp<qsizetype>(qsizetype(t.Anfang()) - 1, cursor, len);
+    const qsizetype end = std::clamp<qsizetype>(qsizetype(t.Anfang()) - 1 + t.Inhalt().size(), start, len);
+    appendHtmlText(out, QStringView(text).mid(cursor, start - cursor), true);
+
+    const QString n = QString::number(i);
+    markup.clear();
+    if (wortteil) {
+      markup += QLatin1String("<span class=\"one-word\">");
+      const QStringList teile = t.Bemerkung().split(QLatin1Char('_'));
+      for (qsizetype k = 0; k < teile.size(); ++k) {
+        if (k > 0) appendField(markup, n, klasse);
+        appendHtmlText(markup, teile[k], true);
+      }
+      markup += QLatin1String("</span>");
+    } else {
+      appendField(markup, n, klasse);
+    }
+    if (grundformDahinter) {
+      markup += QLatin1String(" (");
+      appendHtmlText(markup, t.Grundform(), true);
+      markup += QLatin1String(") ");
+    }
+    qsizetype trail = markup.size();
+    while (trail > 0 && markup[trail - 1] == QLatin1Char(' ')) --trail;
+    out += QStringView(markup).left(trail);
+    cursor = end;
+  }
+  appendHtmlText(out, QStringView(text).mid(cursor), true);
+  return out;
+}
+
+QString wortlisteZeile(const HtmlSeite& s) {
+  if (s.wortliste != 1 && s.wortliste != 2) return {};
+  QStringList liste;
+  liste.reserve(s.luecken.size());
+  for (const clsToken& t : s.luecken) liste << (s.wortliste == 1 ? t.Inhalt() : t.Grundform());
+  SortStrings(liste);
+  return QStringLiteral("<tr><td><p class=\"wortliste\">") + htmlText(JoinList(liste)) +
+         QStringLiteral("<hr></p></td></tr>");
+}
+
+// Where the page's head ends: at "</head", else at "<body", else at the end.
+qsizetype headEnd(const QString& page) {
+  qsizetype end = page.indexOf(QLatin1String("</head"), 0, Qt::CaseInsensitive);
+  if (end < 0) end = page.indexOf(QLatin1String("<body"), 0, Qt::CaseInsensitive);
+  return end < 0 ? page.size() : end;
+}
+
+// The head with its charset declarations set to charset; a head without
+// one gets one as its first element.
+QString withCharset(const QString& head, const QString& charset) {
+  static const QRegularExpression decl(QStringLiteral("(<meta\\b[^>]*?\\bcharset\\s*=\\s*[\"']?)([^\"'\\s;>/]+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  QString out;
+  qsizetype last = 0;
+  for (auto it = decl.globalMatch(head); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    out += QStringView(head).mid(last, m.capturedStart(2) - last);
+    out += charset;
+    last = m.capturedEnd(2);
+  }
+  if (last > 0) {
+    out += QStringView(head).mid(last);
+    return out;
+  }
+  const QString meta = QStringLiteral("<meta charset=\"") + charset + QStringLiteral("\">");
+  for (const char* p : {"<head\\b[^>]*>", "<html\\b[^>]*>", "<!doctype\\b[^>]*>"}) {
+    const QRegularExpression re(QString::fromLatin1(p), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(head);
+    if (m.hasMatch()) return QString(head).insert(m.capturedEnd(), meta);
+  }
+  return meta + head;
+}
+
+// s in Windows-1252 appended to out; false (out unfinished) as soon as a
+// character does not fit.
+bool appendCp1252(QByteArray& out, QStringView s) {
+  const qsizetype start = out.size();
+  out.resize(start + s.size());
+  char* d = out.data() + start;
+  for (const QChar c : s) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+      *d++ = static_cast<char>(u);
+      continue;
+    }
+    const int b = cp1252::fromUnicode(c);
+    if (b < 0) return false;
+    *d++ = static_cast<char>(b);
+  }
+  return true;
+}
+
+std::optional<QString> readVorlage(const QString& path, QString* error) {
+  std::optional<QString> vorlage;
+  if (files::FileExists(path)) vorlage = textfile::read(path);
+  if (!vorlage || !vorlage->contains(QStringLiteral("[ÜBUNGSTEXT]"))) {
+    if (error) *error = htmlVorlageFehltText(path);
+    return std::nullopt;
+  }
+  return vorlage;
+}
+
+}  // namespace
+
+QString htmlVorlageFehltText(const QString& path) {
+  return QStringLiteral("Die Seitenvorlage für die Web-Seite fehlt, kann nicht gelesen werden oder enthält keinen "
+                        "Platzhalter [ÜBUNGSTEXT]:") +
+         kCrLf + kCrLf + path + kCrLf + kCrLf + QStringLiteral("Es wurde keine Web-Seite erstellt.");
+}
+
+QString htmlKeineLueckenText() {
+  return QStringLiteral("Das Arbeitsblatt enthält keine Lücken. Es wurde keine Web-Seite erstellt.");
+}
+
+QString htmlNichtGespeichertText(const QString& path) {
+  return QStringLiteral("Die Web-Seite konnte nicht gespeichert werden:") + kCrLf + kCrLf + path;
+}
+
+QString htmlGespeichertText(int luecken, const QString& path) {
+  return QStringLiteral("Die Übung mit ") + QString::number(luecken) +
+         QStringLiteral(" Lücken wurde unter folgendem Namen gespeichert:") + kCrLf + kCrLf + path;
+}
+
+QString BuildHtmlPage(const HtmlSeite& s) {
+  // The template's placeholders are filled in this order; the title and the
+  // line markers are replaced last, on the whole page.
+  QString page = replaceAll(s.vorlage, QStringLiteral("[DETAILS]"), scriptArray(s));
+  page = replaceAll(page, QStringLiteral("[ANLEITUNG]"), QStringLiteral("Setze die richtigen Wörter ein"));
+  page = replaceAll(page, QStringLiteral("[WORTLISTE]"), wortlisteZeile(s));
+  page = replaceAll(page, QStringLiteral("[ÜBUNGSTEXT]"), textWithFields(s));
+  page = replaceAll(page, QStringLiteral("[TITEL]"), htmlText(files::FileTitle(s.mappenPfad)));
+  return replaceAll(page, QStringLiteral("\\\\p"), kCrLf);
+}
+
+QByteArray EncodeHtmlPage(const QString& page) {
+  // Only the head changes with the encoding (its charset declaration is
+  // plain ASCII), so the body is encoded once.
+  const qsizetype end = headEnd(page);
+  const QString head = page.left(end);
+  const QStringView body = QStringView(page).mid(end);
+  QByteArray out;
+  out.reserve(page.size() + 64);
+  if (cp1252::fits(head)) {
+    if (appendCp1252(out, withCharset(head, QStringLiteral("windows-1252"))) && appendCp1252(out, body)) {
+      out += "\r\n";
+      return out;
+    }
+  }
+  out = QByteArray("\xEF\xBB\xBF", 3);
+  out += withCharset(head, QStringLiteral("utf-8")).toUtf8();
+  out += body.toUtf8();
+  out += "\r\n";
+  return out;
+}
+
+bool WriteHtmlExercise(const QString& text, const QString& path, QString* error) {
+  const std::optional<QString> vorlage = readVorlage(files::dataFile(kVorlageName), error);
+  if (!vorlage) return false;
+  if (gLuecken.isEmpty()) {
+    if (error) *error = htmlKeineLueckenText();
+    return false;
+  }
+  HtmlSeite s;
+  s.text = text;
+  s.luecken = gLuecken;
+  s.uebungstyp = gUebungstyp;
+  s.wortliste = gWortliste;
+  s.mappenPfad = gMappenPfad;
+  s.vorlage = *vorlage;
+  if (!textfile::writeBytes(path, EncodeHtmlPage(BuildHtmlPage(s)))) {
+    if (error) *error = htmlNichtGespeichertText(path);
+    return false;
+  }
+  return true;
+}
+
+void CreateHtmlExercise(int16_t, int16_t) {
+  bool withDetails = true;
+  BuildGapList(true, withDetails);
+  const QString path = files::JoinPath(files::writableProgramFolder(), kSeiteName);
+  QString error;
+  if (!WriteHtmlExercise(gTextTXT, path, &error)) {
+    showMessage(error, Icon::Exclamation);
+    return;
+  }
+  shell::OpenDocument(path);
+  showMessage(htmlGespeichertText(static_cast<int>(gLuecken.size()), path), Icon::Information, Buttons::Ok,
+              kProductName, 0, true);
 }
 
 }  // namespace qv
