@@ -69,7 +69,7 @@ MappenInhalt LeseMappenDatenbank(const QString& databasePath) {
     m.gelesen = t->fetched();
     // The engine ends a walk quietly when a page cannot be read; fewer
     // records than the table announces means the walk broke off.
-    m.abgebrochen = m.gelesen < m.erwartet;
+    m.unvollstaendig = m.gelesen < m.erwartet;
   }
   if (m.arbeitsblaetter.isEmpty()) return m;
   m.fehler = MappenInhalt::Fehler::Keiner;
@@ -127,7 +127,7 @@ bool LadeArbeitsblaetter(TabHost& tabs, const QString& path) {
   for (qsizetype k = 0; k < m.arbeitsblaetter.size(); ++k)
     tabs.addTab(QStringLiteral("Arbeitsblatt ") + QString::number(tabs.tabCount()));
 
-  if (m.abgebrochen) {
+  if (m.unvollstaendig) {
     WriteLog(QStringLiteral("Mappe: ") + QStringLiteral("nur %1 von %2 Datensätzen lesbar in ").arg(m.gelesen).arg(m.erwartet) +
              gMappenPfad);
     showMessage(QStringLiteral("Die Mappe ist beschädigt: nur %1 von %2 Arbeitsblättern konnten gelesen werden.")

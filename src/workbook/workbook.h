@@ -50,9 +50,9 @@ struct MappenInhalt {
   bool hatText = false;
   QString textTXT;
   QByteArray textRTF;
-  // The walk through "Arbeitsblatt" stopped before the end of the table:
-  // the records read up to there are kept.
-  bool abgebrochen = false;
+  // Fewer records of "Arbeitsblatt" could be read than the table announces
+  // (damaged pages or records): the readable ones are kept.
+  bool unvollstaendig = false;
   int64_t gelesen = 0;   // records read
   int64_t erwartet = 0;  // records the table announces
 };
