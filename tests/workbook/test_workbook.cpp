@@ -388,7 +388,7 @@ TEST_P(LoadingBad, ShowsMessageAndKeepsPreviousState) {
 
   EXPECT_FALSE(load(c.file));
   ASSERT_EQ(ui_.messages().size(), 1);
-  const MessageBoxRequest& r = ui_.messages()[0];
+  const MessageBoxRequest r = ui_.messages()[0];
   EXPECT_EQ(r.text, u8(c.text));
   EXPECT_EQ(r.icon, c.icon);
   EXPECT_EQ(r.buttons, Buttons::Ok);
