@@ -35,7 +35,7 @@ void BM_LeseMappe_Archiv(benchmark::State& state) {
     benchmark::DoNotOptimize(m.textTXT.size());
   }
 }
-BENCHMARK(BM_LeseMappe_Archiv)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LeseMappe_Archiv)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 void BM_LeseMappe_Datenbank(benchmark::State& state) {
   const QString db = database();
@@ -45,7 +45,7 @@ void BM_LeseMappe_Datenbank(benchmark::State& state) {
     benchmark::DoNotOptimize(m.textTXT.size());
   }
 }
-BENCHMARK(BM_LeseMappe_Datenbank)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_LeseMappe_Datenbank)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 void BM_MdbExport_BeideTabellen(benchmark::State& state) {
   const QString tool = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
@@ -63,7 +63,7 @@ void BM_MdbExport_BeideTabellen(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_MdbExport_BeideTabellen)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_MdbExport_BeideTabellen)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
 
