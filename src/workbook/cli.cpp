@@ -1,0 +1,290 @@
+#include "workbook/cli.h"
+
+#include "app/tools.h"
+#include "app/variablen.h"
+#include "exercise/gaplist.h"
+#include "html/htmlexercise.h"
+#include "platform/ui.h"
+#include "word/ausgabeoptionen.h"
+#include "workbook/workbook.h"
+
+namespace qv {
+
+namespace {
+
+enum Exit { kOk = 0, kArgs = 1, kMappe = 2, kSchreiben = 3 };
+
+// Messages the exercise code shows become notes on stderr; questions get
+// their default answer.
+class CliInteraction final : public UserInteraction {
+ public:
+  explicit CliInteraction(QTextStream& err) : err_(err) {}
+  Answer messageBox(const MessageBoxRequest& r) override {
+    err_ << QStringLiteral("Hinweis: ") << QString(r.text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+         << '\n';
+    err_.flush();
+    switch (r.buttons) {
+      case Buttons::Ok: return Answer::Ok;
+      case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
+      case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
+      case Buttons::YesNoCancel:
+        return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
+    }
+    return Answer::Ok;
+  }
+  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
+  QString openFile(const FileDialogRequest&) override { return {}; }
+  QString saveFile(const FileDialogRequest&) override { return {}; }
+  QString chooseFolder(const QString&, const QString&) override { return {}; }
+  void setWaitCursor(bool) override {}
+
+ private:
+  QTextStream& err_;
+};
+
+// Puts the interaction in place for one run and restores the previous one.
+class UiScope {
+ public:
+  explicit UiScope(UserInteraction* ui) : previous_(&qv::ui()) { setUi(ui); }
+  ~UiScope() { setUi(previous_); }
+
+ private:
+  UserInteraction* previous_;
+};
+
+// A small JSON writer that keeps the keys in the order written.
+QString json(const QString& s) {
+  QString o;
+  o.reserve(s.size() + 2);
+  o += QLatin1Char('"');
+  for (QChar c : s) {
+    switch (c.unicode()) {
+      case '"': o += QStringLiteral("\\\""); break;
+      case '\\': o += QStringLiteral("\\\\"); break;
+      case '\n': o += QStringLiteral("\\n"); break;
+      case '\r': o += QStringLiteral("\\r"); break;
+      case '\t': o += QStringLiteral("\\t"); break;
+      default:
+        if (c.unicode() < 0x20)
+          o += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+          o += c;
+    }
+  }
+  o += QLatin1Char('"');
+  return o;
+}
+
+QString jsonList(const QStringList& items, const QString& indent) {
+  if (items.isEmpty()) return QStringLiteral("[]");
+  return QStringLiteral("[\n") + indent + QStringLiteral("  ") +
+         items.join(QStringLiteral(",\n") + indent + QStringLiteral("  ")) + QLatin1Char('\n') + indent +
+         QLatin1Char(']');
+}
+
+void fehler(QTextStream& err, const QString& text) {
+  err << QStringLiteral("vodedarivo: ") << text << '\n';
+  err.flush();
+}
+
+// Reads the workbook; on failure reports the program's message.
+bool lese(const QString& path, MappenInhalt& m, QTextStream& err) {
+  m = LeseMappe(path);
+  if (m.unvollstaendig)
+    fehler(err, QStringLiteral("Warnung: nur %1 von %2 Datensätzen der Arbeitsblätter lesbar")
+                    .arg(m.gelesen)
+                    .arg(m.erwartet));
+  switch (m.fehler) {
+    case MappenInhalt::Fehler::Keiner: return true;
+    case MappenInhalt::Fehler::Oeffnen: fehler(err, QStringLiteral("Fehler beim Öffnen")); return false;
+    case MappenInhalt::Fehler::KeinArbeitsblatt:
+      fehler(err, QStringLiteral("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden"));
+      return false;
+  }
+  return false;
+}
+
+int blaetter(const QString& path, QTextStream& out, QTextStream& err) {
+  MappenInhalt m;
+  if (!lese(path, m, err)) return kMappe;
+  QStringList items;
+  for (qsizetype k = 0; k < m.arbeitsblaetter.size(); ++k) {
+    const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
+    items << QStringLiteral("{\"nummer\": %1, \"id\": %2, \"caption\": %3, \"uebungstyp\": %4, \"details\": %5}")
+                 .arg(k + 1)
+                 .arg(e.ID)
+                 .arg(json(e.Caption))
+                 .arg(e.Uebungstyp)
+                 .arg(json(e.Details));
+  }
+  out << QStringLiteral("{\n  \"mappe\": ") << json(path) << QStringLiteral(",\n  \"text\": ")
+      << (m.hatText ? json(m.textTXT) : QStringLiteral("null")) << QStringLiteral(",\n  \"arbeitsblaetter\": ")
+      << jsonList(items, QStringLiteral("  ")) << QStringLiteral("\n}\n");
+  out.flush();
+  return kOk;
+}
+
+// Makes worksheet nummer of the workbook the current one, as a click on its
+// tab does, and builds its gap list for a web page.
+int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count) {
+  bool ok = false;
+  const int nummer = nummerText.toInt(&ok);
+  if (!ok) {
+    fehler(err, QStringLiteral("NUMMER muss eine Zahl sein: ") + nummerText);
+    return kArgs;
+  }
+  MappenInhalt m;
+  if (!lese(path, m, err)) return kMappe;
+  if (nummer < 1 || nummer > m.arbeitsblaetter.size()) {
+    fehler(err, QStringLiteral("Arbeitsblatt %1 gibt es nicht; die Mappe hat die Arbeitsblätter 1 bis %2")
+                    .arg(nummer)
+                    .arg(m.arbeitsblaetter.size()));
+    return kArgs;
+  }
+  gMappenPfad = path;
+  gArbeitsblaetter = m.arbeitsblaetter;
+  if (m.hatText) {
+    gTextTXT = m.textTXT;
+    gTextRTF = m.textRTF;
+  }
+  const ArbeitsblattEintrag& e = m.arbeitsblaetter[nummer - 1];
+  gUebungstyp = e.Uebungstyp;
+  gCaption = e.Caption;
+  gDetails = e.Details;
+  gArbeitsblattID = e.ID;
+  gArbeitsblattRTF = e.ArbeitsblattRTF;
+  gKontrollblattRTF = e.KontrollblattRTF;
+  // The gap kind of type 103 is read from the worksheet's own text.
+  if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
+  gFormatDoc = false;
+  bool withDetails = true;
+  count = BuildGapList(true, withDetails);
+  return kOk;
+}
+
+int luecken(const QString& path, const QString& nummer, QTextStream& out, QTextStream& err) {
+  int count = 0;
+  if (const int rc = waehle(path, nummer, err, count); rc != kOk) return rc;
+  QStringList zeilen;
+  for (const QString& z : gDetailZeilen) zeilen << json(z);
+  QStringList items;
+  for (const clsToken& t : gLuecken)
+    items << QStringLiteral(
+                 "{\"anfang\": %1, \"inhalt\": %2, \"grundform\": %3, \"bemerkung\": %4, \"loesung\": %5}")
+                 .arg(t.Anfang())
+                 .arg(json(t.Inhalt()), json(t.Grundform()), json(t.Bemerkung()), json(t.Loesung()));
+  out << QStringLiteral("{\n  \"zeilen\": ") << jsonList(zeilen, QStringLiteral("  "))
+      << QStringLiteral(",\n  \"luecken\": ") << jsonList(items, QStringLiteral("  ")) << QStringLiteral("\n}\n");
+  out.flush();
+  return kOk;
+}
+
+int html(const QStringList& args, QTextStream& err) {
+  QStringList rest;
+  QString wortliste;
+  QString ziel = QStringLiteral("Worksheet.html");
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QStringLiteral("--wortliste") || a == QStringLiteral("-o")) {
+      if (i + 1 >= args.size()) {
+        fehler(err, a + QStringLiteral(" braucht einen Wert"));
+        return kArgs;
+      }
+      (a == QStringLiteral("-o") ? ziel : wortliste) = args[++i];
+    } else if (a.startsWith(QStringLiteral("--wortliste="))) {
+      wortliste = a.mid(12);
+    } else {
+      rest << a;
+    }
+  }
+  if (rest.size() != 2) {
+    fehler(err, QStringLiteral("Aufruf: vodedarivo html MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI]"));
+    return kArgs;
+  }
+  int gewaehlt = 0;
+  if (!wortliste.isEmpty()) {
+    bool ok = false;
+    gewaehlt = wortliste.toInt(&ok);
+    if (!ok || gewaehlt < 1 || gewaehlt > 4) {
+      fehler(err, QStringLiteral("--wortliste erwartet 1, 2, 3 oder 4: ") + wortliste);
+      return kArgs;
+    }
+  }
+  int count = 0;
+  if (const int rc = waehle(rest[0], rest[1], err, count); rc != kOk) return rc;
+  // The same choices as the output options dialog offers for this worksheet.
+  const AusgabeOptionen optionen = AusgabeOptionenFuer(gUebungstyp, gDetails);
+  if (gewaehlt == 0) gewaehlt = optionen.selected + 1;
+  if (!optionen.enabled[gewaehlt - 1]) {
+    fehler(err, QStringLiteral("Die Wortliste %1 (\"%2\") passt nicht zum Übungstyp %3")
+                    .arg(gewaehlt)
+                    .arg(kAusgabeCaptions[gewaehlt - 1])
+                    .arg(gUebungstyp));
+    return kArgs;
+  }
+  gWortliste = static_cast<int16_t>(gewaehlt);
+  QString error;
+  if (!WriteHtmlExercise(gTextTXT, ziel, &error)) {
+    fehler(err, error.isEmpty() ? QStringLiteral("Die Übung konnte nicht geschrieben werden.") : error);
+    return kSchreiben;
+  }
+  return kOk;
+}
+
+}  // namespace
+
+QString cliHelp() {
+  return QStringLiteral(
+      "vodedarivo - Quillbee-Mappen ohne Fenster lesen und Übungen erstellen\n"
+      "\n"
+      "Aufruf:\n"
+      "  vodedarivo blaetter MAPPE.qbm\n"
+      "      Gibt den Text und die geeigneten Arbeitsblätter der Mappe als JSON aus:\n"
+      "      {\"mappe\", \"text\", \"arbeitsblaetter\": [{\"nummer\", \"id\", \"caption\",\n"
+      "      \"uebungstyp\", \"details\"}]}. Nummer 1 ist das erste geeignete Arbeitsblatt\n"
+      "      (im Programm die Registerkarte \"Arbeitsblatt 1\"). \"text\" ist null, wenn\n"
+      "      die Mappe keinen Text enthält.\n"
+      "  vodedarivo luecken MAPPE.qbm NUMMER\n"
+      "      Gibt die Lückenliste des Arbeitsblatts NUMMER als JSON aus, wie sie für eine\n"
+      "      Web-Seite gebaut wird (ohne alternative Lösungen):\n"
+      "      {\"zeilen\": [...], \"luecken\": [{\"anfang\", \"inhalt\", \"grundform\",\n"
+      "      \"bemerkung\", \"loesung\"}]}.\n"
+      "  vodedarivo html MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI]\n"
+      "      Schreibt die Übung als Web-Seite nach DATEI (Vorgabe: Worksheet.html im\n"
+      "      aktuellen Ordner). Wortliste: 1 Original im Kopf, 2 Grundform in den Kopf,\n"
+      "      3 Grundform hinter die Lücke, 4 Nur die Lücke stehen lassen; ohne Angabe\n"
+      "      die Vorauswahl des Programms für den Übungstyp.\n"
+      "  vodedarivo --help\n"
+      "      Zeigt diese Hilfe.\n"
+      "\n"
+      "Ausgabe in UTF-8. Fehler und Hinweise stehen auf der Fehlerausgabe.\n"
+      "Rückgabewerte: 0 erledigt, 1 falscher Aufruf (auch: kein solches Arbeitsblatt),\n"
+      "2 Mappe nicht lesbar (\"Fehler beim Öffnen\") oder ohne geeignetes Arbeitsblatt,\n"
+      "3 Übung konnte nicht geschrieben werden.\n");
+}
+
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
+  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    out << cliHelp();
+    out.flush();
+    return kOk;
+  }
+  if (args.isEmpty()) {
+    err << cliHelp();
+    err.flush();
+    return kArgs;
+  }
+  CliInteraction interaction(err);
+  UiScope scope(&interaction);
+  const QString& cmd = args[0];
+  if (cmd == QStringLiteral("blaetter") && args.size() == 2) return blaetter(args[1], out, err);
+  if (cmd == QStringLiteral("luecken") && args.size() == 3) return luecken(args[1], args[2], out, err);
+  if (cmd == QStringLiteral("html")) return html(args.mid(1), err);
+  if (cmd == QStringLiteral("blaetter") || cmd == QStringLiteral("luecken"))
+    fehler(err, QStringLiteral("falsche Zahl von Angaben für \"") + cmd + QStringLiteral("\" (siehe --help)"));
+  else
+    fehler(err, QStringLiteral("unbekannter Befehl \"") + cmd + QStringLiteral("\" (siehe --help)"));
+  return kArgs;
+}
+
+}  // namespace qv
