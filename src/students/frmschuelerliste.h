@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+#include "students/schueler.h"
+
+class QLineEdit;
+class QTreeWidget;
+class QPushButton;
+class QWidget;
+
+namespace qv {
+
+// The student list window: grid of pupils, source document and target
+// folder, and the five buttons. Its data is `SchuelerListe`.
+class frmSchuelerListe : public QDialog {
+  Q_OBJECT
+ public:
+  explicit frmSchuelerListe(QWidget* parent = nullptr);
+  SchuelerListe& liste() { return liste_; }
+  void zeigeListe();
+  void doppelklick();
+  void klick(int row);
+  QPushButton* cmdButton[5] = {};
+  QTreeWidget* lstListe = nullptr;
+  QLineEdit* txtQuelle = nullptr;
+  QLineEdit* txtBasisverzeichnis = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void done(int r) override;
+
+ private:
+  void uebernehme();
+  SchuelerListe liste_;
+  int gemerkt_ = 0;
+  QWidget* leiste_ = nullptr;
+  QPushButton* cmdOpenQuelle1_ = nullptr;
+  QPushButton* cmdOpenQuelle2_ = nullptr;
+};
+
+}  // namespace qv

@@ -1,0 +1,302 @@
+#include "students/schueler.h"
+
+#include <QFile>
+
+#include "platform/filehelper.h"
+#include "platform/textfile.h"
+#include "platform/ui.h"
+
+namespace qv {
+
+QList<SchuelerDaten> gSchueler;
+QString gQuelle;
+
+namespace {
+DistributionEngine* gEngine = nullptr;
+ExerciseRecognizer gRecognizer;
+const QString kListFilter = QStringLiteral("Textdatei (*.txt)|*.txt|Alle Dateien *.*|*.*");
+
+int idNumber(const QString& id) { return id.toInt(); }
+}  // namespace
+
+void setDistributionEngine(DistributionEngine* engine) { gEngine = engine; }
+DistributionEngine* distributionEngine() { return gEngine; }
+void setExerciseRecognizer(ExerciseRecognizer recognizer) { gRecognizer = std::move(recognizer); }
+
+bool IsExerciseDocument(const QString& path) {
+  if (!gRecognizer || !files::FileExists(path)) return false;
+  ui().setWaitCursor(true);
+  const bool ok = gRecognizer(path);
+  ui().setWaitCursor(false);
+  return ok;
+}
+
+QString SchuelerDateiname(const QString& name) {
+  QString s = name;
+  s.replace(QLatin1Char(','), QLatin1Char(' '));
+  s.replace(QStringLiteral("  "), QStringLiteral(" "));  // one pass, non-overlapping
+  s.replace(QLatin1Char(' '), QLatin1Char('_'));
+  s.replace(QStringLiteral("ä"), QStringLiteral("ae"), Qt::CaseInsensitive);
+  s.replace(QStringLiteral("ö"), QStringLiteral("oe"), Qt::CaseInsensitive);
+  s.replace(QStringLiteral("ü"), QStringLiteral("ue"), Qt::CaseInsensitive);
+  s.replace(QStringLiteral("ß"), QStringLiteral("ss"), Qt::CaseInsensitive);
+  return s;
+}
+
+QString SichererDateiname(const QString& stem) {
+  QString s;
+  s.reserve(stem.size());
+  for (QChar c : stem) {
+    const ushort u = c.unicode();
+    if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || QStringLiteral("/\\:*?\"<>|").contains(c))
+      s += QLatin1Char('_');
+    else
+      s += c;
+  }
+  s.replace(QStringLiteral(".."), QStringLiteral("__"));
+  if (s.startsWith(QLatin1Char('.'))) s[0] = QLatin1Char('_');
+  return s;
+}
+
+void SchuelerListe::sortRows() {
+  std::stable_sort(rows.begin(), rows.end(), [](const SchuelerZeile& a, const SchuelerZeile& b) {
+    return QString::localeAwareCompare(a.Name, b.Name) < 0;
+  });
+}
+
+bool SchuelerListe::addRow(const SchuelerZeile& row) {
+  if (row.hasKey)
+    for (const auto& r : rows)
+      if (r.hasKey && r.key == row.key) return false;
+  rows.append(row);
+  sortRows();
+  return true;
+}
+
+int SchuelerListe::indexOfId(int id) const {
+  for (int i = 0; i < rows.size(); ++i)
+    if (idNumber(rows[i].ID) == id) return i;
+  return -1;
+}
+
+QString SchuelerListe::iniPath() {
+  const QString beside = files::JoinPath(files::programFolder(), QStringLiteral("Vodedarivo.ini"));
+  if (files::isWritableFolder(files::programFolder())) return beside;
+  return files::JoinPath(files::writableProgramFolder(), QStringLiteral("Vodedarivo.ini"));
+}
+
+void SchuelerListe::LeseIni() {
+  QString path = files::JoinPath(files::programFolder(), QStringLiteral("Vodedarivo.ini"));
+  if (!files::FileExists(path)) path = iniPath();
+  if (!files::FileExists(path)) return;
+  const auto text = textfile::read(path);
+  if (!text) return;
+  const QStringList f = textfile::splitLines(*text).value(0).split(QLatin1Char(';'));
+  if (files::FolderExists(f.value(0))) txtBasisverzeichnis = f.value(0).trimmed();
+  if (f.size() > 1 && files::FileExists(f.value(1))) {
+    txtQuelle = f.value(1).trimmed();
+    gQuelle = txtQuelle;
+  }
+}
+
+void SchuelerListe::SchreibeIni() const {
+  textfile::writeLines(iniPath(), {txtBasisverzeichnis + QLatin1Char(';') + txtQuelle});
+}
+
+bool SchuelerListe::ImportiereDatei(const QString& path, bool loeschen) {
+  const auto text = textfile::read(path);
+  if (!text) return false;
+  if (loeschen) {
+    rows.clear();
+    gSchueler = {SchuelerDaten{}};
+  }
+  // Records are indexed by grid row count, as the import numbers them.
+  qsizetype n = rows.size();
+  QStringList lines = textfile::splitLines(*text);
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+  for (const QString& line : lines) {
+    ++n;
+    while (gSchueler.size() < n) gSchueler.append(SchuelerDaten{});
+    const QStringList f = line.split(QLatin1Char(';'));
+    SchuelerDaten& d = gSchueler[n - 1];
+    d = SchuelerDaten{};
+    d.Name = f.value(0);
+    if (f.size() > 1) {
+      const bool exists = files::FolderExists(f.value(1));
+      d.Verzeichnis = exists ? f.value(1) : txtBasisverzeichnis;
+      if (exists) d.Dateiname = f.value(2);
+    }
+    if (f.size() == 4) d.Rechnername = f.value(3);
+  }
+  rows.clear();
+  const int digits = QString::number(gSchueler.size()).size();
+  for (qsizetype i = 1; i <= gSchueler.size(); ++i) {
+    const SchuelerDaten& d = gSchueler[i - 1];
+    SchuelerZeile z;
+    z.ID = QStringLiteral("%1").arg(i, digits, 10, QLatin1Char('0'));
+    z.checked = true;
+    z.Name = d.Name;
+    z.Verzeichnis = d.Verzeichnis;
+    z.Dateiname = d.Dateiname;
+    z.Rechnername = d.Rechnername;
+    z.key = d.Name;
+    addRow(z);
+  }
+  if (!gSchueler.isEmpty() && files::FolderExists(gSchueler[0].Verzeichnis))
+    txtBasisverzeichnis = gSchueler[0].Verzeichnis;
+  return true;
+}
+
+void SchuelerListe::LadeSchuelerliste() {
+  FileDialogRequest r;
+  r.filter = kListFilter;
+  r.title = QStringLiteral("Schülerliste öffnen...");
+  const QString path = ui().openFile(r);
+  if (path.isEmpty() || !files::FileExists(path)) return;
+  bool loeschen = false;
+  if (!rows.isEmpty())
+    loeschen = showMessage(QStringLiteral("Soll die bisherige Liste gelöscht werden?"), Icon::Question,
+                           Buttons::YesNo) == Answer::Yes;
+  ImportiereDatei(path, loeschen);
+}
+
+void SchuelerListe::SpeichereSchuelerliste() {
+  FileDialogRequest r;
+  r.filter = kListFilter;
+  r.title = QStringLiteral("Schülerliste speichern ...");
+  const QString path = ui().saveFile(r);
+  if (path.isEmpty()) return;
+  QStringList lines;
+  for (const auto& z : rows)
+    lines << z.Name + QLatin1Char(';') + z.Verzeichnis + QLatin1Char(';') + z.Dateiname + QLatin1Char(';') +
+                 z.Rechnername;
+  textfile::writeLines(path, lines);
+}
+
+void SchuelerListe::ErzeugeDateinamen() {
+  for (auto& z : rows) {
+    const QString s = SichererDateiname(SchuelerDateiname(z.Name));
+    if (z.Verzeichnis.size() < 3) z.Verzeichnis = txtBasisverzeichnis.trimmed();
+    z.Dateiname = files::JoinPath(z.Verzeichnis, z.ID + QLatin1Char('_') + s) + QStringLiteral(".doc");
+  }
+}
+
+bool SchuelerListe::pruefeListe() const {
+  if (!rows.isEmpty()) return true;
+  showMessage(QStringLiteral("Es ist noch keine Schülerliste vorhanden!"), Icon::Exclamation);
+  return false;
+}
+
+void SchuelerListe::WaehleQuelle() {
+  FileDialogRequest r;
+  r.filter = QStringLiteral("Interaktive Übung (*.doc)|*.doc");
+  r.title = QStringLiteral("Interaktive Übung auswählen ...");
+  const QString path = ui().openFile(r);
+  if (!files::FileExists(path)) return;
+  if (!IsExerciseDocument(path)) {
+    showMessage(QStringLiteral("'") + path + QStringLiteral("' ist keine Datei für interaktive Übungen"),
+                Icon::Exclamation);
+    return;
+  }
+  gQuelle = path;
+  txtQuelle = path;
+  duplizierenEnabled = !rows.isEmpty();
+  ErzeugeDateinamen();
+}
+
+void SchuelerListe::WaehleVerzeichnis() {
+  const QString folder = ui().chooseFolder(QStringLiteral("Zielverzeichnis"), files::programFolder());
+  if (files::FolderExists(folder)) {
+    txtBasisverzeichnis = folder;
+    for (auto& z : rows) z.Verzeichnis = txtBasisverzeichnis.trimmed();
+  }
+  ErzeugeDateinamen();
+}
+
+void SchuelerListe::VerlasseQuelle() {
+  txtQuelle = txtQuelle.trimmed();
+  if (!txtQuelle.isEmpty() && !files::FileExists(txtQuelle)) {
+    showMessage(txtQuelle + QStringLiteral(" ist nicht vorhanden!"), Icon::Exclamation);
+    txtQuelle.clear();
+  }
+}
+
+void SchuelerListe::VerlasseVerzeichnis() {
+  txtBasisverzeichnis = txtBasisverzeichnis.trimmed();
+  if (txtBasisverzeichnis.isEmpty()) return;
+  if (files::FolderExists(txtBasisverzeichnis)) {
+    for (auto& z : rows) z.Verzeichnis = txtBasisverzeichnis;
+    return;
+  }
+  showMessage(txtBasisverzeichnis + QStringLiteral(" ist nicht vorhanden"), Icon::Exclamation);
+  WaehleVerzeichnis();
+}
+
+SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
+  Ergebnis e;
+  focusQuelle = false;
+  if (txtQuelle.isEmpty()) {
+    showMessage(QStringLiteral("Bitte zuerst noch die Übungsvorlage festlegen!"), Icon::Exclamation);
+    focusQuelle = true;
+    return e;
+  }
+  if (!files::FileExists(gQuelle)) {
+    showMessage(QStringLiteral("Die Übungsvorlage '") + gQuelle + QStringLiteral("' wurden nicht gefunden"),
+                Icon::Exclamation);
+    focusQuelle = true;
+    return e;
+  }
+  if (rows.isEmpty() || rows[0].Dateiname.isEmpty()) {
+    showMessage(QStringLiteral("Bitte zuerst noch die Dateinamen erzeugen"), Icon::Exclamation);
+    ErzeugeDateinamen();
+    return e;
+  }
+  e.gelaufen = true;
+  const QString heldTitle = title;
+  ui().setWaitCursor(true);
+  DistributionEngine* engine = gEngine;
+  bool ready = false;
+  if (engine) ready = engine->start() && engine->openMaster(gQuelle);
+  for (const auto& z : rows) {
+    if (!z.checked) continue;
+    const QString target = z.Dateiname;
+    if (files::FileExists(target)) {
+      const Answer a = showMessage(target + QStringLiteral(" überschreiben?"), Icon::Question,
+                                   Buttons::YesNoCancel);
+      if (a == Answer::No) continue;
+      if (a == Answer::Cancel) break;
+      // The earlier copy is replaced by the engine's rename, so a failed copy
+      // never destroys it.
+    }
+    title = QStringLiteral("Kopiere: ") + target;
+    ++e.versucht;
+    QString error;
+    bool ok = false;
+    if (target.isEmpty())
+      error = QStringLiteral("kein Dateiname");
+    else if (!engine || !ready)
+      error = QStringLiteral("Übungsvorlage konnte nicht geöffnet werden");
+    else
+      ok = engine->personaliseCopy(target, z.Name, z.Rechnername, &error);
+    if (ok) {
+      ++e.geschrieben;
+    } else {
+      if (error.isEmpty()) error = QStringLiteral("nicht geschrieben");
+      e.fehler << (target.isEmpty() ? z.Name : target) + QStringLiteral(": ") + error;
+    }
+  }
+  if (engine) engine->quit();
+  title = heldTitle;
+  ui().setWaitCursor(false);
+  showMessage(Abschlussmeldung(e), e.fehler.isEmpty() ? Icon::Information : Icon::Exclamation);
+  return e;
+}
+
+QString SchuelerListe::Abschlussmeldung(const Ergebnis& e) {
+  QString text = QStringLiteral("Es wurden %1 von %2 Kopien geschrieben.").arg(e.geschrieben).arg(e.versucht);
+  if (!e.fehler.isEmpty())
+    text += QStringLiteral("\r\n\r\nNicht geschrieben:\r\n") + e.fehler.join(QStringLiteral("\r\n"));
+  return text;
+}
+
+}  // namespace qv

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "common/testutil.h"
+#include "platform/filehelper.h"
+#include "platform/scripted_ui.h"
+#include "students/fileengine.h"
+#include "students/schueler.h"
+
+using namespace qv;
+using qvtest::u8;
+
+namespace {
+
+// Writes small files through the atomic writer and records its calls.
+class FakeEngine : public DistributionEngine {
+ public:
+  QStringList calls;
+  QStringList failTargets;
+  bool start() override { calls << "start"; return true; }
+  bool openMaster(const QString& p) override { calls << "open:" + p; return true; }
+  bool personaliseCopy(const QString& t, const QString& n, const QString& u, QString* err) override {
+    calls << "copy:" + t;
+    if (failTargets.contains(t)) { *err = "gesperrt"; return false; }
+    return WriteFileAtomically(t, (n + "|" + (u.isEmpty() ? "?" : u)).toUtf8(), err);
+  }
+  void quit() override { calls << "quit"; }
+};
+
+class Students : public ::testing::Test {
+ protected:
+  QTemporaryDir dir;
+  ScriptedInteraction ui;
+  void SetUp() override {
+    gSchueler.clear();
+    gQuelle.clear();
+    qputenv("QV_PROGRAM_FOLDER", dir.path().toUtf8());
+  }
+  void TearDown() override { setDistributionEngine(nullptr); setExerciseRecognizer({}); }
+  QString path(const QString& n) { return dir.filePath(n); }
+};
+
+}  // namespace
+
+TEST(SchuelerDateinameTest, Examples) {
+  EXPECT_EQ(SchuelerDateiname(u8("Müller, Hans")), "Mueller_Hans");
+  EXPECT_EQ(SchuelerDateiname(u8("Özlem Groß")), "oezlem_Gross");
+  EXPECT_EQ(SchuelerDateiname(u8("Ärger")), "aerger");
+  EXPECT_EQ(SchuelerDateiname("A  B"), "A_B");
+  EXPECT_EQ(SchuelerDateiname("A   B"), "A__B");
+  EXPECT_EQ(SchuelerDateiname("A    B"), "A__B");
+  EXPECT_EQ(SchuelerDateiname(" A"), "_A");
+  EXPECT_EQ(SchuelerDateiname(""), "");
+}
+
+TEST(SchuelerDateinameTest, HostileNamesStayInFolder) {
+  for (const char* n : {"../../etc/passwd", "a/b\\c:d", "..", ".versteckt", "x*?\"<>|y", "a\tb\nc"}) {
+    const QString s = SichererDateiname(SchuelerDateiname(QString::fromUtf8(n)));
+    EXPECT_FALSE(s.contains('/')) << n;
+    EXPECT_FALSE(s.contains('\\')) << n;
+    EXPECT_FALSE(s.contains("..")) << n;
+    EXPECT_FALSE(s.startsWith('.')) << n;
+    for (QChar c : s) EXPECT_GE(c.unicode(), 0x20) << n;
+  }
+  EXPECT_EQ(SichererDateiname(u8("Mueller_Hans")), "Mueller_Hans");
+}
+
+TEST_F(Students, ErzeugeDateinamenJoinsFolderAndId) {
+  SchuelerListe l;
+  l.txtBasisverzeichnis = " " + dir.path() + " ";
+  l.rows = {SchuelerZeile{"03", true, u8("Müller, Hans"), "/k/", "", "", "m"},
+            SchuelerZeile{"1", true, "", "C:", "", "", "e"}};
+  l.ErzeugeDateinamen();
+  EXPECT_EQ(l.rows[0].Dateiname, "/k/03_Mueller_Hans.doc");
+  EXPECT_EQ(l.rows[1].Verzeichnis, dir.path());
+  EXPECT_EQ(l.rows[1].Dateiname, dir.path() + "/1_.doc");
+}
+
+TEST_F(Students, ListFileRoundTrip) {
+  QDir(dir.path()).mkdir("k");
+  const QString k = path("k");
+  qvtest::writeFile(path("in.txt"), QByteArray("Zoe\r\nM\xFCller;") + k.toUtf8() + ";" + k.toUtf8() +
+                                        "/m.doc;mu\r\nAnna;/fehlt;x.doc;an\r\nBen;" + k.toUtf8() +
+                                        ";b.doc;u;zuviel\r\n");
+  SchuelerListe l;
+  l.txtBasisverzeichnis = "/basis";
+  ASSERT_TRUE(l.ImportiereDatei(path("in.txt"), false));
+  ASSERT_EQ(gSchueler.size(), 4);
+  ASSERT_EQ(l.rows.size(), 4);
+  EXPECT_EQ(l.rows[0].Name, "Anna");
+  EXPECT_EQ(l.rows[0].Verzeichnis, "/basis");
+  EXPECT_EQ(l.rows[0].Dateiname, "");
+  EXPECT_EQ(l.rows[0].Rechnername, "an");
+  EXPECT_EQ(l.rows[1].Rechnername, "");  // five fields drop the user name
+  EXPECT_EQ(gSchueler[0].Verzeichnis, "");  // only a name
+  EXPECT_EQ(gSchueler[1].Name, u8("Müller"));
+  EXPECT_EQ(l.txtBasisverzeichnis, "/basis");  // record 1 has no folder
+  ui.answerSaveFile(path("out.txt"));
+  l.SpeichereSchuelerliste();
+  const QByteArray out = qvtest::readFile(path("out.txt"));
+  EXPECT_TRUE(out.startsWith("Anna;/basis;;an\r\n"));
+  EXPECT_TRUE(out.contains("M\xFCller;"));
+  EXPECT_TRUE(out.endsWith("Zoe;;;\r\n"));
+}
+
+TEST_F(Students, ImportNumbersAndDuplicates) {
+  qvtest::writeFile(path("a.txt"), "A\r\nB\r\nC\r\n");
+  qvtest::writeFile(path("b.txt"), "D\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nA\r\n");
+  SchuelerListe l;
+  l.ImportiereDatei(path("a.txt"), false);
+  EXPECT_EQ(l.rows[0].ID, "1");
+  ui.answerOpenFile(path("b.txt"));
+  ui.answerMessage(Answer::No);
+  l.LadeSchuelerliste();
+  EXPECT_EQ(gSchueler.size(), 11);
+  EXPECT_EQ(l.rows.size(), 10);  // the second "A" has no row of its own
+  EXPECT_EQ(l.rows[0].ID, "01");
+  EXPECT_EQ(l.indexOfId(11), -1);
+  qvtest::writeFile(path("leer.txt"), "");
+  ui.answerOpenFile(path("leer.txt"));
+  ui.answerMessage(Answer::Yes);
+  l.LadeSchuelerliste();
+  ASSERT_EQ(l.rows.size(), 1);
+  EXPECT_EQ(l.rows[0].ID, "1");
+}
+
+TEST_F(Students, IniRoundTrip) {
+  qvtest::writeFile(path("u.doc"), "x");
+  SchuelerListe a;
+  a.txtBasisverzeichnis = dir.path();
+  a.txtQuelle = path("u.doc");
+  a.SchreibeIni();
+  EXPECT_EQ(qvtest::readFile(path("Vodedarivo.ini")), (dir.path() + ";" + path("u.doc") + "\r\n").toUtf8());
+  SchuelerListe b;
+  b.LeseIni();
+  EXPECT_EQ(b.txtBasisverzeichnis, dir.path());
+  EXPECT_EQ(gQuelle, path("u.doc"));
+}
+
+TEST_F(Students, RecognitionFalseWithoutDocument) {
+  EXPECT_FALSE(IsExerciseDocument(path("fehlt.doc")));
+  qvtest::writeFile(path("x.doc"), "x");
+  EXPECT_FALSE(IsExerciseDocument(path("x.doc")));
+  setExerciseRecognizer([](const QString&) { return true; });
+  EXPECT_TRUE(IsExerciseDocument(path("x.doc")));
+  EXPECT_FALSE(IsExerciseDocument(path("fehlt.doc")));
+}
+
+TEST_F(Students, RunMessagesBeforeStart) {
+  SchuelerListe l;
+  l.DupliziereUebungen();
+  l.txtQuelle = "q";
+  gQuelle = path("fehlt.doc");
+  l.DupliziereUebungen();
+  EXPECT_EQ(ui.messageTexts(), QStringList({u8("Bitte zuerst noch die Übungsvorlage festlegen!"),
+                                            u8("Die Übungsvorlage '") + gQuelle + "' wurden nicht gefunden"}));
+}
+
+TEST_F(Students, DistributionToThirtyPupils) {
+  FakeEngine engine;
+  setDistributionEngine(&engine);
+  qvtest::writeFile(path("master.doc"), "m");
+  gQuelle = path("master.doc");
+  SchuelerListe l;
+  l.txtQuelle = gQuelle;
+  QDir(dir.path()).mkdir("klasse");
+  l.txtBasisverzeichnis = path("klasse");
+  for (int i = 1; i <= 30; ++i)
+    l.addRow(SchuelerZeile{QString("%1").arg(i, 2, 10, QChar('0')), i != 5, QString("Kind %1").arg(i, 2, 10, QChar('0')),
+                           "", "", i == 7 ? "u7" : "", QString::number(i)});
+  l.DupliziereUebungen();
+  EXPECT_EQ(ui.messageTexts().value(0), "Bitte zuerst noch die Dateinamen erzeugen");
+  ui.clear();
+  // Earlier copies in rows 1 and 2; the folder goes away during the run.
+  for (int i = 1; i <= 2; ++i) qvtest::writeFile(l.rows[i - 1].Dateiname, "alt");
+  engine.failTargets << l.rows[9].Dateiname;
+  ASSERT_TRUE(QDir(dir.path()).rename("klasse", "weg"));  // folder gone during the run
+  auto e = l.DupliziereUebungen();
+  ASSERT_TRUE(QDir(dir.path()).rename("weg", "klasse"));
+  EXPECT_EQ(engine.calls.first(), "start");
+  EXPECT_EQ(engine.calls.last(), "quit");
+  EXPECT_EQ(e.versucht, 29);  // all but the unticked row 5
+  EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
+  EXPECT_EQ(qvtest::readFile(l.rows[1].Dateiname), "alt");  // failed copy leaves the earlier one
+  EXPECT_EQ(e.geschrieben, 0);
+  EXPECT_EQ(ui.messageTexts().last().left(42), "Es wurden 0 von 29 Kopien geschrieben.\r\n\r\n");
+  EXPECT_EQ(l.title, u8("Schülerliste"));
+  EXPECT_FALSE(ui.waitCursor());
+
+  ui.clear();
+  engine.calls.clear();
+  ui.answerMessage(Answer::No);
+  ui.answerMessage(Answer::Yes);
+  ui.answerMessage(Answer::Yes);
+  ui.answerMessage(Answer::Cancel);
+  qvtest::writeFile(l.rows[2].Dateiname, "alt");
+  qvtest::writeFile(l.rows[3].Dateiname, "alt");
+  e = l.DupliziereUebungen();
+  EXPECT_EQ(e.versucht, 2);
+  EXPECT_EQ(e.geschrieben, 2);
+  EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
+  EXPECT_EQ(qvtest::readFile(l.rows[1].Dateiname), "Kind 02|?");
+  EXPECT_EQ(qvtest::readFile(l.rows[3].Dateiname), "alt");
+  EXPECT_EQ(ui.messageTexts().last(), "Es wurden 2 von 2 Kopien geschrieben.");
+  ui.clear();
+  e = l.DupliziereUebungen();  // all overwrites Yes by default
+  EXPECT_EQ(e.versucht, 29);
+  EXPECT_EQ(e.geschrieben, 28);
+  EXPECT_TRUE(ui.messageTexts().last().contains(l.rows[9].Dateiname + ": gesperrt"));
+  EXPECT_EQ(qvtest::readFile(l.rows[6].Dateiname), "Kind 07|u7");
+  EXPECT_FALSE(QFile::exists(l.rows[4].Dateiname));
+}
