@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   qv::WidgetInteraction interaction(&window);
   qv::setUi(&interaction);
   qv::InstallDocumentVariablesWriter();
+  qv::InstallDistributionEngine();
   window.show();
   // A workbook named on the command line is opened at once.
   const QStringList args = QApplication::arguments();

@@ -9,6 +9,7 @@
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
 #include "platform/ui.h"
+#include "students/schueler.h"
 #include "version.h"
 
 namespace qv {
@@ -122,9 +123,8 @@ bool PersonaliseCopy(const QString& target, const QString& name, const QString& 
   return d.saveAs(target, error);
 }
 
-bool IsExerciseDocument(const QString& path) {
+bool EngineRecognisesExercise(const QString& path) {
   bool result = false;
-  ui().setWaitCursor(true);
   if (engine::Application* app = engine::Application::create()) {
     if (engine::Document* doc = app->openDocument(path, true)) {
       const std::optional<QString> v = doc->variableValue(QStringLiteral("App"));
@@ -132,8 +132,32 @@ bool IsExerciseDocument(const QString& path) {
     }
     app->quit();
   }
-  ui().setWaitCursor(false);
   return result;
+}
+
+namespace {
+
+// One engine instance per distribution run, on the shared references.
+class EngineDistribution final : public DistributionEngine {
+ public:
+  bool start() override { return StartOrQuitWord(false); }
+  bool openMaster(const QString& path) override {
+    gWordDoc = nullptr;
+    OpenMasterDocument(path);
+    return gWordDoc != nullptr;
+  }
+  bool personaliseCopy(const QString& target, const QString& name, const QString& user, QString* error) override {
+    return PersonaliseCopy(target, name, user, error);
+  }
+  void quit() override { StartOrQuitWord(true); }
+};
+
+}  // namespace
+
+void InstallDistributionEngine() {
+  static EngineDistribution engine;
+  setDistributionEngine(&engine);
+  setExerciseRecognizer(&EngineRecognisesExercise);
 }
 
 void InstallDocumentVariablesWriter() { setDocumentVariablesWriter(&WriteDocumentVariables); }

@@ -37,8 +37,14 @@ void WriteDocumentVariables(int32_t count, const std::optional<QStringList>& inh
 // whether the copy was written (the reason in *error otherwise).
 bool PersonaliseCopy(const QString& target, const QString& name, const QString& user, QString* error = nullptr);
 
-// True when the file is an exercise document made by this program.
-bool IsExerciseDocument(const QString& path);
+// True when the engine opens the file as an exercise document made by this
+// program (its variable "App" holds the product name). The student list's
+// IsExerciseDocument asks this, around the wait pointer.
+bool EngineRecognisesExercise(const QString& path);
+
+// Installs the engine as the one that writes pupil copies and recognises
+// exercise documents.
+void InstallDistributionEngine();
 
 // Hands the document-variable writer to the gap list builder.
 void InstallDocumentVariablesWriter();

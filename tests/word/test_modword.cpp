@@ -9,6 +9,7 @@
 #include "common/testutil.h"
 #include "platform/docengine.h"
 #include "platform/scripted_ui.h"
+#include "students/schueler.h"
 #include "word/modword.h"
 
 using namespace qv;
@@ -152,6 +153,7 @@ TEST_F(WordTest, ClearDocumentEmptiesEveryCollection) {
 
 TEST_F(WordTest, PupilCopiesArePersonalisedProtectedAndRecognised) {
   ScriptedInteraction ui;
+  InstallDistributionEngine();
   ASSERT_TRUE(StartWord(true));
   gWordDoc->insertBefore(0, "Das Haus ist rot.");
   gWordDoc->addTextFormField(4, 8, "Gap_1", "Got_Focus", "Lost_Focus");
@@ -197,6 +199,7 @@ TEST_F(WordTest, PupilCopiesArePersonalisedProtectedAndRecognised) {
 
 TEST_F(WordTest, OtherFilesAreNoExerciseDocuments) {
   ScriptedInteraction ui;
+  InstallDistributionEngine();
   const int running = engine::Application::runningCount();
   const QString plain = out.filePath("brief.doc"), junk = out.filePath("junk.doc");
   qvtest::writeFile(plain, "{\\rtf1\\ansi {\\*\\docvar {APP}{Textprogramm}}Lieber Hans\\par}");
