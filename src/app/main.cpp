@@ -2,6 +2,7 @@
 #include <QFileInfo>
 
 #include "app/frmmain.h"
+#include "students/frmschuelerliste.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 #include "word/modword.h"
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
   qv::setUi(&interaction);
   qv::InstallDocumentVariablesWriter();
   qv::InstallDistributionEngine();
+  qv::frmMain::setStudentListOpener([](QWidget* owner) {
+    qv::frmSchuelerListe dlg(owner);
+    dlg.exec();
+  });
   window.show();
   // A workbook named on the command line is opened at once.
   const QStringList args = QApplication::arguments();
