@@ -68,4 +68,3 @@ BENCHMARK(BM_HtmlPageEncode)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();

@@ -67,4 +67,3 @@ BENCHMARK(BM_MdbExport_BeideTabellen)->Unit(benchmark::kMillisecond)->MinTime(2.
 
 }  // namespace
 
-BENCHMARK_MAIN();

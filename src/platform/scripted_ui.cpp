@@ -10,14 +10,7 @@ Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
   Shown s{Shown::Kind::Message, r, {}, {}, {}, {}};
   shown_.append(s);
   if (!messages_.isEmpty()) return messages_.dequeue();
-  switch (r.buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
-    case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
-    case Buttons::YesNoCancel:
-      return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
-  }
-  return Answer::Ok;
+  return defaultAnswer(r);
 }
 
 QString ScriptedInteraction::inputBox(const InputBoxRequest& r) {

@@ -1,26 +1,19 @@
 #include "platform/ui.h"
 
 namespace qv {
-namespace {
 
-class SilentInteraction final : public UserInteraction {
- public:
-  Answer messageBox(const MessageBoxRequest& r) override {
-    switch (r.buttons) {
-      case Buttons::Ok: return Answer::Ok;
-      case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
-      case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
-      case Buttons::YesNoCancel:
-        return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
-    }
-    return Answer::Ok;
+Answer defaultAnswer(const MessageBoxRequest& r) {
+  switch (r.buttons) {
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
+    case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
+    case Buttons::YesNoCancel:
+      return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
   }
-  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
-  QString openFile(const FileDialogRequest&) override { return {}; }
-  QString saveFile(const FileDialogRequest&) override { return {}; }
-  QString chooseFolder(const QString&, const QString&) override { return {}; }
-  void setWaitCursor(bool) override {}
-};
+  return Answer::Ok;
+}
+
+namespace {
 
 UserInteraction* current = nullptr;
 

@@ -48,6 +48,20 @@ class UserInteraction {
   virtual void setWaitCursor(bool wait) = 0;
 };
 
+// The answer a message box gives when nobody chooses: its default button.
+Answer defaultAnswer(const MessageBoxRequest& request);
+
+// Answers every question with its default and cancels every dialog.
+class SilentInteraction : public UserInteraction {
+ public:
+  Answer messageBox(const MessageBoxRequest& r) override { return defaultAnswer(r); }
+  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
+  QString openFile(const FileDialogRequest&) override { return {}; }
+  QString saveFile(const FileDialogRequest&) override { return {}; }
+  QString chooseFolder(const QString&, const QString&) override { return {}; }
+  void setWaitCursor(bool) override {}
+};
+
 // The interaction in use. Without an installed one, a silent default answers
 // every question with its default and cancels every dialog.
 UserInteraction& ui();

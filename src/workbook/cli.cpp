@@ -16,27 +16,15 @@ enum Exit { kOk = 0, kArgs = 1, kMappe = 2, kSchreiben = 3 };
 
 // Messages the exercise code shows become notes on stderr; questions get
 // their default answer.
-class CliInteraction final : public UserInteraction {
+class CliInteraction final : public SilentInteraction {
  public:
   explicit CliInteraction(QTextStream& err) : err_(err) {}
   Answer messageBox(const MessageBoxRequest& r) override {
     err_ << QStringLiteral("Hinweis: ") << QString(r.text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
          << '\n';
     err_.flush();
-    switch (r.buttons) {
-      case Buttons::Ok: return Answer::Ok;
-      case Buttons::OkCancel: return r.defaultButton == 1 ? Answer::Cancel : Answer::Ok;
-      case Buttons::YesNo: return r.defaultButton == 1 ? Answer::No : Answer::Yes;
-      case Buttons::YesNoCancel:
-        return r.defaultButton == 2 ? Answer::Cancel : r.defaultButton == 1 ? Answer::No : Answer::Yes;
-    }
-    return Answer::Ok;
+    return defaultAnswer(r);
   }
-  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
-  QString openFile(const FileDialogRequest&) override { return {}; }
-  QString saveFile(const FileDialogRequest&) override { return {}; }
-  QString chooseFolder(const QString&, const QString&) override { return {}; }
-  void setWaitCursor(bool) override {}
 
  private:
   QTextStream& err_;
