@@ -49,6 +49,24 @@ void setError(QString* error, const QString& text) {
   if (error) *error = text;
 }
 
+// Reads an RTF file into a document model; nullptr with a German reason
+// ("what" + path + "unreadable", or "ist kein Dokument") when it cannot be
+// read or holds no document.
+std::unique_ptr<RichDocument> readDocument(const QString& path, const QString& what, const QString& unreadable,
+                                           QString* error) {
+  QFile f(path);
+  if (!files::FileExists(path) || !f.open(QIODevice::ReadOnly)) {
+    setError(error, what + path + unreadable);
+    return nullptr;
+  }
+  auto data = std::make_unique<RichDocument>();
+  if (!data->readRtf(f.readAll())) {
+    setError(error, what + path + QStringLiteral(" ist kein Dokument"));
+    return nullptr;
+  }
+  return data;
+}
+
 }  // namespace
 
 // ---- Document
@@ -274,10 +292,9 @@ std::optional<std::pair<int, int>> Document::find(int start, int end, const QStr
 }
 
 bool Document::insertFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  RichDocument other;
-  if (!other.readRtf(f.readAll())) return false;
+  const auto read = readDocument(path, QString(), QString(), nullptr);
+  if (!read) return false;
+  const RichDocument& other = *read;
   // The inserted file's body replaces the body; the document keeps its
   // variables, headers and page set-up.
   data_->fields().clear();
@@ -397,16 +414,8 @@ QString Application::userTemplatesPath() const { return files::userTemplatesFold
 Document* Application::addDocument(const QString& templateName, QString* error) {
   QString path = templateName;
   if (QFileInfo(templateName).fileName() == templateName) path = files::JoinPath(userTemplatesPath(), templateName);
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) {
-    setError(error, QStringLiteral("Die Vorlage ") + path + QStringLiteral(" kann nicht gelesen werden"));
-    return nullptr;
-  }
-  auto data = std::make_unique<RichDocument>();
-  if (!data->readRtf(f.readAll())) {
-    setError(error, QStringLiteral("Die Vorlage ") + path + QStringLiteral(" ist kein Dokument"));
-    return nullptr;
-  }
+  auto data = readDocument(path, QStringLiteral("Die Vorlage "), QStringLiteral(" kann nicht gelesen werden"), error);
+  if (!data) return nullptr;
   documents_.push_back(std::make_unique<Document>(this, std::move(data), QString(), false));
   documents_.back()->setSaved(false);
   selection_ = 0;
@@ -414,16 +423,8 @@ Document* Application::addDocument(const QString& templateName, QString* error) 
 }
 
 Document* Application::openDocument(const QString& path, bool readOnly, QString* error) {
-  QFile f(path);
-  if (!files::FileExists(path) || !f.open(QIODevice::ReadOnly)) {
-    setError(error, QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geöffnet werden"));
-    return nullptr;
-  }
-  auto data = std::make_unique<RichDocument>();
-  if (!data->readRtf(f.readAll())) {
-    setError(error, QStringLiteral("Die Datei ") + path + QStringLiteral(" ist kein Dokument"));
-    return nullptr;
-  }
+  auto data = readDocument(path, QStringLiteral("Die Datei "), QStringLiteral(" kann nicht geöffnet werden"), error);
+  if (!data) return nullptr;
   documents_.push_back(
       std::make_unique<Document>(this, std::move(data), QFileInfo(path).absoluteFilePath(), readOnly));
   selection_ = 0;
@@ -443,8 +444,6 @@ void Application::homeKey() { selection_ = 0; }
 bool Application::paste(const QByteArray& rtf) {
   Document* doc = activeDocument();
   if (!doc) return false;
-  RichDocument other;
-  if (!other.readRtf(rtf)) return false;
   const int before = doc->length();
   if (!doc->insertRtf(selection_, rtf)) return false;
   selection_ += doc->length() - before;

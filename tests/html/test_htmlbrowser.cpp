@@ -17,6 +17,8 @@
 using namespace qv;
 using qvtest::u8;
 
+using qvtest::gap;
+
 namespace {
 
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
@@ -44,15 +46,6 @@ function melde(ergebnis) {
   document.body.appendChild(pre);
 }
 )JS";
-
-clsToken gap(int anfang, const QString& inhalt, const QString& grundform, const QString& bemerkung = {}) {
-  clsToken t;
-  t.setAnfang(anfang);
-  t.setInhalt(inhalt);
-  t.setGrundform(grundform);
-  t.setBemerkung(bemerkung);
-  return t;
-}
 
 // Builds the page from the shipped template with the test script in it,
 // loads it in headless Chromium and returns what the script reported.

@@ -18,19 +18,12 @@ void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString()
 using namespace qv;
 using qvtest::u8;
 
+using qvtest::gap;
+
 namespace {
 
 // A template that shows every placeholder once, marked.
 const QString kVorlage = u8("T:[TITEL]|A:[ANLEITUNG]|W:[WORTLISTE]|S:[DETAILS]|X:[ÜBUNGSTEXT]|");
-
-clsToken gap(int anfang, const QString& inhalt, const QString& grundform, const QString& bemerkung = {}) {
-  clsToken t;
-  t.setAnfang(anfang);
-  t.setInhalt(inhalt);
-  t.setGrundform(grundform);
-  t.setBemerkung(bemerkung);
-  return t;
-}
 
 QString field(int n, const char* klasse = "eingabe") {
   return QStringLiteral("<input type=\"text\" class=\"%1\" name=\"T%2\" onFocus=\"this.style.backgroundColor='#ffff00'\""
