@@ -5,7 +5,9 @@
 #include "students/frmschuelerliste.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
+#include "word/frmprogress.h"
 #include "word/modword.h"
+#include "word/wordexercise.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -18,6 +20,11 @@ int main(int argc, char** argv) {
   qv::frmMain::setStudentListOpener([](QWidget* owner) {
     qv::frmSchuelerListe dlg(owner);
     dlg.exec();
+  });
+  qv::setProgressOpener([&window]() -> std::unique_ptr<qv::BuildProgress> {
+    auto progress = std::make_unique<qv::frmProgress>(&window);
+    progress->show();
+    return progress;
   });
   window.show();
   // A workbook named on the command line is opened at once.

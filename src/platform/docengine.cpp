@@ -316,7 +316,16 @@ bool Document::insertRtf(int position, const QByteArray& rtf) {
   RichDocument other;
   if (!other.readRtf(rtf)) return false;
   QTextCursor c = span(data_->body(), position, position);
+  c.beginEditBlock();
+  if (other.endsWithParagraphMark()) {
+    // The pasted paragraphs stand in front of the paragraph at the
+    // position, each with its own paragraph format.
+    c.insertBlock();
+    c.movePosition(QTextCursor::PreviousBlock);
+    c.setBlockFormat(other.body()->lastBlock().blockFormat());
+  }
   c.insertFragment(QTextDocumentFragment(other.body()));
+  c.endEditBlock();
   saved_ = false;
   return true;
 }

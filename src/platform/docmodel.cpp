@@ -87,6 +87,7 @@ void RichDocument::clear() {
   protection_ = {};
   page_ = {};
   titlePage_ = false;
+  endsWithParagraphMark_ = false;
   for (auto& h : headers_) h.reset();
 }
 

@@ -157,6 +157,11 @@ class RichDocument {
   // (the document is then empty).
   bool readRtf(const QByteArray& bytes);
   QByteArray toRtf() const;
+  // The RTF read last ended its text with a paragraph mark, which the body
+  // does not keep (a document's text ends without one). Pasting such text
+  // gives it its own paragraph.
+  bool endsWithParagraphMark() const { return endsWithParagraphMark_; }
+  void setEndsWithParagraphMark(bool on) { endsWithParagraphMark_ = on; }
   // Empties body and side data.
   void clear();
 
@@ -226,6 +231,7 @@ class RichDocument {
   QList<Bookmark> bookmarks_;
   PageSetup page_;
   bool titlePage_ = false;
+  bool endsWithParagraphMark_ = false;
   std::array<std::unique_ptr<QTextDocument>, 4> headers_;
 };
 

@@ -891,7 +891,10 @@ void Reader::finish() {
       c.setPosition(at + 1);
       c.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
       c.removeSelectedText();
-      if (&o == &outs_[0]) removedBodyChar(at);
+      if (&o == &outs_[0]) {
+        removedBodyChar(at);
+        if (side_) side_->setEndsWithParagraphMark(true);
+      }
     }
   }
   if (side_) {

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/tools.h"
+#include "word/wordexercise.h"
 
 class QProgressBar;
 
@@ -10,12 +10,12 @@ namespace qv {
 
 // The progress window "Fortschritt" shown without blocking while an
 // exercise is built; each built gap or header word advances prgStatus by 1.
-class frmProgress : public QDialog, public ValueHolder {
+class frmProgress : public QDialog, public BuildProgress {
   Q_OBJECT
  public:
   explicit frmProgress(QWidget* owner = nullptr);
   QProgressBar* prgStatus() const { return bar_; }
-  void setMaximum(int max);
+  void setMaximum(int max) override;
   int value() const override;
   void setValue(int v) override;
 

@@ -1,0 +1,295 @@
+// The form builder on the engine, with the worksheets of the sample workbook.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/tools.h"
+#include "app/variablen.h"
+#include "common/testutil.h"
+#include "platform/docengine.h"
+#include "platform/scripted_ui.h"
+#include "platform/ui.h"
+#include "workbook/workbook.h"
+#include "word/exercisewindow.h"
+#include "word/modword.h"
+#include "word/wordexercise.h"
+
+using namespace qv;
+
+namespace {
+
+const MappenInhalt& klassenfahrt() {
+  static const MappenInhalt m = LeseMappe(qvtest::fixture("klassenfahrt.qbm"));
+  return m;
+}
+
+void selectWorksheet(const ArbeitsblattEintrag& e) {
+  gUebungstyp = e.Uebungstyp;
+  gCaption = e.Caption;
+  gDetails = e.Details;
+  gArbeitsblattID = e.ID;
+  gArbeitsblattRTF = e.ArbeitsblattRTF;
+  gKontrollblattRTF = e.KontrollblattRTF;
+}
+
+// A plain text with CR LF line ends as one paragraph per line of rich text.
+QByteArray storedRichText(const QByteArray& rtf) { return QByteArray(30, '\0') + rtf; }
+
+class WordExerciseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
+    qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+    QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"),
+                templates.filePath(kTemplateName));
+    setUi(&dialogs);
+    InstallDocumentVariablesWriter();
+    ASSERT_EQ(klassenfahrt().fehler, MappenInhalt::Fehler::Keiner);
+    gTextTXT = klassenfahrt().textTXT;
+    gTextRTF = klassenfahrt().textRTF;
+    gMappenPfad = qvtest::fixture("klassenfahrt.qbm");
+    gFormatDoc = true;
+    gWortliste = 4;
+    setExerciseWindowOpener([this](engine::Document* d) { shownInWindow = d; });
+  }
+  void TearDown() override {
+    setExerciseWindowOpener(nullptr);
+    while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
+    setUi(nullptr);
+    qunsetenv("QV_TEMPLATES_DIR");
+    qunsetenv("QV_PROGRAM_FOLDER");
+  }
+  // Builds the worksheet and returns the document the engine keeps for the
+  // window.
+  engine::Document* build(int16_t menuIndex = 1) {
+    shownInWindow = nullptr;
+    CreateWordExercise(gUebungstyp, menuIndex);
+    EXPECT_EQ(gWordDoc, nullptr);  // references dropped, document kept
+    return shownInWindow;
+  }
+  static QString plainBefore(int anfang, int n) {
+    QString t = gTextTXT.mid(std::max(0, anfang - 1 - n), std::min(n, anfang - 1));
+    return t.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+  }
+
+  QTemporaryDir templates, program;
+  ScriptedInteraction dialogs;
+  engine::Document* shownInWindow = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
+  int built = 0;
+  for (const ArbeitsblattEintrag& e : klassenfahrt().arbeitsblaetter) {
+    SCOPED_TRACE(e.Uebungstyp);
+    selectWorksheet(e);
+    dialogs.clear();
+    engine::Document* d = build();
+    ASSERT_NE(d, nullptr);
+    ++built;
+    const int n = static_cast<int>(gLuecken.size());
+    ASSERT_GT(n, 0);
+    ASSERT_EQ(d->formFieldCount(), n);
+    EXPECT_EQ(dialogs.messageTexts().last(),
+              QStringLiteral("Es wurde eine Lückenübung mit ") + QString::number(n) + QStringLiteral(" Lücken erstellt"));
+    EXPECT_EQ(d->variableValue("COUNT"), QString::number(n));
+    EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
+
+    const QString text = d->text();
+    for (int k = 1; k <= n; ++k) {
+      SCOPED_TRACE(k);
+      const Field* f = d->formField(k);
+      ASSERT_NE(f, nullptr);
+      EXPECT_EQ(f->form.name, QStringLiteral("Gap_") + QString::number(k));
+      EXPECT_EQ(f->form.entryMacro, "Got_Focus");
+      EXPECT_EQ(f->form.exitMacro, "Lost_Focus");
+      const clsToken& t = gLuecken[k - 1];
+      const int start = f->result.start(), end = f->result.end();
+      const QString number = QString::number(k) + ")";
+      // What stands in front of the field: the text before the word (on the
+      // same line), and for word parts the given part of the word.
+      QString given;
+      if (gUebungstyp == 103 || gUebungstyp == 301) given = t.Bemerkung().left(t.Bemerkung().indexOf('_'));
+      if (gUebungstyp == 104) given = QString(t.Bemerkung()).remove('_');
+      if (gUebungstyp == 105) given = t.Inhalt();
+      // Up to 12 characters, never reaching back into the previous gap.
+      int reach = 12;
+      if (k > 1) reach = std::min(reach, t.Anfang() - gLuecken[k - 2].Anfang() - int(gLuecken[k - 2].Inhalt().size()));
+      const QString before = plainBefore(t.Anfang(), reach) + given;
+      EXPECT_EQ(text.mid(start - before.size(), before.size()), before);
+      if (gUebungstyp == 105) continue;  // the field is on the number
+      QString after = text.mid(end);
+      if (gUebungstyp == 103 || gUebungstyp == 301) after.remove(0, t.Bemerkung().size() - t.Bemerkung().indexOf('_') - 1);
+      ASSERT_TRUE(after.startsWith(number)) << after.left(20).toStdString();
+      // The number is bold superscript.
+      QTextCursor c(d->data().body());
+      c.setPosition(end + (text.mid(end).indexOf(number)) + 1);
+      EXPECT_EQ(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+      EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+    }
+  }
+  EXPECT_EQ(built, 6);
+}
+
+TEST_F(WordExerciseTest, PasswordVariablesAndDocumentOpenOfTheBuiltDocument) {
+  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  engine::Document* d = build(4);
+  ASSERT_NE(d, nullptr);
+  const engine::Application* app = d->application();
+  EXPECT_TRUE(app->visible());
+  EXPECT_EQ(app->windowState(), 1);
+  EXPECT_TRUE(d->attachedTemplateSaved());
+  EXPECT_FALSE(d->saved());
+  EXPECT_FALSE(dialogs.waitCursor());
+  for (const char* name : {"APP", "GUID", "CAPTION", "ORIGINAL", "LSTDET", "TXT", "WSTYP", "AUSART", "INTDIFF",
+                           "REATYP", "COUNT", "LSTIH", "LSTGF", "OUSER", "SUSER", "TEMPLATE"})
+    EXPECT_TRUE(d->variableValue(name).has_value()) << name;
+  EXPECT_EQ(d->variableCount(), 16);
+  // "Arbeitsblatt ohne Lösung" stores no solutions.
+  EXPECT_EQ(d->variableValue("LSTDET"), QString());
+  EXPECT_FALSE(d->unprotect("falsch"));
+  EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
+  EXPECT_TRUE(d->unprotect(ExercisePassword()));
+}
+
+TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
+  gTextTXT = QStringLiteral("Wir fuhren los.\r\nDann liefen wir und sangen.");
+  gTextRTF = storedRichText("{\\rtf1\\ansi Wir fuhren los.\\par Dann liefen wir und sangen.}");
+  gUebungstyp = 101;
+  gArbeitsblattRTF.clear();
+  gDetails = QStringLiteral("5;fuhren;fahren;\r\n23;liefen;laufen;\r\n38;sangen;singen;");
+  gWortliste = 3;
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  const QString e(5, QChar(0x2002));  // an empty form field
+  EXPECT_EQ(d->text().left(d->length()),
+            "Wir " + e + " (fahren)1) los.\rDann " + e + " (laufen)2) wir und " + e + " (singen)3).");
+  QTextCursor c(d->data().body());
+  c.setPosition(d->text().indexOf("(fahren)") + 1);
+  EXPECT_NE(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+  EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
+  // No header line in forms 3 and 4.
+  EXPECT_FALSE(d->bookmarkRange("Kopf").has_value());
+  for (int i = 1; i <= d->fieldCount(); ++i) EXPECT_NE(d->field(i)->kind, FieldKind::MacroButton);
+}
+
+TEST_F(WordExerciseTest, AWorksheetWithoutGapsGivesTheTextAndZeroFields) {
+  gUebungstyp = 101;
+  gDetails.clear();
+  gArbeitsblattRTF.clear();
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->formFieldCount(), 0);
+  EXPECT_TRUE(d->text().startsWith(QStringLiteral("Unsere Klassenfahrt an den Mühlsee\r")));
+  EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 0 Lücken erstellt"));
+}
+
+TEST_F(WordExerciseTest, HeaderLineOfButtonsUnderTheBookmarkKopf) {
+  gTextTXT = QStringLiteral("Der Hund lief schnell nach Hause.");
+  gTextRTF = storedRichText("{\\rtf1\\ansi Der Hund lief schnell nach Hause.}");
+  gUebungstyp = 101;
+  gArbeitsblattRTF.clear();
+  gDetails = QStringLiteral("10;lief;laufen;\r\n5;Hund;Hund;\r\n28;Hause;Haus;");
+  for (int form : {1, 2}) {
+    SCOPED_TRACE(form);
+    gWortliste = static_cast<int16_t>(form);
+    engine::Document* d = build();
+    ASSERT_NE(d, nullptr);
+    const QString line = form == 1 ? QStringLiteral("Hause, Hund, lief") : QStringLiteral("Haus, Hund, laufen");
+    EXPECT_EQ(d->text().section('\r', 0, 0), line);
+    QStringList buttons;
+    for (int i = 1; i <= d->fieldCount(); ++i)
+      if (d->field(i)->kind == FieldKind::MacroButton) {
+        EXPECT_EQ(d->field(i)->macroName(), "MarkSingleField");
+        buttons << d->field(i)->result.text();
+      }
+    EXPECT_EQ(buttons.join(", "), line);
+    const auto kopf = d->bookmarkRange("Kopf");
+    ASSERT_TRUE(kopf.has_value());
+    EXPECT_EQ(d->text(kopf->first, kopf->second), line);
+    QTextCursor c(d->data().body());
+    c.setPosition(2);
+    EXPECT_EQ(c.charFormat().fontPointSize(), 10);
+    // The text itself keeps its size and gets no rule.
+    c.setPosition(d->length());
+    EXPECT_NE(c.charFormat().fontPointSize(), 10);
+    EXPECT_EQ(d->data().body()->firstBlock().next().text().left(4), "Der ");
+    EXPECT_EQ(d->formFieldCount(), 3);
+  }
+}
+
+TEST_F(WordExerciseTest, OneWordGivesOneButtonWithoutSeparator) {
+  gTextTXT = QStringLiteral("Ein Haus.");
+  gTextRTF = storedRichText("{\\rtf1\\ansi Ein Haus.}");
+  gUebungstyp = 101;
+  gArbeitsblattRTF.clear();
+  gDetails = QStringLiteral("5;Haus;Haus;");
+  gWortliste = 1;
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->text().section('\r', 0, 0), "Haus");
+  const auto kopf = d->bookmarkRange("Kopf");
+  ASSERT_TRUE(kopf.has_value());
+  EXPECT_EQ(kopf->second - kopf->first, 4);
+}
+
+TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
+  gTextTXT = QStringLiteral("Ein Haus.");
+  gTextRTF = storedRichText("{\\rtf1\\ansi Ein Haus.}");
+  gUebungstyp = 101;
+  gDetails = QStringLiteral("5;Haus;Haus;");
+  gArbeitsblattRTF = storedRichText(
+      "{\\rtf1\\ansi{\\cs207\\b Verben}{\\cs207 \\par}Setze die Verben ein. Der Rest des Arbeitsblatts ist lang genug.}");
+  gWortliste = 1;
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->text().startsWith("Verben\rHaus\rEin ")) << d->text().toStdString();
+  QTextCursor c(d->data().body());
+  c.setPosition(1);
+  EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+  EXPECT_EQ(d->formField(1)->result.start(), 16);
+  // The rule stays under the header line, not under the head block.
+  const QTextBlock first = d->data().body()->firstBlock();
+  const int rule = QTextFormat::UserProperty + 20;
+  EXPECT_FALSE(first.blockFormat().hasProperty(rule));
+  EXPECT_EQ(first.next().blockFormat().intProperty(rule), 1);
+  EXPECT_FALSE(first.next().next().blockFormat().hasProperty(rule));
+
+  // A head that would run past half the text is cut just past that half;
+  // a text without a marker at its start has no head block.
+  EXPECT_EQ(WorksheetHeadRtf(storedRichText("{\\rtf1\\ansi Ohne Kopf}")), QByteArray());
+  RichDocument head;
+  ASSERT_TRUE(head.readRtf(WorksheetHeadRtf(storedRichText("{\\rtf1\\ansi{\\cs175 abcdefgh}ij}"))));
+  EXPECT_EQ(head.body()->toPlainText(), "abcdef");
+}
+
+TEST_F(WordExerciseTest, SavedExerciseKeepsFieldsAndVariables) {
+  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  gWortliste = 1;
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  QTemporaryDir out;
+  ASSERT_TRUE(d->saveAs(out.filePath("uebung.doc")));
+  engine::Application* app = engine::Application::create();
+  engine::Document* again = app->openDocument(out.filePath("uebung.doc"), true);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->text(), d->text());
+  EXPECT_EQ(again->formFieldCount(), d->formFieldCount());
+  EXPECT_EQ(again->formField(3)->form.exitMacro, "Lost_Focus");
+  EXPECT_EQ(again->bookmarkRange("Kopf"), d->bookmarkRange("Kopf"));
+  EXPECT_EQ(again->protectionType(), engine::kProtectionFormFields);
+  EXPECT_EQ(again->variableValue("LSTDET"), d->variableValue("LSTDET"));
+  EXPECT_TRUE(EngineRecognisesExercise(out.filePath("uebung.doc")));
+}
+
+TEST_F(WordExerciseTest, WithoutEngineNothingIsBuilt) {
+  qputenv("QV_ENGINE_UNAVAILABLE", "1");
+  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  EXPECT_EQ(build(), nullptr);
+  qunsetenv("QV_ENGINE_UNAVAILABLE");
+  EXPECT_EQ(dialogs.messageTexts(), QStringList{"Word konnte nicht gestartet werden"});
+}
