@@ -10,6 +10,8 @@
 #include "app/variablen.h"
 #include "platform/docengine.h"
 #include "word/modword.h"
+#include "word/wordexercise.h"
+#include "workbook/workbook.h"
 
 namespace {
 
@@ -65,5 +67,36 @@ void BM_ThousandPupilCopies(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ThousandPupilCopies)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The whole form build of a worksheet with 1,500 gaps over the 60,000-word
+// text of the large workbook: text, fields, header line, protection.
+void BM_WordExercise1500Gaps(benchmark::State& state) {
+  prepare();
+  static const qv::MappenInhalt m = qv::LeseMappe(QStringLiteral(QV_FIXTURES_DIR "/grosse-mappe.qbm"));
+  if (m.arbeitsblaetter.size() < 40) {
+    state.SkipWithError("grosse-mappe.qbm nicht lesbar");
+    return;
+  }
+  const qv::ArbeitsblattEintrag& e = m.arbeitsblaetter[static_cast<int>(state.range(0))];
+  qv::gTextTXT = m.textTXT;
+  qv::gTextRTF = m.textRTF;
+  qv::gUebungstyp = e.Uebungstyp;
+  qv::gDetails = e.Details;
+  qv::gArbeitsblattRTF = e.ArbeitsblattRTF;
+  qv::gWortliste = static_cast<int16_t>(state.range(1));
+  qv::gFormatDoc = true;
+  qv::InstallDocumentVariablesWriter();
+  for (auto _ : state) {
+    qv::CreateWordExercise(qv::gUebungstyp, 1);
+    state.PauseTiming();
+    while (qv::engine::Application::runningCount() > 0) qv::engine::Application::running().front()->quit();
+    state.ResumeTiming();
+  }
+  state.SetLabel(QStringLiteral("Typ %1, Form %2, %3 Lücken")
+                     .arg(e.Uebungstyp).arg(state.range(1)).arg(qv::gLuecken.size()).toStdString());
+}
+// Worksheets 1 (type 101, header line of words), 4 (type 301) and 6 (type 105).
+BENCHMARK(BM_WordExercise1500Gaps)->Args({0, 1})->Args({0, 4})->Args({3, 4})->Args({5, 3})
+    ->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

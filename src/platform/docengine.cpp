@@ -173,18 +173,35 @@ bool Document::deleteField(int index) {
   return true;
 }
 
-int Document::addField(int position, const QString& code) {
+namespace {
+// What a field with that code shows; MACROBUTTON fields show the words
+// after the macro name.
+QString displayText(const QString& code, FieldKind* kind) {
   const QString trimmed = code.simplified();
-  QString display;
-  FieldKind kind = FieldKind::Other;
-  if (trimmed.startsWith(QLatin1String("MACROBUTTON "), Qt::CaseInsensitive)) {
-    kind = FieldKind::MacroButton;
-    const QStringList words = trimmed.split(QLatin1Char(' '));
-    display = words.mid(2).join(QLatin1Char(' '));
-  }
+  *kind = FieldKind::Other;
+  if (!trimmed.startsWith(QLatin1String("MACROBUTTON "), Qt::CaseInsensitive)) return {};
+  *kind = FieldKind::MacroButton;
+  return trimmed.split(QLatin1Char(' ')).mid(2).join(QLatin1Char(' '));
+}
+}  // namespace
+
+int Document::addField(int position, const QString& code) {
+  FieldKind kind;
+  const QString display = displayText(code, &kind);
   const int index = data_->insertField(position, code, display, kind);
   saved_ = false;
   return index + 1;
+}
+
+int Document::addField(int start, int end, const QString& code) {
+  FieldKind kind;
+  const QString display = displayText(code, &kind);
+  QTextCursor c = span(data_->body(), start, end);
+  saved_ = false;
+  if (c.selectedText() == display) return data_->wrapField(c.selectionStart(), c.selectionEnd(), code, kind) + 1;
+  const int pos = c.selectionStart();
+  c.removeSelectedText();
+  return data_->insertField(pos, code, display, kind) + 1;
 }
 
 int Document::bookmarkCount() const { return static_cast<int>(data_->bookmarks().size()); }

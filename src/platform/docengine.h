@@ -71,6 +71,9 @@ class Document {
   // Adds a field with the code text at position; MACROBUTTON fields show
   // their display text (the words after the macro name).
   int addField(int position, const QString& code);
+  // Adds a field in place of the text start..end; text that is already the
+  // field's display text stays as it is.
+  int addField(int start, int end, const QString& code);
 
   int bookmarkCount() const;
   bool deleteBookmark(int index);

@@ -151,18 +151,24 @@ int RichDocument::insertField(int position, const QString& instruction, const QS
   position = std::clamp(position, 0, std::max(0, body_->characterCount() - 1));
   c.setPosition(position);
   c.insertText(resultText);
+  return wrapField(position, position + static_cast<int>(resultText.size()), instruction, kind, form);
+}
+
+int RichDocument::wrapField(int start, int end, const QString& instruction, FieldKind kind,
+                            const FormFieldData& form) {
+  const int position = start;
   Field f;
   f.kind = kind;
   f.instruction = instruction;
   f.form = form;
-  f.result = TextRange(body_.get(), position, position + static_cast<int>(resultText.size()));
-  fields_.append(std::move(f));
-  sortFields();
-  for (qsizetype i = 0; i < fields_.size(); ++i)
-    if (fields_[i].result.start() == position && fields_[i].instruction == instruction &&
-        fields_[i].result.length() == resultText.size())
-      return static_cast<int>(i);
-  return static_cast<int>(fields_.size() - 1);
+  f.result = TextRange(body_.get(), start, end);
+  // Fields in front of the new one start before the position; those that
+  // started at it or later were moved behind the inserted text.
+  const auto at = std::lower_bound(fields_.begin(), fields_.end(), position,
+                                   [](const Field& g, int p) { return g.result.start() < p; });
+  const qsizetype index = at - fields_.begin();
+  fields_.insert(index, std::move(f));
+  return static_cast<int>(index);
 }
 
 Field* RichDocument::formField(const QString& name) {

@@ -195,6 +195,10 @@ class RichDocument {
   // index in fields().
   int insertField(int position, const QString& instruction, const QString& resultText,
                   FieldKind kind = FieldKind::Other, const FormFieldData& form = {});
+  // Makes the text start..end the result of a new field without editing
+  // the text; returns its index in fields().
+  int wrapField(int start, int end, const QString& instruction, FieldKind kind = FieldKind::Other,
+                const FormFieldData& form = {});
   // The text form field with that name (case-sensitive), nullptr when none.
   Field* formField(const QString& name);
   void sortFields();

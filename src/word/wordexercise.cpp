@@ -144,27 +144,25 @@ void InsertWordListHeader() {
   d.setBottomBorder(0, 0, 1, 4, 0, 1);
   if (gWordApp) gWordApp->setScreenUpdating(false);
   QString error;
-  int lineLength = 0;
-  for (int i = static_cast<int>(words.size()) - 1; i >= 0; --i) {
+  // The line is written in one go, then every word becomes its button (the
+  // same result as adding button and separator one by one in front).
+  QStringList shown;
+  for (const QString& w : words) shown << w.simplified();
+  const QString line = shown.join(QStringLiteral(", "));
+  d.insertBefore(0, line);
+  int at = 0;
+  for (qsizetype i = 0; i < words.size(); ++i) {
+    const int end = at + static_cast<int>(shown[i].size());
     // The button's code ends at its word, so that it shows the word alone.
-    if (d.addField(0, kMacroButton + words[i]) == 0)
+    if (d.addField(at, end, kMacroButton + words[i]) == 0)
       error = QStringLiteral("Die Schaltfläche ") + words[i] + QStringLiteral(" konnte nicht eingefügt werden");
-    lineLength += static_cast<int>(words[i].simplified().size());
-    if (i > 0) {
-      d.insertBefore(0, QStringLiteral(", "));
-      lineLength += 2;
-    }
+    at = end + 2;
     advanceProgress();
   }
-  d.insertBefore(0, QStringLiteral("\r"));
   // The bookmark spans the header line. The engine counts only the shown
   // text of a field, not its code, so the line is measured by what it shows.
-  d.addBookmark(QStringLiteral("Kopf"), 1, 1 + lineLength);
-  d.setFontSize(1, 1 + lineLength, 10);
-  d.deleteRange(0, 1);
-  // Keep the rule under the header line when the empty paragraph in front
-  // of it is merged away.
-  d.setBottomBorder(0, 0, 1, 4, 0, 1);
+  d.addBookmark(QStringLiteral("Kopf"), 0, static_cast<int>(line.size()));
+  d.setFontSize(0, static_cast<int>(line.size()), 10);
   if (gWordApp) gWordApp->setScreenUpdating(true);
   if (!error.isEmpty()) WriteLog(QStringLiteral("Insert Header: ") + error);
 }
