@@ -94,6 +94,9 @@ class Writer {
     int pos;
     int order;  // closing marks before opening ones at the same place
     QByteArray text;
+    // Closing marks: where their field or bookmark opened. At one place the
+    // one opened last closes first, so that groups nest.
+    int openedAt = 0;
   };
   std::vector<Mark> marks_;
   size_t nextMark_ = 0;
@@ -287,17 +290,19 @@ QByteArray Writer::run() {
       }
       open += "}}{\\fldrslt {";
       marks_.push_back({f.result.start(), 2, open});
-      marks_.push_back({f.result.end(), 1, "}}}"});
+      marks_.push_back({f.result.end(), 1, "}}}", f.result.start()});
     }
     for (const Bookmark& b : side_->bookmarks()) {
       if (b.range.isNull()) continue;
       marks_.push_back({b.range.start(), 3, "{\\*\\bkmkstart " + escaped(b.name) + "}"});
-      marks_.push_back({b.range.end(), 0, "{\\*\\bkmkend " + escaped(b.name) + "}"});
+      marks_.push_back({b.range.end(), 0, "{\\*\\bkmkend " + escaped(b.name) + "}", b.range.start()});
     }
     // Closing marks come first at a place; a field opening after a bookmark
     // start; an empty field closes right after it opens.
     std::stable_sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) {
       if (a.pos != b.pos) return a.pos < b.pos;
+      const bool aCloses = a.order <= 1, bCloses = b.order <= 1;
+      if (aCloses && bCloses && a.openedAt != b.openedAt) return a.openedAt > b.openedAt;
       return a.order < b.order;
     });
     // An empty field's close (order 1) would sort before its own open

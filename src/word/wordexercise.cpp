@@ -19,7 +19,8 @@ namespace qv {
 
 namespace {
 
-const QString kMacroButton = QStringLiteral("MACROBUTTON MarkSingleField ");
+// Field codes stand between blanks, as word processors write them.
+const QString kMacroButton = QStringLiteral(" MACROBUTTON MarkSingleField ");
 
 ProgressOpener& progressOpener() {
   static ProgressOpener o;

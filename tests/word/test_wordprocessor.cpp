@@ -7,7 +7,11 @@
 #include <QTemporaryDir>
 
 #include "common/testutil.h"
+#include "app/variablen.h"
 #include "platform/docengine.h"
+#include "platform/scripted_ui.h"
+#include "workbook/workbook.h"
+#include "word/wordexercise.h"
 #include "word/modword.h"
 
 using namespace qv;
@@ -69,4 +73,50 @@ TEST(WordProcessor, KeepsTextAndDocumentVariablesOfOurDocuments) {
   u.start(QStringLiteral("unzip"), {QStringLiteral("-p"), dir.filePath("uebung.odt"), QStringLiteral("styles.xml")});
   u.waitForFinished(30000);
   EXPECT_TRUE(QString::fromUtf8(u.readAllStandardOutput()).contains(QStringLiteral("Jörg Schüler")));
+}
+
+TEST(WordProcessor, KeepsTheFormFieldsButtonsAndTextOfABuiltExercise) {
+  if (soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
+  QTemporaryDir templates, program, dir;
+  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
+  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  ScriptedInteraction dialogs;
+  setUi(&dialogs);
+  InstallDocumentVariablesWriter();
+  const MappenInhalt m = LeseMappe(qvtest::fixture("klassenfahrt.qbm"));
+  ASSERT_FALSE(m.arbeitsblaetter.isEmpty());
+  gTextTXT = m.textTXT;
+  gTextRTF = m.textRTF;
+  gUebungstyp = m.arbeitsblaetter[0].Uebungstyp;
+  gDetails = m.arbeitsblaetter[0].Details;
+  gArbeitsblattRTF = m.arbeitsblaetter[0].ArbeitsblattRTF;
+  gWortliste = 1;
+  CreateWordExercise(gUebungstyp, 1);
+  engine::Application* app = engine::Application::running().back();
+  const QString path = dir.filePath("uebung.doc");
+  ASSERT_TRUE(app->activeDocument()->saveAs(path));
+  app->quit();
+  setUi(nullptr);
+  qunsetenv("QV_TEMPLATES_DIR");
+  qunsetenv("QV_PROGRAM_FOLDER");
+
+  QByteArray content, meta;
+  ASSERT_TRUE(convertToOdt(path, dir.path(), &content, &meta));
+  const QString c = QString::fromUtf8(content);
+  // Every gap is a text form field of its name, in text order.
+  int from = 0;
+  for (int k = 1; k <= 10; ++k) {
+    const int at = static_cast<int>(c.indexOf(QStringLiteral("text:name=\"Gap_%1\" field:type=\"vnd.oasis.opendocument.field.FORMTEXT\"").arg(k), from));
+    ASSERT_GT(at, from) << k;
+    from = at;
+  }
+  // The header line: ten buttons under the bookmark, then the text.
+  EXPECT_EQ(c.count(QStringLiteral("<text:execute-macro>")), 10);
+  const qsizetype start = c.indexOf(QStringLiteral("bookmark-start text:name=\"Kopf\""));
+  const qsizetype end = c.indexOf(QStringLiteral("bookmark-end text:name=\"Kopf\""));
+  ASSERT_GE(start, 0);
+  EXPECT_GT(end, c.lastIndexOf(QStringLiteral("</text:execute-macro>")));
+  EXPECT_LT(end, c.indexOf(QStringLiteral("Unsere Klassenfahrt"), start));
+  EXPECT_TRUE(c.contains(QStringLiteral("Am Montagmorgen ")));
 }
