@@ -1,0 +1,133 @@
+// The whole road in the main window: open the sample workbook, pick a
+// worksheet, choose the output options and build the page and the form.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/frmmain.h"
+#include "app/variablen.h"
+#include "common/testutil.h"
+#include "platform/cp1252.h"
+#include "platform/docengine.h"
+#include "platform/scripted_ui.h"
+#include "platform/shell.h"
+#include "word/exercisewindow.h"
+#include "word/frmablueckewa.h"
+#include "word/modword.h"
+#include "word/wordexercise.h"
+
+using namespace qv;
+
+namespace {
+
+// Answers the output options dialog once it is shown: picks the option and
+// presses "Erstellen".
+void answerOptionsDialog(int option) {
+  QTimer::singleShot(0, [option] {
+    auto* dlg = qobject_cast<frmABLueckeWA*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    dlg->optAusgabe(option)->setChecked(true);
+    dlg->cmdButton(0)->click();
+  });
+}
+
+}  // namespace
+
+TEST(Road, FromWorkbookToHtmlPageAndForm) {
+  QTemporaryDir program, templates, user;
+  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
+  qputenv("QV_USER_DATA", user.path().toUtf8());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), program.filePath("template.html"));
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  QStringList opened;
+  shell::setOpener([&opened](const QString& p) {
+    opened << p;
+    return true;
+  });
+  engine::Document* form = nullptr;
+  setExerciseWindowOpener([&form](engine::Document* d) { form = d; });
+  InstallDocumentVariablesWriter();
+
+  frmMain w;
+  ScriptedInteraction dialogs;
+  setUi(&dialogs);
+  w.resize(900, 640);
+  w.show();
+
+  // Open the workbook through the file menu.
+  dialogs.answerOpenFile(qvtest::fixture("klassenfahrt.qbm"));
+  w.menuEntry("mnuDatei", 1)->trigger();
+  ASSERT_EQ(w.tabReg()->count(), 7);
+  EXPECT_EQ(w.tabReg()->tabText(0), "Original");
+  EXPECT_EQ(w.tabReg()->tabText(6), "Arbeitsblatt 6");
+  EXPECT_TRUE(w.statusPanel()->text().contains("klassenfahrt.qbm"));
+
+  // Worksheet 1 as an HTML page with the words at the top.
+  w.tabReg()->setCurrentIndex(1);
+  EXPECT_EQ(gCaption, "Verben in der Vergangenheit");
+  w.menuEntry("mnuAusgabeformat", 2)->trigger();
+  answerOptionsDialog(0);
+  dialogs.clear();
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  EXPECT_TRUE(w.isEnabled());
+  const QString page = QDir(program.path()).filePath("Worksheet.html");
+  ASSERT_EQ(opened, QStringList{page});
+  const QString html = cp1252::decode(qvtest::readFile(page));
+  EXPECT_EQ(html.count(QStringLiteral("<input")), 10);
+  EXPECT_TRUE(html.contains(QStringLiteral("erreichten, erzählte")));
+  ASSERT_FALSE(dialogs.messageTexts().isEmpty());
+  EXPECT_TRUE(dialogs.messageTexts().last().contains("10"));
+
+  QDir().mkpath(QStringLiteral(QV_BINARY_DIR "/screenshots"));
+  EXPECT_TRUE(w.grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/hauptfenster.png")));
+
+  // The same worksheet as a form document with the base forms behind the gaps.
+  w.menuEntry("mnuAusgabeformat", 1)->trigger();
+  answerOptionsDialog(2);
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->formFieldCount(), 10);
+  EXPECT_TRUE(form->text().contains(QStringLiteral(" (treffen)1)")));
+  EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 10 Lücken erstellt"));
+  EXPECT_TRUE(w.isEnabled());
+
+  setUi(nullptr);
+  setExerciseWindowOpener(nullptr);
+  shell::setOpener(nullptr);
+  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
+  for (const char* v : {"QV_PROGRAM_FOLDER", "QV_TEMPLATES_DIR", "QV_USER_DATA"}) qunsetenv(v);
+}
+
+TEST(Road, TheTeachersClipboardSurvivesTheHeadBlock) {
+  QTemporaryDir program, templates;
+  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  ScriptedInteraction dialogs;
+  setUi(&dialogs);
+  QApplication::clipboard()->setText(QStringLiteral("Notiz für die Elternbriefe"));
+  gTextTXT = QStringLiteral("Ein Haus.");
+  gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Ein Haus.}";
+  gArbeitsblattRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi{\\cs207 Kopf\\par}Ein Haus. Und noch mehr Text dahinter.}";
+  gUebungstyp = 101;
+  gDetails = QStringLiteral("5;Haus;Haus;");
+  gWortliste = 4;
+  CreateWordExercise(gUebungstyp, 1);
+  ASSERT_EQ(engine::Application::runningCount(), 1);
+  EXPECT_TRUE(engine::Application::running().front()->activeDocument()->text().startsWith("Kopf\r"));
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
+  setUi(nullptr);
+  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
+  qunsetenv("QV_PROGRAM_FOLDER");
+  qunsetenv("QV_TEMPLATES_DIR");
+}
