@@ -10,6 +10,7 @@
 #include <QTextDocumentFragment>
 
 #include "platform/filehelper.h"
+#include "platform/richeditor.h"
 #include "version.h"
 
 namespace qv::engine {
@@ -18,12 +19,6 @@ namespace {
 // The text a new, empty text form field shows: five en spaces.
 const QString kEmptyFormField(5, QChar(0x2002));
 
-// Block properties for what QTextBlockFormat has no member for.
-constexpr int kBottomBorderStyle = QTextFormat::UserProperty + 20;
-constexpr int kBottomBorderWidth = QTextFormat::UserProperty + 21;
-constexpr int kBottomBorderColor = QTextFormat::UserProperty + 22;
-constexpr int kBottomBorderDistance = QTextFormat::UserProperty + 23;
-constexpr int kNoProofing = QTextFormat::UserProperty + 24;
 
 std::vector<std::unique_ptr<Application>>& registry() {
   static std::vector<std::unique_ptr<Application>> apps;
@@ -378,17 +373,17 @@ void Document::setLineSpacing(int start, int end, double points) {
 
 void Document::setBottomBorder(int start, int end, int lineStyle, int lineWidth, int colorIndex, double distance) {
   QTextBlockFormat f;
-  f.setProperty(kBottomBorderStyle, lineStyle);
-  f.setProperty(kBottomBorderWidth, lineWidth);
-  f.setProperty(kBottomBorderColor, colorIndex);
-  f.setProperty(kBottomBorderDistance, distance);
+  f.setProperty(kBottomBorderStyleProperty, lineStyle);
+  f.setProperty(kBottomBorderWidthProperty, lineWidth);
+  f.setProperty(kBottomBorderColorProperty, colorIndex);
+  f.setProperty(kBottomBorderDistanceProperty, distance);
   span(data_->body(), start, end).mergeBlockFormat(f);
   saved_ = false;
 }
 
 void Document::setNoProofing(int start, int end) {
   QTextCharFormat f;
-  f.setProperty(kNoProofing, true);
+  f.setProperty(kNoProofingProperty, true);
   span(data_->body(), start, end).mergeCharFormat(f);
   saved_ = false;
 }

@@ -15,6 +15,16 @@ namespace qv {
 // style number \csN.
 inline constexpr int kHeadMarkerProperty = QTextFormat::UserProperty + 1;
 
+// Paragraph properties of a bottom rule (RTF \brdrb): line style (0 none,
+// 1 single), width in eighths of a point, colour index (0 automatic) and
+// distance from the text in points.
+inline constexpr int kBottomBorderStyleProperty = QTextFormat::UserProperty + 20;
+inline constexpr int kBottomBorderWidthProperty = QTextFormat::UserProperty + 21;
+inline constexpr int kBottomBorderColorProperty = QTextFormat::UserProperty + 22;
+inline constexpr int kBottomBorderDistanceProperty = QTextFormat::UserProperty + 23;
+// Character property: the text is not proofread (RTF \noproof\lang1024).
+inline constexpr int kNoProofingProperty = QTextFormat::UserProperty + 24;
+
 // What a visible editor window does for the editor: scroll a place into view
 // and repaint. The main window's widgets implement it; without one the
 // editor works on its document alone.

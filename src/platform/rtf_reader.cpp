@@ -52,12 +52,13 @@ struct CharProps {
   int color = 0;
   int highlight = 0;
   int style = 0;  // \csN, the head marker
+  bool noProof = false;
 };
 
 bool operator==(const CharProps& a, const CharProps& b) {
   return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.strike == b.strike &&
          a.vert == b.vert && a.fontSize == b.fontSize && a.font == b.font && a.color == b.color &&
-         a.highlight == b.highlight && a.style == b.style;
+         a.highlight == b.highlight && a.style == b.style && a.noProof == b.noProof;
 }
 
 struct ParaProps {
@@ -67,6 +68,10 @@ struct ParaProps {
   bool slmult = false;
   bool inTable = false;
   std::vector<int> tabs;
+  // The bottom rule; border words after \brdrb describe it, those after
+  // another side's word are passed over.
+  bool borderIsBottom = false;
+  int bottomStyle = 0, bottomWidth = 0, bottomSpace = 0, bottomColor = 0;  // width, space in twips
 };
 
 struct State {
@@ -192,6 +197,7 @@ QTextCharFormat Reader::charFormat(const CharProps& c) const {
   if (c.highlight > 0 && c.highlight < static_cast<int>(colors_.size()) && colors_[c.highlight].isValid())
     f.setBackground(colors_[c.highlight]);
   if (c.style > 0) f.setProperty(kHeadMarkerProperty, c.style);
+  if (c.noProof) f.setProperty(kNoProofingProperty, true);
   return f;
 }
 
@@ -215,6 +221,12 @@ QTextBlockFormat Reader::blockFormat(const ParaProps& p, bool pageBreak) const {
     b.setTabPositions(tabs);
   }
   if (pageBreak) b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  if (p.bottomStyle) {
+    b.setProperty(kBottomBorderStyleProperty, p.bottomStyle);
+    b.setProperty(kBottomBorderWidthProperty, qRound(p.bottomWidth * 8 / 20.0));
+    b.setProperty(kBottomBorderColorProperty, p.bottomColor);
+    b.setProperty(kBottomBorderDistanceProperty, p.bottomSpace / 20.0);
+  }
   return b;
 }
 
@@ -649,6 +661,8 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
   if (word == "cf") return void(c.color = num);
   if (word == "highlight" || word == "cb" || word == "chcbpat") return void(c.highlight = num);
   if (word == "cs") return void(c.style = std::max(0, num));
+  if (word == "noproof") return void(c.noProof = on != 0);
+  if (word == "lang" && num == 1024) return void(c.noProof = true);
 
   // Paragraph formatting.
   ParaProps& pp = s.para;
@@ -670,6 +684,17 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
     return;
   }
   if (word == "intbl") return void(pp.inTable = true);
+  if (word == "brdrb") return void(pp.borderIsBottom = true);
+  if (word == "brdrt" || word == "brdrl" || word == "brdrr" || word == "box" || word == "brdrbtw")
+    return void(pp.borderIsBottom = false);
+  if (pp.borderIsBottom) {
+    if (word == "brdrs" || word == "brdrth" || word == "brdrdb" || word == "brdrdot" || word == "brdrdash")
+      return void(pp.bottomStyle = 1);
+    if (word == "brdrnone") return void(pp.bottomStyle = 0);
+    if (word == "brdrw") return void(pp.bottomWidth = std::clamp(num, 0, 255));
+    if (word == "brsp") return void(pp.bottomSpace = std::clamp(num, 0, 2000));
+    if (word == "brdrcf") return void(pp.bottomColor = std::clamp(num, 0, 255));
+  }
 
   // Tables.
   if (word == "trowd") {

@@ -149,6 +149,7 @@ void Writer::writeCharProps(QByteArray& out, const QTextCharFormat& f) {
     out += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
   const int st = f.intProperty(kHeadMarkerProperty);
   if (st > 0) out += "\\cs" + QByteArray::number(st);
+  if (f.boolProperty(kNoProofingProperty)) out += "\\noproof\\lang1024";
   out += ' ';
 }
 
@@ -178,6 +179,11 @@ void Writer::writeParaProps(QByteArray& out, const QTextBlockFormat& f, bool inT
       break;
   }
   for (const QTextOption::Tab& t : f.tabPositions()) out += "\\tx" + QByteArray::number(twips(t.position));
+  if (f.intProperty(kBottomBorderStyleProperty) == 1) {
+    out += "\\brdrb\\brdrs\\brdrw" + QByteArray::number(std::max(1, qRound(f.intProperty(kBottomBorderWidthProperty) * 20 / 8.0)));
+    out += "\\brsp" + QByteArray::number(qRound(f.doubleProperty(kBottomBorderDistanceProperty) * 20));
+    if (const int cf = f.intProperty(kBottomBorderColorProperty); cf > 0) out += "\\brdrcf" + QByteArray::number(cf);
+  }
   out += ' ';
 }
 

@@ -357,3 +357,36 @@ TEST(DocModel, PasswordIsNeverWrittenInClear) {
   EXPECT_EQ(RichDocument::hashPassword(QStringLiteral("a")), RichDocument::hashPassword(QStringLiteral("a")));
   EXPECT_NE(RichDocument::hashPassword(QStringLiteral("a")), RichDocument::hashPassword(QStringLiteral("b")));
 }
+
+TEST(RtfRoundTrip, BottomRuleAndNoProofing) {
+  RichDocument src;
+  QTextCursor c(src.body());
+  c.insertText(QStringLiteral("Hund, Katze"));
+  QTextBlockFormat rule;
+  rule.setProperty(kBottomBorderStyleProperty, 1);
+  rule.setProperty(kBottomBorderWidthProperty, 4);
+  rule.setProperty(kBottomBorderColorProperty, 0);
+  rule.setProperty(kBottomBorderDistanceProperty, 1.0);
+  c.mergeBlockFormat(rule);
+  c.insertBlock(QTextBlockFormat());
+  QTextCharFormat noProof;
+  noProof.setProperty(kNoProofingProperty, true);
+  c.insertText(QStringLiteral("Lücke"), noProof);
+  c.insertText(QStringLiteral(" geprüft"), QTextCharFormat());
+  const QByteArray rtf = src.toRtf();
+  EXPECT_TRUE(rtf.contains("\\brdrb\\brdrs\\brdrw10\\brsp20")) << rtf.constData();
+
+  RichDocument doc;
+  ASSERT_TRUE(doc.readRtf(rtf));
+  const QTextBlock first = doc.body()->firstBlock();
+  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderStyleProperty), 1);
+  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderWidthProperty), 4);
+  EXPECT_EQ(first.blockFormat().doubleProperty(kBottomBorderDistanceProperty), 1.0);
+  EXPECT_FALSE(first.next().blockFormat().hasProperty(kBottomBorderStyleProperty));
+  EXPECT_TRUE(formatAt(*doc.body(), find(*doc.body(), QStringLiteral("Lücke"))).boolProperty(kNoProofingProperty));
+  EXPECT_FALSE(formatAt(*doc.body(), find(*doc.body(), QStringLiteral("geprüft"))).hasProperty(kNoProofingProperty));
+  // Rules of the other sides are not taken for the bottom one.
+  RichDocument other;
+  ASSERT_TRUE(other.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
+  EXPECT_FALSE(other.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));
+}

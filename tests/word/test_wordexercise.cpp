@@ -10,6 +10,7 @@
 #include "app/variablen.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
+#include "platform/richeditor.h"
 #include "platform/scripted_ui.h"
 #include "platform/ui.h"
 #include "workbook/workbook.h"
@@ -254,7 +255,7 @@ TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
   EXPECT_EQ(d->formField(1)->result.start(), 16);
   // The rule stays under the header line, not under the head block.
   const QTextBlock first = d->data().body()->firstBlock();
-  const int rule = QTextFormat::UserProperty + 20;
+  const int rule = kBottomBorderStyleProperty;
   EXPECT_FALSE(first.blockFormat().hasProperty(rule));
   EXPECT_EQ(first.next().blockFormat().intProperty(rule), 1);
   EXPECT_FALSE(first.next().next().blockFormat().hasProperty(rule));
