@@ -413,9 +413,14 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  gLuecken.clear();
+  // A window that keeps itself open (a document window whose unsaved
+  // exercise the user did not want to give up) keeps the program running.
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (w != this && w->isVisible()) w->close();
+    if (w != this && w->isVisible() && !w->close()) {
+      event->ignore();
+      return;
+    }
+  gLuecken.clear();
   RemoveWorkingCopy();
   event->accept();
 }

@@ -17,7 +17,9 @@
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTextBlock>
 #include <QTextDocumentFragment>
+#include <QTextTable>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -41,6 +43,37 @@ QTextDocument* headerOf(const RichDocument& d) {
   if (d.titlePage())
     if (QTextDocument* h = d.existingHeader(HeaderKind::FirstHeader)) return h;
   return d.existingHeader(HeaderKind::Header);
+}
+
+// A copy of the header for showing and printing: its tables across the
+// whole width with a line under each cell, as the template draws them.
+QTextDocument* displayHeader(const RichDocument& d, QObject* parent) {
+  QTextDocument* h = headerOf(d);
+  if (!h) return nullptr;
+  QTextDocument* copy = h->clone(parent);
+  QList<QTextTable*> tables;
+  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
+    if (QTextTable* t = QTextCursor(b).currentTable(); t && !tables.contains(t)) tables << t;
+  for (QTextTable* t : tables) {
+    QTextTableFormat f = t->format();
+    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    f.setBorder(0);
+    f.setBorderCollapse(true);
+    f.setCellSpacing(0);
+    f.setColumnWidthConstraints(
+        QList<QTextLength>(t->columns(), QTextLength(QTextLength::PercentageLength, 100.0 / t->columns())));
+    t->setFormat(f);
+    for (int r = 0; r < t->rows(); ++r)
+      for (int c = 0; c < t->columns(); ++c) {
+        QTextTableCell cell = t->cellAt(r, c);
+        QTextTableCellFormat cf = cell.format().toTableCellFormat();
+        cf.setBottomBorder(1);
+        cf.setBottomBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        cf.setBottomBorderBrush(Qt::black);
+        cell.setFormat(cf);
+      }
+  }
+  return copy;
 }
 
 bool isPlaceholder(const QString& t) {
@@ -67,11 +100,20 @@ frmUebung::frmUebung(engine::Document* doc, QWidget* parent) : QMainWindow(paren
   QPalette pal = central->palette();
   pal.setColor(QPalette::Window, QColor(200, 200, 200));
   central->setPalette(pal);
-  auto* page = new QVBoxLayout(central);
-  page->setContentsMargins(40, 16, 40, 16);
-  page->setSpacing(0);
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(40, 16, 40, 16);
+  // The sheet: white, with page margins around header and text.
+  auto* sheet = new QWidget(central);
+  sheet->setAutoFillBackground(true);
+  QPalette white = sheet->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  sheet->setPalette(white);
+  outer->addWidget(sheet);
+  auto* page = new QVBoxLayout(sheet);
+  page->setContentsMargins(36, 24, 36, 24);
+  page->setSpacing(12);
 
-  txtKopf_ = pageView(central);
+  txtKopf_ = pageView(sheet);
   txtKopf_->setObjectName(QStringLiteral("txtKopf"));
   txtKopf_->setReadOnly(true);
   txtKopf_->setTextInteractionFlags(Qt::NoTextInteraction);
@@ -81,7 +123,7 @@ frmUebung::frmUebung(engine::Document* doc, QWidget* parent) : QMainWindow(paren
   txtKopf_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   page->addWidget(txtKopf_);
 
-  txtUebung_ = pageView(central);
+  txtUebung_ = pageView(sheet);
   txtUebung_->setObjectName(QStringLiteral("txtUebung"));
   page->addWidget(txtUebung_, 1);
   setCentralWidget(central);
@@ -93,7 +135,7 @@ frmUebung::frmUebung(engine::Document* doc, QWidget* parent) : QMainWindow(paren
   buildMenu();
   resize(860, 960);
 
-  if (QTextDocument* h = doc_ ? headerOf(doc_->data()) : nullptr) {
+  if (QTextDocument* h = doc_ ? displayHeader(doc_->data(), this) : nullptr) {
     txtKopf_->setDocument(h);
     connect(h->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
             [this] { layoutHeader(); });
@@ -499,7 +541,7 @@ void frmUebung::printTo(QPrinter& printer) const {
   if (!doc_) return;
   QTextDocument out;
   QTextCursor c(&out);
-  if (QTextDocument* h = headerOf(doc_->data())) {
+  if (QTextDocument* h = displayHeader(doc_->data(), &out)) {
     c.insertFragment(QTextDocumentFragment(h));
     c.insertBlock();
   }
