@@ -234,7 +234,7 @@ void frmUebung::updateTitle() {
 }
 
 void frmUebung::layoutHeader() {
-  if (!txtKopf_->isVisible() && txtKopf_->isHidden()) return;
+  if (txtKopf_->isHidden()) return;
   const int h = static_cast<int>(txtKopf_->document()->size().height()) + 2 * txtKopf_->frameWidth() + 2;
   if (txtKopf_->height() != h) txtKopf_->setFixedHeight(h);
 }
