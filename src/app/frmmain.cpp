@@ -21,6 +21,7 @@
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 #include "word/frmablueckewa.h"
+#include "word/frmuebung.h"
 #include "word/wordexercise.h"
 
 namespace qv {
@@ -196,6 +197,7 @@ void frmMain::buildMenus() {
   QAction* erg = addEntry(datei, d, 3, QStringLiteral("Ergebnisverwaltung"));
   erg->setEnabled(false);
   wire(erg, &frmMain::mnuDatei_Click, 3);
+  wire(addEntry(datei, d, 4, QStringLiteral("Übung öffnen")), &frmMain::mnuDatei_Click, 4);
   addEntry(datei, d, 10, QStringLiteral("-"));
   wire(addEntry(datei, d, 11, QStringLiteral("Beenden")), &frmMain::mnuDatei_Click, 11);
 
@@ -312,9 +314,23 @@ void frmMain::mnuDatei_Click(int index) {
     openWorkbook();
   } else if (index == 2) {
     if (studentListOpener()) studentListOpener()(this);
+  } else if (index == 4) {
+    openExerciseDocument();
   } else {
     close();
   }
+}
+
+void frmMain::openExerciseDocument(const QString& path) {
+  QString file = path;
+  if (file.isEmpty()) {
+    FileDialogRequest r;
+    r.title = QStringLiteral("Übung öffnen");
+    r.filter = QStringLiteral("Word-Dokumente (*.doc;*.rtf)|*.doc;*.rtf|Alle Dateien|*.*");
+    file = ui().openFile(r);
+    if (file.isEmpty()) return;
+  }
+  frmUebung::openFile(file, this);
 }
 
 void frmMain::tabReg_Click() {
@@ -397,9 +413,14 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  gLuecken.clear();
+  // A window that keeps itself open (a document window whose unsaved
+  // exercise the user did not want to give up) keeps the program running.
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (w != this && w->isVisible()) w->close();
+    if (w != this && w->isVisible() && !w->close()) {
+      event->ignore();
+      return;
+    }
+  gLuecken.clear();
   RemoveWorkingCopy();
   event->accept();
 }

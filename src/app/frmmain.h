@@ -45,6 +45,9 @@ class frmMain : public QMainWindow, public TabHost {
 
   // Opens a workbook; an empty path lets the teacher choose one.
   void openWorkbook(const QString& path = QString());
+  // Opens an exercise document in the document window; an empty path lets
+  // the user choose one.
+  void openExerciseDocument(const QString& path = QString());
   // Lays the controls out by the window's inner size in twips.
   void layoutControls();
 

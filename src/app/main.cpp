@@ -5,8 +5,11 @@
 #include "students/frmschuelerliste.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
+#include "word/exercisewindow.h"
 #include "word/frmprogress.h"
+#include "word/frmuebung.h"
 #include "word/modword.h"
+#include "word/uebungsmakros.h"
 #include "word/wordexercise.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +20,7 @@ int main(int argc, char** argv) {
   qv::setUi(&interaction);
   qv::InstallDocumentVariablesWriter();
   qv::InstallDistributionEngine();
+  qv::InstallExerciseMacros();
   qv::frmMain::setStudentListOpener([](QWidget* owner) {
     qv::frmSchuelerListe dlg(owner);
     dlg.exec();
@@ -26,10 +30,20 @@ int main(int argc, char** argv) {
     progress->show();
     return progress;
   });
-  window.show();
-  // A workbook named on the command line is opened at once.
+  qv::setExerciseWindowOpener([&window](qv::engine::Document* doc) { qv::frmUebung::showDocument(doc, &window); });
+
+  // A workbook named on the command line is opened at once; an exercise
+  // document is shown in the document window alone, which ends the program
+  // when it is closed.
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1) window.openWorkbook(QFileInfo(args.at(1)).absoluteFilePath());
+  const QString path = args.size() > 1 ? QFileInfo(args.at(1)).absoluteFilePath() : QString();
+  if (!path.isEmpty() && QFileInfo(path).suffix().compare(QLatin1String("qbm"), Qt::CaseInsensitive) != 0 &&
+      qv::EngineRecognisesExercise(path)) {
+    if (!qv::frmUebung::openFile(path)) return 1;
+  } else {
+    window.show();
+    if (!path.isEmpty()) window.openWorkbook(path);
+  }
   const int rc = app.exec();
   qv::setUi(nullptr);
   return rc;

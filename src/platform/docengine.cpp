@@ -16,8 +16,12 @@
 namespace qv::engine {
 namespace {
 
-// The text a new, empty text form field shows: five en spaces.
-const QString kEmptyFormField(5, QChar(0x2002));
+const QString& kEmptyFormField = kEmptyFormFieldText;
+
+MacroHandler& macroHandler() {
+  static MacroHandler h;
+  return h;
+}
 
 
 std::vector<std::unique_ptr<Application>>& registry() {
@@ -454,11 +458,16 @@ Document* Application::openDocument(const QString& path, bool readOnly, QString*
 
 Document* Application::activeDocument() const { return documents_.empty() ? nullptr : documents_.back().get(); }
 
-bool Application::run(const QString& macro, Document* /*doc*/) {
+bool Application::run(const QString& macro, Document* doc) {
   static const QStringList known = {QStringLiteral("Document_Open"), QStringLiteral("Got_Focus"),
                                     QStringLiteral("Lost_Focus"), QStringLiteral("MarkSingleField")};
-  return known.contains(macro, Qt::CaseInsensitive);
+  if (!known.contains(macro, Qt::CaseInsensitive)) return false;
+  if (!doc) doc = activeDocument();
+  if (doc && macroHandler()) macroHandler()(doc, macro);
+  return true;
 }
+
+void Application::setMacroHandler(MacroHandler handler) { macroHandler() = std::move(handler); }
 
 void Application::homeKey() { selection_ = 0; }
 

@@ -14,6 +14,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,10 +24,18 @@
 namespace qv::engine {
 
 class Application;
+class Document;
 
 // Protection types as the automation numbers them.
 inline constexpr int kProtectionNone = -1;
 inline constexpr int kProtectionFormFields = 2;
+
+// What a new, empty text form field shows: five en spaces.
+inline const QString kEmptyFormFieldText = QString(5, QChar(0x2002));
+
+// The behaviour of the template's macros. The program installs it; run()
+// hands the known macros to it with the document they run on.
+using MacroHandler = std::function<void(Document* doc, const QString& macro)>;
 
 class Document {
  public:
@@ -121,6 +130,15 @@ class Document {
   bool showFieldCodes() const { return showFieldCodes_; }
   void setShowFieldCodes(bool on) { showFieldCodes_ = on; }
 
+  // The field the document window's selection is in: 1-based index into
+  // the fields (form fields included), 0 for none. Macros act on it.
+  int selectedField() const { return selectedField_; }
+  void selectField(int index) { selectedField_ = index; }
+  // Text the window shows behind the document name in its title (set by
+  // macros, e.g. a pupil's name); not saved with the document.
+  QString windowCaption() const { return windowCaption_; }
+  void setWindowCaption(const QString& caption) { windowCaption_ = caption; }
+
   // Writes the document as RTF, completely or not at all (temporary file in
   // the target folder, then rename). The document then has that path.
   bool saveAs(const QString& path, QString* error = nullptr);
@@ -137,6 +155,8 @@ class Document {
   bool saved_ = true;
   bool templateSaved_ = false;
   bool showFieldCodes_ = false;
+  int selectedField_ = 0;
+  QString windowCaption_;
 };
 
 class Application {
@@ -160,9 +180,11 @@ class Application {
   const std::vector<std::unique_ptr<Document>>& documents() const { return documents_; }
   Document* activeDocument() const;
 
-  // Runs a macro of the document's template ("Document_Open", ...); false
-  // when the macro is unknown.
+  // Runs a macro of the document's template ("Document_Open", ...) on the
+  // document (the active one when none is given) through the installed
+  // macro handler; false when the macro is unknown.
   bool run(const QString& macro, Document* doc = nullptr);
+  static void setMacroHandler(MacroHandler handler);
 
   // The selection in the active document: start of the story, paste of rich
   // text (the clipboard), moving right.

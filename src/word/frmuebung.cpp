@@ -1,0 +1,628 @@
+#include "word/frmuebung.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextTable>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
+
+#include "platform/docengine.h"
+#include "platform/filehelper.h"
+#include "platform/ui.h"
+#include "word/modword.h"
+#include "word/uebungsmakros.h"
+
+namespace qv {
+namespace {
+
+constexpr double kTwipsPerMm = 1440.0 / 25.4;
+
+// The header shown above the text: the first-page header when the document
+// has one, else the running header.
+QTextDocument* headerOf(const RichDocument& d) {
+  if (d.titlePage())
+    if (QTextDocument* h = d.existingHeader(HeaderKind::FirstHeader)) return h;
+  return d.existingHeader(HeaderKind::Header);
+}
+
+// A copy of the header for showing and printing: its tables across the
+// whole width with a line under each cell, as the template draws them.
+QTextDocument* displayHeader(const RichDocument& d, QObject* parent) {
+  QTextDocument* h = headerOf(d);
+  if (!h) return nullptr;
+  QTextDocument* copy = h->clone(parent);
+  QList<QTextTable*> tables;
+  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
+    if (QTextTable* t = QTextCursor(b).currentTable(); t && !tables.contains(t)) tables << t;
+  for (QTextTable* t : tables) {
+    QTextTableFormat f = t->format();
+    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    f.setBorder(0);
+    f.setBorderCollapse(true);
+    f.setCellSpacing(0);
+    f.setColumnWidthConstraints(
+        QList<QTextLength>(t->columns(), QTextLength(QTextLength::PercentageLength, 100.0 / t->columns())));
+    t->setFormat(f);
+    for (int r = 0; r < t->rows(); ++r)
+      for (int c = 0; c < t->columns(); ++c) {
+        QTextTableCell cell = t->cellAt(r, c);
+        QTextTableCellFormat cf = cell.format().toTableCellFormat();
+        cf.setBottomBorder(1);
+        cf.setBottomBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        cf.setBottomBorderBrush(Qt::black);
+        cell.setFormat(cf);
+      }
+  }
+  return copy;
+}
+
+bool isPlaceholder(const QString& t) {
+  return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c == QChar(0x2002); });
+}
+
+QTextEdit* pageView(QWidget* parent) {
+  auto* v = new QTextEdit(parent);
+  v->setFrameShape(QFrame::NoFrame);
+  QPalette pal = v->palette();
+  pal.setColor(QPalette::Base, Qt::white);
+  pal.setColor(QPalette::Text, Qt::black);
+  v->setPalette(pal);
+  return v;
+}
+
+}  // namespace
+
+frmUebung::frmUebung(engine::Document* doc, QWidget* parent) : QMainWindow(parent), doc_(doc) {
+  setWindowFlag(Qt::Window);
+  setObjectName(QStringLiteral("frmUebung"));
+  auto* central = new QWidget(this);
+  central->setAutoFillBackground(true);
+  QPalette pal = central->palette();
+  pal.setColor(QPalette::Window, QColor(200, 200, 200));
+  central->setPalette(pal);
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(40, 16, 40, 16);
+  // The sheet: white, with page margins around header and text.
+  auto* sheet = new QWidget(central);
+  sheet->setAutoFillBackground(true);
+  QPalette white = sheet->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  sheet->setPalette(white);
+  outer->addWidget(sheet);
+  auto* page = new QVBoxLayout(sheet);
+  page->setContentsMargins(36, 24, 36, 24);
+  page->setSpacing(12);
+
+  txtKopf_ = pageView(sheet);
+  txtKopf_->setObjectName(QStringLiteral("txtKopf"));
+  txtKopf_->setReadOnly(true);
+  txtKopf_->setTextInteractionFlags(Qt::NoTextInteraction);
+  txtKopf_->setFocusPolicy(Qt::NoFocus);
+  txtKopf_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtKopf_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtKopf_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  page->addWidget(txtKopf_);
+
+  txtUebung_ = pageView(sheet);
+  txtUebung_->setObjectName(QStringLiteral("txtUebung"));
+  page->addWidget(txtUebung_, 1);
+  setCentralWidget(central);
+
+  lblRueckmeldung_ = new QLabel(this);
+  lblRueckmeldung_->setObjectName(QStringLiteral("lblRueckmeldung"));
+  statusBar()->addWidget(lblRueckmeldung_, 1);
+
+  buildMenu();
+  resize(860, 960);
+
+  if (QTextDocument* h = doc_ ? displayHeader(doc_->data(), this) : nullptr) {
+    txtKopf_->setDocument(h);
+    connect(h->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] { layoutHeader(); });
+  } else {
+    txtKopf_->hide();
+  }
+  if (!doc_) return;
+
+  txtUebung_->setDocument(doc_->data().body());
+  txtUebung_->installEventFilter(this);
+  txtUebung_->viewport()->installEventFilter(this);
+  if (isProtected()) {
+    // Typing is handled by the window itself, only inside the form fields.
+    txtUebung_->setReadOnly(true);
+    txtUebung_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtUebung_->setAttribute(Qt::WA_InputMethodEnabled, true);
+    txtUebung_->setAcceptDrops(false);
+    txtUebung_->setUndoRedoEnabled(false);
+    connect(txtUebung_, &QTextEdit::cursorPositionChanged, this, [this] { cursorMoved(); });
+  } else {
+    connect(doc_->data().body(), &QTextDocument::contentsChanged, this, [this] {
+      if (!guard_ && doc_) doc_->setSaved(false);
+    });
+  }
+  updateTitle();
+
+  // Document_Open has selected the first gap: the cursor goes there.
+  const int sel = doc_->selectedField();
+  if (isProtected() && sel > 0)
+    for (int n = 1; n <= doc_->formFieldCount(); ++n)
+      if (doc_->formField(n) == doc_->field(sel)) {
+        goToFormField(n);
+        break;
+      }
+  txtUebung_->setFocus();
+}
+
+frmUebung::~frmUebung() { releaseDocument(); }
+
+frmUebung* frmUebung::showDocument(engine::Document* doc, QWidget* owner) {
+  auto* w = new frmUebung(doc, owner);
+  w->setAttribute(Qt::WA_DeleteOnClose);
+  w->show();
+  w->raise();
+  w->activateWindow();
+  return w;
+}
+
+bool frmUebung::openFile(const QString& path, QWidget* owner) {
+  QString error;
+  engine::Document* doc = OpenExerciseDocument(path, &error);
+  if (!doc) {
+    showMessage(error.isEmpty() ? QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geöffnet werden")
+                                : error,
+                Icon::Exclamation);
+    return false;
+  }
+  showDocument(doc, owner);
+  return true;
+}
+
+void frmUebung::buildMenu() {
+  QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
+  QToolBar* leiste = addToolBar(QStringLiteral("Datei"));
+  leiste->setObjectName(QStringLiteral("tlbDatei"));
+  leiste->setMovable(false);
+  leiste->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  auto add = [&](int index, const QString& caption, const QKeySequence& keys, std::function<void()> run,
+                 bool onBar) {
+    QAction* a = datei->addAction(caption);
+    a->setObjectName(QStringLiteral("mnuDatei(%1)").arg(index));
+    a->setShortcut(keys);
+    connect(a, &QAction::triggered, this, std::move(run));
+    if (onBar) leiste->addAction(a);
+    entries_.insert(index, a);
+  };
+  add(1, QStringLiteral("&Speichern"), QKeySequence::Save, [this] { save(); }, false);
+  add(2, QStringLiteral("Speichern &unter ..."), QKeySequence::SaveAs, [this] { saveAs(); }, true);
+  add(3, QStringLiteral("&Drucken ..."), QKeySequence::Print, [this] { print(); }, true);
+  add(4, QStringLiteral("Als &PDF speichern ..."), QKeySequence(), [this] { exportPdf(); }, true);
+  datei->addSeparator();
+  leiste->addSeparator();
+  add(11, QStringLiteral("S&chließen"), QKeySequence::Close, [this] { close(); }, true);
+}
+
+bool frmUebung::isProtected() const { return doc_ && doc_->protectionType() != engine::kProtectionNone; }
+
+QString frmUebung::feedback() const { return lblRueckmeldung_->text(); }
+
+void frmUebung::updateTitle() {
+  if (!doc_) return;
+  const QString path = doc_->fullName();
+  QString title = path.isEmpty() ? QStringLiteral("Neue Übung") : QFileInfo(path).fileName();
+  if (!doc_->windowCaption().isEmpty()) title += QStringLiteral(" - ") + doc_->windowCaption();
+  setWindowTitle(title);
+}
+
+void frmUebung::layoutHeader() {
+  if (txtKopf_->isHidden()) return;
+  const int h = static_cast<int>(txtKopf_->document()->size().height()) + 2 * txtKopf_->frameWidth() + 2;
+  if (txtKopf_->height() != h) txtKopf_->setFixedHeight(h);
+}
+
+void frmUebung::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  layoutHeader();
+}
+
+// ---- Fields and macros
+
+int frmUebung::formFieldAt(int start, int end) const {
+  if (!doc_ || doc_->protectionType() != engine::kProtectionFormFields) return 0;
+  for (int i = 1; i <= doc_->fieldCount(); ++i) {
+    const Field* f = doc_->field(i);
+    if (f->kind == FieldKind::FormText && start >= f->result.start() && end <= f->result.end()) return i;
+  }
+  return 0;
+}
+
+void frmUebung::cursorMoved() {
+  if (guard_ || !doc_) return;
+  const int idx = formFieldAt(txtUebung_->textCursor().position(), txtUebung_->textCursor().position());
+  if (idx == current_) return;
+  leaveField();
+  enterField(idx);
+}
+
+void frmUebung::enterField(int fieldIndex) {
+  current_ = fieldIndex;
+  const Field* f = doc_ ? doc_->field(fieldIndex) : nullptr;
+  if (!f) {
+    current_ = 0;
+    return;
+  }
+  guard_ = true;
+  doc_->selectField(fieldIndex);
+  if (!f->form.entryMacro.isEmpty() && doc_->application())
+    doc_->application()->run(f->form.entryMacro, doc_);
+  guard_ = false;
+}
+
+void frmUebung::leaveField() {
+  const int idx = current_;
+  current_ = 0;
+  const Field* f = doc_ ? doc_->field(idx) : nullptr;
+  if (!f) return;
+  guard_ = true;
+  doc_->selectField(idx);
+  if (!f->form.exitMacro.isEmpty() && doc_->application()) doc_->application()->run(f->form.exitMacro, doc_);
+  doc_->selectField(0);
+  guard_ = false;
+  showFeedback(idx);
+}
+
+void frmUebung::showFeedback(int fieldIndex) {
+  const Field* f = doc_ ? doc_->field(fieldIndex) : nullptr;
+  const int k = f ? GapNumber(f->form.name) : 0;
+  const QString text = k ? Rueckmeldung(*doc_, k) : QString();
+  if (text.isEmpty()) {
+    lblRueckmeldung_->clear();
+    return;
+  }
+  int gaps = 0;
+  const int rows = static_cast<int>(LueckenZeilen(*doc_).size());
+  for (int n = 1; n <= doc_->formFieldCount(); ++n) {
+    const int g = GapNumber(doc_->formField(n)->form.name);
+    if (g > 0 && g <= rows) ++gaps;
+  }
+  lblRueckmeldung_->setText(text + QStringLiteral("   (") + QString::number(RichtigeLuecken(*doc_)) +
+                            QStringLiteral(" von ") + QString::number(gaps) + QStringLiteral(" Lücken richtig)"));
+}
+
+void frmUebung::goToFormField(int index) {
+  const Field* f = doc_ ? doc_->formField(index) : nullptr;
+  if (!f) return;
+  QTextCursor c = txtUebung_->textCursor();
+  c.setPosition(f->result.start());
+  c.setPosition(f->result.end(), QTextCursor::KeepAnchor);
+  txtUebung_->setTextCursor(c);
+  txtUebung_->ensureCursorVisible();
+  cursorMoved();
+}
+
+void frmUebung::refuse() {
+  QApplication::beep();
+  lblRueckmeldung_->setText(QStringLiteral("Dieser Teil der Übung ist geschützt: nur die Lücken können ausgefüllt werden."));
+}
+
+bool frmUebung::replaceInField(int fieldIndex, int from, int to, const QString& text) {
+  const Field* f = doc_->field(fieldIndex);
+  if (!f) return false;
+  const QString old = f->result.text();
+  const int s = f->result.start();
+  QString neu;
+  int caret;
+  if (isPlaceholder(old)) {
+    neu = text;
+    caret = s + static_cast<int>(text.size());
+  } else {
+    neu = old.left(from - s) + text + old.mid(to - s);
+    caret = from + static_cast<int>(text.size());
+  }
+  if (f->form.maxLength > 0 && neu.size() > f->form.maxLength) {
+    QApplication::beep();
+    return false;
+  }
+  // A field never becomes empty: it would take no more typing.
+  if (neu.isEmpty()) {
+    neu = engine::kEmptyFormFieldText;
+    caret = s;
+  }
+  if (neu == old) return true;
+  const QString name = f->form.name;
+  guard_ = true;
+  doc_->setFormFieldResult(name, neu);
+  QTextCursor c = txtUebung_->textCursor();
+  c.setPosition(caret);
+  txtUebung_->setTextCursor(c);
+  guard_ = false;
+  current_ = fieldIndex;
+  return true;
+}
+
+void frmUebung::insertTyped(const QString& typed) {
+  QString text = typed;
+  for (QChar& ch : text)
+    if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r') || ch == QLatin1Char('\t') ||
+        ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator)
+      ch = QLatin1Char(' ');
+  if (text.isEmpty()) return;
+  const QTextCursor c = txtUebung_->textCursor();
+  const int idx = formFieldAt(c.selectionStart(), c.selectionEnd());
+  if (!idx) return refuse();
+  replaceInField(idx, c.selectionStart(), c.selectionEnd(), text);
+}
+
+void frmUebung::deleteChar(bool forward) {
+  const QTextCursor c = txtUebung_->textCursor();
+  int from = c.selectionStart(), to = c.selectionEnd();
+  if (from == to) {
+    if (forward) ++to;
+    else --from;
+  }
+  const int idx = formFieldAt(from, to);
+  if (!idx) {
+    // At the edge of a field there is nothing to delete inside it.
+    if (formFieldAt(c.position(), c.position())) return;
+    return refuse();
+  }
+  if (isPlaceholder(doc_->field(idx)->result.text())) return;
+  replaceInField(idx, from, to, QString());
+}
+
+bool frmUebung::handleKey(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo)) return true;
+  const int n = doc_->formFieldCount();
+  auto formIndexOf = [&](int fieldIndex) {
+    for (int i = 1; i <= n; ++i)
+      if (doc_->formField(i) == doc_->field(fieldIndex)) return i;
+    return 0;
+  };
+  const bool ctrl = e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+  if (!ctrl && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ||
+                e->key() == Qt::Key_Backtab)) {
+    if (n == 0) return true;
+    const bool back = e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier);
+    int at = formIndexOf(current_);
+    if (at == 0) {
+      // From outside the fields: the next field behind the cursor.
+      const int pos = txtUebung_->textCursor().position();
+      at = back ? n + 1 : 0;
+      for (int i = 1; i <= n; ++i)
+        if (back ? doc_->formField(i)->result.end() < pos : false) at = i + 1;
+      if (!back)
+        for (int i = n; i >= 1; --i)
+          if (doc_->formField(i)->result.start() > pos) at = i - 1;
+    }
+    goToFormField(back ? (at <= 1 ? n : at - 1) : (at >= n ? 1 : at + 1));
+    return true;
+  }
+  if (e->matches(QKeySequence::Paste)) {
+    insertTyped(QApplication::clipboard()->text());
+    return true;
+  }
+  if (e->matches(QKeySequence::Cut)) {
+    const QTextCursor c = txtUebung_->textCursor();
+    if (c.hasSelection() && formFieldAt(c.selectionStart(), c.selectionEnd())) {
+      QApplication::clipboard()->setText(c.selectedText());
+      deleteChar(false);
+    } else if (c.hasSelection()) {
+      refuse();
+    }
+    return true;
+  }
+  if (e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Delete) {
+    if (ctrl || (e->modifiers() & Qt::AltModifier)) return true;
+    deleteChar(e->key() == Qt::Key_Delete);
+    return true;
+  }
+  const QString t = e->text();
+  if (!ctrl && !t.isEmpty() && t.at(0).isPrint()) {
+    insertTyped(t);
+    return true;
+  }
+  return false;
+}
+
+void frmUebung::clickAt(const QPoint& viewportPos) {
+  if (!doc_) return;
+  const int pos = txtUebung_->cursorForPosition(viewportPos).position();
+  for (int i = 1; i <= doc_->fieldCount(); ++i) {
+    const Field* f = doc_->field(i);
+    if (f->kind != FieldKind::MacroButton || f->result.isEmpty()) continue;
+    if (pos < f->result.start() || pos > f->result.end()) continue;
+    guard_ = true;
+    doc_->selectField(i);
+    if (doc_->application()) doc_->application()->run(f->macroName(), doc_);
+    doc_->selectField(current_);
+    guard_ = false;
+    return;
+  }
+}
+
+bool frmUebung::eventFilter(QObject* watched, QEvent* event) {
+  if (doc_ && watched == txtUebung_) {
+    if (event->type() == QEvent::KeyPress && isProtected()) {
+      if (doc_->protectionType() != engine::kProtectionFormFields) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        if (!k->text().isEmpty() && k->text().at(0).isPrint()) refuse();
+        return false;
+      }
+      return handleKey(static_cast<QKeyEvent*>(event));
+    }
+    if (event->type() == QEvent::InputMethod && isProtected()) {
+      const QString commit = static_cast<QInputMethodEvent*>(event)->commitString();
+      if (!commit.isEmpty()) insertTyped(commit);
+      return true;
+    }
+  }
+  if (doc_ && watched == txtUebung_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    auto* m = static_cast<QMouseEvent*>(event);
+    if (m->button() == Qt::LeftButton && !txtUebung_->textCursor().hasSelection()) clickAt(m->position().toPoint());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Saving, printing, closing
+
+QString frmUebung::askTarget(const QString& title, const QString& filter, const QString& suffix,
+                             const QString& name) {
+  const QString own = doc_->fullName();
+  FileDialogRequest r;
+  r.title = title;
+  r.filter = filter;
+  r.initialFolder = own.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                  : QFileInfo(own).absolutePath();
+  r.fileName = name;
+  for (;;) {
+    QString path = ui().saveFile(r);
+    if (path.isEmpty()) return {};
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + suffix;
+    if (!files::FileExists(path)) return path;
+    const Answer a = showMessage(QStringLiteral("Die Datei \u201E") + QFileInfo(path).fileName() +
+                                     QStringLiteral("\u201C ist bereits vorhanden.\r\nSoll sie ersetzt werden?"),
+                                 Icon::Exclamation, Buttons::YesNo, kProductName, 1);
+    if (a == Answer::Yes) return path;
+  }
+}
+
+bool frmUebung::writeTo(const QString& path) {
+  const int was = current_;
+  leaveField();  // the answer being typed is judged before it is saved
+  QString error;
+  const bool ok = doc_->saveAs(path, &error);
+  if (was) cursorMoved();
+  if (!ok)
+    showMessage(QStringLiteral("Die Übung konnte nicht gespeichert werden:\r\n") + path + QStringLiteral("\r\n") + error,
+                Icon::Critical);
+  updateTitle();
+  return ok;
+}
+
+bool frmUebung::save() {
+  if (!doc_) return false;
+  if (doc_->fullName().isEmpty() || doc_->readOnly()) return saveAs();
+  return writeTo(doc_->fullName());
+}
+
+bool frmUebung::saveAs() {
+  if (!doc_) return false;
+  const QString own = doc_->fullName();
+  QString name = own.isEmpty() ? doc_->variableValue(QStringLiteral("CAPTION")).value_or(QString()).trimmed()
+                               : QFileInfo(own).completeBaseName();
+  if (name.isEmpty()) name = QStringLiteral("Übung");
+  const QString path = askTarget(QStringLiteral("Speichern unter"),
+                                 QStringLiteral("Word-Dokument (*.doc)|*.doc|Rich Text (*.rtf)|*.rtf|Alle Dateien|*.*"),
+                                 QStringLiteral("doc"), name + QStringLiteral(".doc"));
+  if (path.isEmpty()) return false;
+  return writeTo(path);
+}
+
+void frmUebung::printTo(QPrinter& printer) const {
+  if (!doc_) return;
+  QTextDocument out;
+  QTextCursor c(&out);
+  if (QTextDocument* h = displayHeader(doc_->data(), &out)) {
+    c.insertFragment(QTextDocumentFragment(h));
+    c.insertBlock();
+  }
+  c.insertFragment(QTextDocumentFragment(doc_->data().body()));
+  const PageSetup& p = doc_->data().page();
+  if (p.paperWidth > 0 && p.paperHeight > 0)
+    printer.setPageSize(
+        QPageSize(QSizeF(p.paperWidth / kTwipsPerMm, p.paperHeight / kTwipsPerMm), QPageSize::Millimeter));
+  printer.setPageMargins(QMarginsF(p.marginLeft / kTwipsPerMm, p.marginTop / kTwipsPerMm,
+                                   p.marginRight / kTwipsPerMm, p.marginBottom / kTwipsPerMm),
+                         QPageLayout::Millimeter);
+  out.print(&printer);
+}
+
+void frmUebung::print() {
+  if (!doc_) return;
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dlg(&printer, this);
+  dlg.setWindowTitle(QStringLiteral("Drucken"));
+  if (dlg.exec() == QDialog::Accepted) printTo(printer);
+}
+
+bool frmUebung::exportPdf() {
+  if (!doc_) return false;
+  const QString own = doc_->fullName();
+  const QString name = own.isEmpty() ? QStringLiteral("Übung") : QFileInfo(own).completeBaseName();
+  const QString path = askTarget(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),
+                                 QStringLiteral("pdf"), name + QStringLiteral(".pdf"));
+  if (path.isEmpty()) return false;
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printTo(printer);
+  }
+  if (QFileInfo(path).size() > 0) return true;
+  showMessage(QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path, Icon::Critical);
+  return false;
+}
+
+void frmUebung::closeEvent(QCloseEvent* event) {
+  if (!doc_) {
+    event->accept();
+    return;
+  }
+  const int was = current_;
+  leaveField();
+  if (!doc_->saved()) {
+    const QString name = doc_->fullName().isEmpty() ? QStringLiteral("Neue Übung") : QFileInfo(doc_->fullName()).fileName();
+    const Answer a = showMessage(QStringLiteral("Möchten Sie die Änderungen an \u201E") + name +
+                                     QStringLiteral("\u201C speichern?"),
+                                 Icon::Question, Buttons::YesNoCancel, kProductName, 0);
+    if (a == Answer::Cancel || (a == Answer::Yes && !save())) {
+      if (was) cursorMoved();
+      event->ignore();
+      return;
+    }
+  }
+  releaseDocument();
+  event->accept();
+}
+
+void frmUebung::releaseDocument() {
+  if (!doc_) return;
+  engine::Document* doc = doc_;
+  doc_ = nullptr;
+  current_ = 0;
+  // The views let go of the document's texts before they go.
+  txtUebung_->removeEventFilter(this);
+  txtUebung_->viewport()->removeEventFilter(this);
+  disconnect(txtUebung_, nullptr, this, nullptr);
+  disconnect(doc->data().body(), nullptr, this, nullptr);
+  txtUebung_->setDocument(nullptr);
+  txtKopf_->setDocument(nullptr);
+  engine::Application* app = doc->application();
+  if (gWordDoc == doc) gWordDoc = nullptr;
+  doc->close();
+  if (app && app->documents().empty()) {
+    if (gWordApp == app) gWordApp = nullptr;
+    app->quit();
+  }
+}
+
+}  // namespace qv

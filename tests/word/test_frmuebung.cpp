@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include "app/frmmain.h"
+#include "common/testutil.h"
+#include "platform/docengine.h"
+#include "platform/scripted_ui.h"
+#include "word/exercisewindow.h"
+#include "word/frmuebung.h"
+#include "word/modword.h"
+#include "word/uebungsdoc.h"
+#include "word/uebungsmakros.h"
+
+using namespace qv;
+using qvtest::u8;
+
+namespace {
+
+class Fenster : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallExerciseMacros(); }
+  void TearDown() override {
+    QList<QPointer<frmUebung>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* f = qobject_cast<frmUebung*>(w)) windows << f;
+    for (const auto& f : windows) delete f.data();
+    qvtest::quitEngines();
+    engine::Application::setMacroHandler({});
+  }
+
+  // A window on a new exercise, as the builder hands it over.
+  frmUebung* open(const qvtest::UebungSpec& spec = {}) {
+    engine::Document* doc = qvtest::makeExercise(spec);
+    if (!doc) return nullptr;
+    doc->application()->run("Document_Open", doc);
+    frmUebung* w = frmUebung::showDocument(doc);
+    QApplication::processEvents();
+    return w;
+  }
+  static void key(frmUebung* w, int k, const QString& text = {}, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, k, m, text);
+    QApplication::sendEvent(w->textView(), &e);
+  }
+  static void type(frmUebung* w, const QString& text) {
+    for (QChar c : text) key(w, 0, QString(c));
+  }
+  static void putCursor(frmUebung* w, int pos) {
+    QTextCursor c = w->textView()->textCursor();
+    c.setPosition(pos);
+    w->textView()->setTextCursor(c);
+  }
+  static QString fieldText(frmUebung* w, const QString& name) {
+    return w->document()->formField(name)->result.text();
+  }
+  static void clickHeaderWord(frmUebung* w, int n) {
+    int seen = 0;
+    const engine::Document* d = w->document();
+    for (int i = 1; i <= d->fieldCount(); ++i)
+      if (d->field(i)->kind == FieldKind::MacroButton && ++seen == n) {
+        QTextCursor c(d->data().body());
+        c.setPosition(d->field(i)->result.start() + 1);
+        const QPointF at = w->textView()->cursorRect(c).center();
+        for (auto t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+          QMouseEvent e(t, at, w->textView()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+          QApplication::sendEvent(w->textView()->viewport(), &e);
+        }
+      }
+  }
+
+  qvtest::TemplateFolder templates;
+  QTemporaryDir out;
+  ScriptedInteraction ui;
+};
+
+}  // namespace
+
+TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
+  frmUebung* w = open();
+  ASSERT_NE(w, nullptr);
+  engine::Document* d = w->document();
+  const QString before = d->text();
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Neue Übung"));
+  // Document_Open put the cursor into the first gap.
+  EXPECT_EQ(d->selectedField(), qvtest::fieldIndex(*d, "Gap_1"));
+
+  type(w, QStringLiteral("fuhrn"));
+  key(w, Qt::Key_Backspace);
+  type(w, QStringLiteral("en"));
+  EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("fuhren"));
+
+  // Backspace at the start of the field keeps the text in front of it.
+  putCursor(w, d->formField("Gap_1")->result.start());
+  key(w, Qt::Key_Backspace);
+  // Outside the fields nothing is typed or deleted.
+  putCursor(w, d->text().indexOf(QStringLiteral("Dort")) + 2);
+  type(w, QStringLiteral("xy"));
+  key(w, Qt::Key_Delete);
+  key(w, Qt::Key_Backspace);
+  EXPECT_TRUE(w->feedback().contains(QStringLiteral("geschützt")));
+  EXPECT_EQ(d->text().indexOf(QStringLiteral("xy")), -1);
+  EXPECT_EQ(d->text(), QString(before).replace(QString(5, QChar(0x2002)) + "1)", "fuhren1)"));
+  // Leaving Gap_1 (by the cursor) judged it.
+  EXPECT_EQ(UebungsStand::lesen(*d).luecken.value(1).urteil, Urteil::Richtig);
+
+  // Tab goes to the next field behind the cursor, with its text selected.
+  key(w, Qt::Key_Tab);
+  EXPECT_EQ(d->selectedField(), qvtest::fieldIndex(*d, "Gap_3"));
+  type(w, QStringLiteral("Gab"));
+  key(w, Qt::Key_Tab);  // from the last field to the first
+  EXPECT_EQ(d->selectedField(), qvtest::fieldIndex(*d, "Gap_1"));
+  EXPECT_TRUE(w->feedback().startsWith(u8("Lücke 3: falsch. Achte auf Groß- und Kleinschreibung"))) << w->feedback().toStdString();
+  EXPECT_TRUE(w->feedback().contains(QStringLiteral("(1 von 3 Lücken richtig)")));
+  // Typing over the selected text replaces it; a field emptied by deleting
+  // shows the empty field again and still takes typing.
+  type(w, QStringLiteral("x"));
+  EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("x"));
+  key(w, Qt::Key_Backspace);
+  EXPECT_EQ(fieldText(w, "Gap_1"), QString(5, QChar(0x2002)));
+  type(w, QStringLiteral("ab"));
+  EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("ab"));
+  // Undo would undo the engine's own work; it is not offered.
+  key(w, Qt::Key_Z, QString(), Qt::ControlModifier);
+  EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("ab"));
+}
+
+TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
+  frmUebung* w = open();
+  ASSERT_NE(w, nullptr);
+  type(w, QStringLiteral("reisten"));
+  key(w, Qt::Key_Return);
+  type(w, QStringLiteral("Muehlsee"));
+  key(w, Qt::Key_Tab);
+  clickHeaderWord(w, 1);
+  EXPECT_EQ(UebungsStand::lesen(*w->document()).markiert, QList<int>{1});
+  // Saving judges the field still being typed in.
+  w->goToFormField(3);
+  type(w, QStringLiteral("gab"));
+  const QString path = out.filePath("lena.doc");
+  ui.answerSaveFile(out.filePath("lena"));  // the suffix is added
+  ASSERT_TRUE(w->saveAs());
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("lena.doc"));
+  EXPECT_TRUE(w->document()->saved());
+  EXPECT_EQ(UebungsStand::lesen(*w->document()).luecken.value(3).urteil, Urteil::Richtig);
+  QPointer<frmUebung> guard(w);
+  w->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(guard.isNull());
+  EXPECT_EQ(engine::Application::runningCount(), 0);
+  EXPECT_EQ(ui.messages().size(), 0);  // saved: closing asks nothing
+
+  // Reopened from the main window's file menu.
+  frmMain main;
+  ui.answerOpenFile(path);
+  main.menuEntry(QStringLiteral("mnuDatei"), 4)->trigger();
+  frmUebung* again = nullptr;
+  for (QWidget* t : QApplication::topLevelWidgets())
+    if (auto* f = qobject_cast<frmUebung*>(t)) again = f;
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(ui.shown().last().file.title, QStringLiteral("Übung öffnen"));
+  EXPECT_EQ(fieldText(again, "Gap_1"), QStringLiteral("reisten"));
+  EXPECT_EQ(fieldText(again, "Gap_2"), QStringLiteral("Muehlsee"));
+  const UebungsStand st = UebungsStand::lesen(*again->document());
+  EXPECT_EQ(st.luecken.value(1).urteil, Urteil::Richtig);
+  EXPECT_EQ(st.luecken.value(2).urteil, Urteil::Umlaut);
+  EXPECT_EQ(st.markiert, QList<int>{1});
+  QTextCursor c = again->document()->formField("Gap_2")->result.cursor();
+  c.setPosition(again->document()->formField("Gap_2")->result.start() + 1);
+  EXPECT_EQ(c.charFormat().background().color(), farbe::kFalsch);
+  // The existing entries of the menu are where they were.
+  EXPECT_EQ(main.menuEntry(QStringLiteral("mnuDatei"), 2)->text(), QStringLiteral("Übung duplizieren"));
+  EXPECT_EQ(main.menuEntry(QStringLiteral("mnuDatei"), 11)->text(), QStringLiteral("Beenden"));
+}
+
+TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
+  frmUebung* w = open();
+  ASSERT_NE(w, nullptr);
+  const QString path = out.filePath("vorhanden.doc");
+  qvtest::writeFile(path, "alt");
+  // No: the file stays and the dialog comes again (cancelled here).
+  ui.answerSaveFile(path);
+  ui.answerMessage(Answer::No);
+  EXPECT_FALSE(w->saveAs());
+  EXPECT_EQ(qvtest::readFile(path), QByteArray("alt"));
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(ui.messages()[0].defaultButton, 1);
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("vorhanden.doc")));
+  EXPECT_EQ(ui.shown().last().kind, ScriptedInteraction::Shown::Kind::SaveFile);
+  EXPECT_FALSE(w->document()->saved());
+  // Yes: replaced.
+  ui.answerSaveFile(path);
+  ui.answerMessage(Answer::Yes);
+  EXPECT_TRUE(w->saveAs());
+  EXPECT_TRUE(qvtest::readFile(path).startsWith("{\\rtf1"));
+  // A folder that cannot be written is reported, not taken for saved.
+  ui.clear();
+  ui.answerSaveFile(out.filePath("fehlt/uebung.doc"));
+  type(w, QStringLiteral("a"));
+  EXPECT_FALSE(w->saveAs());
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("Die Übung konnte nicht gespeichert werden")));
+  EXPECT_FALSE(w->document()->saved());
+}
+
+TEST_F(Fenster, SchliessenAsksWhenUnsaved) {
+  frmUebung* w = open();
+  ASSERT_NE(w, nullptr);
+  QPointer<frmUebung> guard(w);
+  // Cancel: the window and the document stay.
+  ui.answerMessage(Answer::Cancel);
+  w->menuEntry(11)->trigger();
+  QApplication::processEvents();
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_TRUE(w->isVisible());
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNoCancel);
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("Neue Übung")));
+  // Yes, but the file dialog cancelled: still open.
+  ui.answerMessage(Answer::Yes);
+  w->close();
+  QApplication::processEvents();
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_EQ(engine::Application::runningCount(), 1);
+  // No: closed without saving, the engine quit.
+  ui.answerMessage(Answer::No);
+  w->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(guard.isNull());
+  EXPECT_EQ(engine::Application::runningCount(), 0);
+  EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
+  engine::Document* doc = qvtest::makeExercise();
+  ASSERT_NE(doc, nullptr);
+  gWordDoc = doc;
+  const QString path = out.filePath("mueller_anna.doc");
+  ASSERT_TRUE(PersonaliseCopy(path, u8("Anna Müller"), QStringLiteral("amueller")));
+  gWordDoc = nullptr;
+  doc->application()->quit();
+
+  ASSERT_TRUE(frmUebung::openFile(path));
+  frmUebung* w = nullptr;
+  for (QWidget* t : QApplication::topLevelWidgets())
+    if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), u8("mueller_anna.doc - Anna Müller"));
+  EXPECT_TRUE(w->headerView()->isVisible());
+  EXPECT_TRUE(w->headerView()->toPlainText().contains(u8("Anna Müller")));
+  EXPECT_TRUE(w->headerView()->toPlainText().contains(QStringLiteral("Name:")));
+
+  // Opening something that is no exercise tells why and opens no window.
+  qvtest::writeFile(out.filePath("brief.rtf"), "{\\rtf1\\ansi Lieber Hans\\par}");
+  EXPECT_FALSE(frmUebung::openFile(out.filePath("brief.rtf")));
+  ASSERT_FALSE(ui.messages().isEmpty());
+  EXPECT_TRUE(ui.messages().last().text.contains(QStringLiteral("keine interaktive Übung")));
+}
+
+TEST_F(Fenster, TheBuildersHookShowsTheWindowAndPdfHoldsTheExercise) {
+  engine::Document* doc = qvtest::makeExercise();
+  ASSERT_NE(doc, nullptr);
+  setExerciseWindowOpener([](engine::Document* d) { frmUebung::showDocument(d); });
+  ShowExerciseWindow(doc);
+  setExerciseWindowOpener({});
+  frmUebung* w = nullptr;
+  for (QWidget* t : QApplication::topLevelWidgets())
+    if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
+  ASSERT_NE(w, nullptr);
+  ASSERT_EQ(w->document(), doc);
+
+  const QString pdf = out.filePath("uebung.pdf");
+  ui.answerSaveFile(pdf);
+  ASSERT_TRUE(w->exportPdf());
+  ASSERT_TRUE(qvtest::readFile(pdf).startsWith("%PDF"));
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext fehlt";
+  QProcess p;
+  p.start(pdftotext, {pdf, QStringLiteral("-")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const QString text = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(text.contains(QStringLiteral("Name:"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("Am Montag"))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("Dort"))) << text.toStdString();
+}
+
+TEST_F(Fenster, Screenshot) {
+  frmUebung* w = open();
+  ASSERT_NE(w, nullptr);
+  type(w, QStringLiteral("reisten"));
+  key(w, Qt::Key_Tab);
+  type(w, QStringLiteral("muehlsee"));
+  clickHeaderWord(w, 1);
+  w->goToFormField(1);
+  key(w, Qt::Key_End);
+  w->resize(860, 620);
+  QApplication::processEvents();
+  QDir().mkpath(QStringLiteral(QV_BINARY_DIR "/screenshots"));
+  EXPECT_TRUE(w->grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/uebung-docwin.png")));
+}
+
+TEST_F(Fenster, QuittingTheProgramKeepsAnExerciseTheUserDidNotGiveUp) {
+  frmMain main;
+  main.show();
+  engine::Document* doc = qvtest::makeExercise();
+  ASSERT_NE(doc, nullptr);
+  QPointer<frmUebung> w = frmUebung::showDocument(doc, &main);
+  ui.answerMessage(Answer::Cancel);
+  EXPECT_FALSE(main.close());
+  EXPECT_TRUE(main.isVisible());
+  ASSERT_FALSE(w.isNull());
+  EXPECT_EQ(w->document(), doc);
+  ui.answerMessage(Answer::No);
+  EXPECT_TRUE(main.close());
+  QApplication::processEvents();
+  EXPECT_TRUE(w.isNull());
+  EXPECT_EQ(engine::Application::runningCount(), 0);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+// Exercise documents made for the tests the way the builder makes them:
+// text from the template, one "Gap_k" text form field per gap followed by
+// "k)" in bold superscript, an optional header line of MACROBUTTON fields
+// under the bookmark "Kopf", the sixteen variables and form protection.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace qv::engine {
+class Document;
+}
+
+namespace qvtest {
+
+struct Gap {
+  QString word;       // the word in the text that becomes the field
+  QString grundform;
+  QStringList alternativen;  // none: "{AL}" stays in the row
+};
+
+struct UebungSpec {
+  // The text with every gap word written as "[word]", in gap order.
+  QString text = QStringLiteral("Am Montag [fuhren] wir an den [Mühlsee]. Dort [gab] es Eis.");
+  QList<Gap> gaps = {{QStringLiteral("fuhren"), QStringLiteral("fahren"), {QStringLiteral("reisten")}},
+                     {QStringLiteral("Mühlsee"), QStringLiteral("Mühlsee"), {}},
+                     {QStringLiteral("gab"), QStringLiteral("geben"), {}}};
+  bool withDetails = true;    // false: "Arbeitsblatt ohne Lösung"
+  bool headerLine = true;     // the gap words as clickable header words
+  bool protect = true;
+};
+
+// Private user-templates folder with the shipped template; set while alive.
+class TemplateFolder {
+ public:
+  TemplateFolder();
+  ~TemplateFolder();
+  QString path() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// A new engine instance with the exercise document (unsaved).
+qv::engine::Document* makeExercise(const UebungSpec& spec = {});
+// The 1-based field index (engine::Document::field) of the form field.
+int fieldIndex(const qv::engine::Document& doc, const QString& name);
+// Types the answer into Gap_k and leaves the field (Lost_Focus); returns the
+// feedback line for the gap.
+QString answer(qv::engine::Document& doc, int k, const QString& text);
+// Quits every engine instance still running.
+void quitEngines();
+
+}  // namespace qvtest
