@@ -193,7 +193,13 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
     const int b = std::min(frag.position() + frag.length(), to);
     if (a >= b) continue;
     const QString text = frag.text();
-    writeCharProps(out, frag.charFormat());
+    const QTextCharFormat cf = frag.charFormat();
+    // Raised and lowered text goes into a group of its own: word processors
+    // hold back text after \super and \sub until the group closes (a
+    // footnote mark is expected there) and lose it otherwise.
+    const bool grouped = cf.verticalAlignment() == QTextCharFormat::AlignSuperScript ||
+                         cf.verticalAlignment() == QTextCharFormat::AlignSubScript;
+    if (!grouped) writeCharProps(out, cf);
     first = false;
     while (a < b) {
       int stop = b;
@@ -201,7 +207,12 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
         writeMarks(out, a, false);
         if (nextMark_ < marks_.size() && marks_[nextMark_].pos < stop) stop = marks_[nextMark_].pos;
       }
+      if (grouped) {
+        out += '{';
+        writeCharProps(out, cf);
+      }
       escape(out, text.mid(a - frag.position(), stop - a), true);
+      if (grouped) out += '}';
       a = stop;
     }
   }
