@@ -200,6 +200,16 @@ TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
             QTextCharFormat::AlignSuperScript);
 }
 
+TEST(RtfRoundTrip, CharactersOutsideTheCodePageAsSignedUnicode) {
+  QTextDocument d;
+  QTextCursor(&d).insertText(QStringLiteral("a\uFB01\u4E2D\u20AC\u00E4{\\}\uFFFD\u0081b"));
+  const QByteArray bytes = rtf::write(d);
+  EXPECT_TRUE(bytes.contains("a\\u-1279?\\u20013?\\'80\\'e4\\{\\\\\\}\\u-3?")) << bytes.constData();
+  QTextDocument back;
+  ASSERT_TRUE(rtf::read(bytes, back));
+  EXPECT_EQ(back.toPlainText(), d.toPlainText());
+}
+
 TEST(RtfRoundTrip, PupilNameInTheHeaderCellSurvives) {
   RichDocument src;
   qvtest::buildFullDocument(src);
