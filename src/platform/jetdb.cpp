@@ -5,6 +5,7 @@
 #include <mdbtools.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <cstring>
 
@@ -56,9 +57,42 @@ QString decodeJet4Text(const unsigned char* data, qsizetype size) {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Checks a row reference (page << 8 | row) the way the database library
+// follows it when it reads a table definition's usage maps: it does not check
+// the row offsets it computes, so damaged ones would make it copy from outside
+// its page buffer or leave the map unset.
+bool rowIsSound(MdbHandle* mdb, qint64 pages, uint32_t pgRow, int minLength) {
+  const qsizetype size = mdb->fmt->pg_size;
+  const uint32_t page = pgRow >> 8;
+  const int row = static_cast<int>(pgRow & 0xff);
+  if (page == 0 || page >= pages || mdb_read_alt_pg(mdb, page) != size) return false;
+  const unsigned char* pg = mdb->alt_pg_buf;
+  const int rco = mdb->fmt->row_count_offset;
+  const int rows = le16(pg + rco);
+  if (row >= rows || rco + 2 + rows * 2 > size) return false;
+  const int start = le16(pg + rco + 2 + row * 2);  // flag bits set make the row unusable here
+  const int end = row == 0 ? int(size) : (le16(pg + rco + row * 2) & kRowOffsetMask);
+  return start >= rco + 2 + rows * 2 && start <= end && end <= size && end - start >= minLength;
+}
+
+// A table definition page whose usage map and free-space map can be read.
+bool tableDefinitionIsSound(MdbHandle* mdb, qint64 pages, uint32_t tdefPage) {
+  if (tdefPage == 0 || tdefPage >= pages || mdb_read_alt_pg(mdb, tdefPage) != mdb->fmt->pg_size) return false;
+  if (mdb->alt_pg_buf[0] != 0x02) return false;
+  const uint32_t usage = le32(mdb->alt_pg_buf + mdb->fmt->tab_usage_map_offset);
+  const uint32_t free = le32(mdb->alt_pg_buf + mdb->fmt->tab_free_map_offset);
+  // A usage map is its type byte, a start page and at least one map byte.
+  return rowIsSound(mdb, pages, usage, 5) && rowIsSound(mdb, pages, free, 0);
+}
+
+}  // namespace
+
 struct Database::Impl {
   MdbHandle* mdb = nullptr;
   bool jet3 = false;
+  qint64 pages = 0;
 };
 
 struct Table::Impl {
@@ -191,12 +225,15 @@ bool Database::open(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
   MdbHandle* mdb = mdb_open(name.constData(), MDB_NOFLAGS);
   if (!mdb) return false;
-  if (!mdb_read_catalog(mdb, MDB_TABLE)) {
+  const qint64 pages = QFileInfo(path).size() / mdb->fmt->pg_size;
+  // The system catalog is a table like any other, defined on page 2.
+  if (!tableDefinitionIsSound(mdb, pages, 2) || !mdb_read_catalog(mdb, MDB_TABLE)) {
     mdb_close(mdb);
     return false;
   }
   d_->mdb = mdb;
   d_->jet3 = mdb->f->jet_version == MDB_VER_JET3;
+  d_->pages = pages;
   return true;
 }
 
@@ -214,8 +251,16 @@ std::unique_ptr<Table> Database::table(const QString& name) {
     auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(d_->mdb->catalog, i));
     if (entry->object_type != MDB_TABLE || g_ascii_strcasecmp(entry->object_name, wanted.constData()) != 0)
       continue;
+    if (!tableDefinitionIsSound(d_->mdb, d_->pages, static_cast<uint32_t>(entry->table_pg))) return nullptr;
     MdbTableDef* def = mdb_read_table(entry);
     if (!def) return nullptr;
+    // The library walks the table's pages through its usage map without
+    // checking that the map could be read; a damaged definition would make
+    // it read through a null pointer.
+    if (!def->usage_map || def->map_sz < 5) {
+      mdb_free_tabledef(def);
+      return nullptr;
+    }
     if (!mdb_read_columns(def)) {
       mdb_free_tabledef(def);
       return nullptr;

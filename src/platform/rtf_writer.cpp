@@ -6,6 +6,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -21,41 +22,74 @@ namespace {
 // Control characters (U+0000 included) are written as \'hh so that values
 // of document variables come back byte for byte.
 void escape(QByteArray& out, const QString& text, bool body) {
+  // Collected in a small buffer and appended in pieces: appending byte by
+  // byte to the QByteArray dominated the time of writing large documents.
+  char buf[512];
+  int n = 0;
+  auto put = [&](const char* s, int len) {
+    if (n + len > int(sizeof buf)) {
+      out.append(buf, n);
+      n = 0;
+    }
+    std::memcpy(buf + n, s, len);
+    n += len;
+  };
+  auto putChar = [&](char c) {
+    if (n == int(sizeof buf)) {
+      out.append(buf, n);
+      n = 0;
+    }
+    buf[n++] = c;
+  };
   for (QChar ch : text) {
     const char16_t u = ch.unicode();
+    if (u >= 0x20 && u < 0x7F) {
+      if (u == '\\' || u == '{' || u == '}') putChar('\\');
+      putChar(char(u));
+      continue;
+    }
     if (body) {
       if (u == QChar::LineSeparator) {
-        out += "\\line ";
+        put("\\line ", 6);
         continue;
       }
       if (u == '\t') {
-        out += "\\tab ";
+        put("\\tab ", 5);
         continue;
       }
       if (u == 0x00A0) {
-        out += "\\~";
+        put("\\~", 2);
         continue;
       }
     }
-    if (u == '\\' || u == '{' || u == '}') {
-      out += '\\';
-      out += char(u);
-    } else if (u >= 0x20 && u < 0x7F) {
-      out += char(u);
+    const int b = cp1252::fromUnicode(ch);
+    if (b >= 0) {
+      static const char* hex = "0123456789abcdef";
+      const char e[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};
+      put(e, 4);
     } else {
-      const int b = cp1252::fromUnicode(ch);
-      if (b >= 0) {
-        static const char* hex = "0123456789abcdef";
-        out += "\\'";
-        out += hex[b >> 4];
-        out += hex[b & 15];
-      } else {
-        out += "\\u";
-        out += QByteArray::number(static_cast<int16_t>(u));
-        out += '?';
+      // \uN? with N the signed 16-bit value.
+      char e[12];
+      int len = 0;
+      e[len++] = '\\';
+      e[len++] = 'u';
+      int v = static_cast<int16_t>(u);
+      if (v < 0) {
+        e[len++] = '-';
+        v = -v;
       }
+      char digits[6];
+      int d = 0;
+      do {
+        digits[d++] = char('0' + v % 10);
+        v /= 10;
+      } while (v);
+      while (d) e[len++] = digits[--d];
+      e[len++] = '?';
+      put(e, len);
     }
   }
+  if (n) out.append(buf, n);
 }
 
 QByteArray escaped(const QString& text) {
@@ -202,7 +236,13 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
     const int b = std::min(frag.position() + frag.length(), to);
     if (a >= b) continue;
     const QString text = frag.text();
-    writeCharProps(out, frag.charFormat());
+    const QTextCharFormat cf = frag.charFormat();
+    // Raised and lowered text goes into a group of its own: word processors
+    // hold back text after \super and \sub until the group closes (a
+    // footnote mark is expected there) and lose it otherwise.
+    const bool grouped = cf.verticalAlignment() == QTextCharFormat::AlignSuperScript ||
+                         cf.verticalAlignment() == QTextCharFormat::AlignSubScript;
+    if (!grouped) writeCharProps(out, cf);
     first = false;
     while (a < b) {
       int stop = b;
@@ -210,7 +250,12 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
         writeMarks(out, a, false);
         if (nextMark_ < marks_.size() && marks_[nextMark_].pos < stop) stop = marks_[nextMark_].pos;
       }
+      if (grouped) {
+        out += '{';
+        writeCharProps(out, cf);
+      }
       escape(out, text.mid(a - frag.position(), stop - a), true);
+      if (grouped) out += '}';
       a = stop;
     }
   }
@@ -326,6 +371,7 @@ QByteArray Writer::run() {
   }
 
   QByteArray bodyText;
+  bodyText.reserve(body_.characterCount() + (side_ ? side_->fields().size() * 160 : 0) + 4096);
   writeDocument(bodyText, body_, side_ != nullptr, from_, to_);
   if (side_) writeMarks(bodyText, INT32_MAX, false);
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,10 +26,10 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
   txtQuelle->setGeometry(tw(1560), tw(120, false), tw(5535), tw(285, false));
   txtBasisverzeichnis = new QLineEdit(this);
   txtBasisverzeichnis->setGeometry(tw(1560), tw(480, false), tw(5535), tw(285, false));
-  cmdOpenQuelle1_ = new QPushButton(QStringLiteral("..."), this);
-  cmdOpenQuelle1_->setGeometry(tw(6720), tw(120, false), tw(375), tw(315, false));
-  cmdOpenQuelle2_ = new QPushButton(QStringLiteral("..."), this);
-  cmdOpenQuelle2_->setGeometry(tw(6720), tw(480, false), tw(375), tw(315, false));
+  cmdOpenQuelle[1] = new QPushButton(QStringLiteral("..."), this);
+  cmdOpenQuelle[1]->setGeometry(tw(6720), tw(120, false), tw(375), tw(315, false));
+  cmdOpenQuelle[2] = new QPushButton(QStringLiteral("..."), this);
+  cmdOpenQuelle[2]->setGeometry(tw(6720), tw(480, false), tw(375), tw(315, false));
   lstListe = new QTreeWidget(this);
   lstListe->setRootIsDecorated(false);
   lstListe->setToolTip(QStringLiteral(" Änderungen durch Doppelklick  "));
@@ -60,8 +61,8 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
     if (liste_.focusQuelle) txtQuelle->setFocus();
   });
   connect(cmdButton[4], &QPushButton::clicked, this, &QDialog::reject);
-  connect(cmdOpenQuelle1_, &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleQuelle(); zeigeListe(); });
-  connect(cmdOpenQuelle2_, &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleVerzeichnis(); zeigeListe(); });
+  connect(cmdOpenQuelle[1], &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleQuelle(); zeigeListe(); });
+  connect(cmdOpenQuelle[2], &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleVerzeichnis(); zeigeListe(); });
   connect(txtQuelle, &QLineEdit::editingFinished, this, [this] { uebernehme(); liste_.VerlasseQuelle(); zeigeListe(); });
   connect(txtBasisverzeichnis, &QLineEdit::editingFinished, this, [this] { uebernehme(); liste_.VerlasseVerzeichnis(); zeigeListe(); });
   connect(lstListe, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* it) { klick(lstListe->indexOfTopLevelItem(it)); });
@@ -143,9 +144,9 @@ void frmSchuelerListe::resizeEvent(QResizeEvent* e) {
   const int fw = w - txtQuelle->x() - tw(120);
   txtQuelle->resize(fw, txtQuelle->height());
   txtBasisverzeichnis->resize(fw, txtBasisverzeichnis->height());
-  const int bl = txtQuelle->x() + fw - cmdOpenQuelle1_->width();
-  cmdOpenQuelle1_->move(bl, cmdOpenQuelle1_->y());
-  cmdOpenQuelle2_->move(bl, cmdOpenQuelle2_->y());
+  const int bl = txtQuelle->x() + fw - cmdOpenQuelle[1]->width();
+  cmdOpenQuelle[1]->move(bl, cmdOpenQuelle[1]->y());
+  cmdOpenQuelle[2]->move(bl, cmdOpenQuelle[2]->y());
   const int top = txtBasisverzeichnis->y() + txtBasisverzeichnis->height() + tw(60, false);
   lstListe->setGeometry(tw(60), top, w - tw(120), h - leiste_->height() - top - tw(120, false));
   leiste_->move(tw(60), h - leiste_->height() - tw(60, false));
@@ -153,6 +154,17 @@ void frmSchuelerListe::resizeEvent(QResizeEvent* e) {
   lstListe->setColumnWidth(2, int(0.4 * rest));
   lstListe->setColumnWidth(3, int(0.4 * rest));
   lstListe->setColumnWidth(4, int(0.2 * rest));
+}
+
+// Escape presses the window's cancel button "Zurück zum Hauptprogramm", so
+// that it does exactly what a click on that button does.
+void frmSchuelerListe::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    cmdButton[4]->click();
+    e->accept();
+    return;
+  }
+  QDialog::keyPressEvent(e);
 }
 
 void frmSchuelerListe::closeEvent(QCloseEvent* e) { QDialog::closeEvent(e); }

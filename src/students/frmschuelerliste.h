@@ -22,12 +22,15 @@ class frmSchuelerListe : public QDialog {
   void doppelklick();
   void klick(int row);
   QPushButton* cmdButton[5] = {};
+  // [1] chooses the exercise document, [2] the target folder.
+  QPushButton* cmdOpenQuelle[3] = {};
   QTreeWidget* lstListe = nullptr;
   QLineEdit* txtQuelle = nullptr;
   QLineEdit* txtBasisverzeichnis = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void done(int r) override;
 
@@ -36,8 +39,6 @@ class frmSchuelerListe : public QDialog {
   SchuelerListe liste_;
   int gemerkt_ = 0;
   QWidget* leiste_ = nullptr;
-  QPushButton* cmdOpenQuelle1_ = nullptr;
-  QPushButton* cmdOpenQuelle2_ = nullptr;
 };
 
 }  // namespace qv

@@ -175,6 +175,41 @@ TEST(RtfRoundTrip, SideData) {
   EXPECT_FALSE(doc.body()->toPlainText().contains(QStringLiteral("Seitenkopf")));
 }
 
+TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
+  // Word processors hold back text after \super until its group closes, so
+  // raised text is written grouped, and a field inside it splits the group.
+  RichDocument d;
+  QTextCursor c(d.body());
+  c.insertText(QStringLiteral("Fu"));
+  QTextCharFormat sup;
+  sup.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  c.insertText(QStringLiteral("note12"), sup);
+  c.insertText(QStringLiteral(" Ende"), QTextCharFormat());
+  d.insertField(6, QStringLiteral(" FORMTEXT "), QStringLiteral("__"), FieldKind::FormText,
+                FormFieldData{QStringLiteral("Gap_1"), {}, {}, {}, 0});
+  const QByteArray bytes = d.toRtf();
+  EXPECT_TRUE(bytes.contains("{\\plain\\f0\\fs24\\super note}")) << bytes.constData();
+  RichDocument back;
+  ASSERT_TRUE(back.readRtf(bytes));
+  EXPECT_EQ(back.body()->toPlainText(), QStringLiteral("Funote__12 Ende"));
+  ASSERT_NE(back.formField(QStringLiteral("Gap_1")), nullptr);
+  EXPECT_EQ(back.formField(QStringLiteral("Gap_1"))->result.text(), QStringLiteral("__"));
+  EXPECT_EQ(formatAt(*back.body(), find(*back.body(), QStringLiteral("12"))).verticalAlignment(),
+            QTextCharFormat::AlignSuperScript);
+  EXPECT_NE(formatAt(*back.body(), find(*back.body(), QStringLiteral("Ende"))).verticalAlignment(),
+            QTextCharFormat::AlignSuperScript);
+}
+
+TEST(RtfRoundTrip, CharactersOutsideTheCodePageAsSignedUnicode) {
+  QTextDocument d;
+  QTextCursor(&d).insertText(QStringLiteral("a\uFB01\u4E2D\u20AC\u00E4{\\}\uFFFD\u0081b"));
+  const QByteArray bytes = rtf::write(d);
+  EXPECT_TRUE(bytes.contains("a\\u-1279?\\u20013?\\'80\\'e4\\{\\\\\\}\\u-3?")) << bytes.constData();
+  QTextDocument back;
+  ASSERT_TRUE(rtf::read(bytes, back));
+  EXPECT_EQ(back.toPlainText(), d.toPlainText());
+}
+
 TEST(RtfRoundTrip, PupilNameInTheHeaderCellSurvives) {
   RichDocument src;
   qvtest::buildFullDocument(src);

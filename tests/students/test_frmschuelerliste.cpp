@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -18,6 +22,7 @@ class Window : public ::testing::Test {
   void SetUp() override {
     qputenv("QV_PROGRAM_FOLDER", dir.path().toUtf8());
     gSchueler.clear();
+    gQuelle.clear();
   }
 };
 
@@ -65,4 +70,167 @@ TEST_F(Window, DoubleClickOnEmptyGridAddsUncheckedRow) {
   ASSERT_EQ(w.lstListe->topLevelItemCount(), 1);
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(0), "1");
   EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Unchecked);
+}
+
+// ---- Keys of the window
+
+TEST_F(Window, EscapePressesTheCancelButtonAndEnterTheDefaultButton) {
+  frmSchuelerListe w;
+  w.show();
+  EXPECT_TRUE(w.cmdButton[0]->isDefault());
+  int cancelClicks = 0;
+  QObject::connect(w.cmdButton[4], &QPushButton::clicked, [&] { ++cancelClicks; });
+  w.cmdButton[0]->setFocus();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(&w, &enter);
+  ASSERT_EQ(ui.shown().size(), 1);  // the list file dialog of button 0
+  EXPECT_EQ(ui.shown()[0].kind, ScriptedInteraction::Shown::Kind::OpenFile);
+  EXPECT_EQ(ui.shown()[0].file.title, qvtest::u8("Schülerliste öffnen..."));
+  EXPECT_TRUE(w.isVisible());
+
+  w.txtBasisverzeichnis->setText(dir.path());
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(&w, &escape);
+  EXPECT_EQ(cancelClicks, 1);
+  EXPECT_FALSE(w.isVisible());
+  // Closing writes the settings file with the fields as they stand.
+  EXPECT_EQ(qvtest::readFile(dir.filePath("Vodedarivo.ini")), (dir.path() + ";\r\n").toUtf8());
+}
+
+// ---- Choosing and leaving the fields
+
+TEST_F(Window, ChoosingTheExerciseDocument) {
+  const QString doc = dir.filePath("uebung.doc"), other = dir.filePath("brief.doc");
+  qvtest::writeFile(doc, "x");
+  qvtest::writeFile(other, "y");
+  setExerciseRecognizer([&](const QString& p) { return p == doc; });
+  frmSchuelerListe w;
+  w.cmdOpenQuelle[1]->click();  // cancelled dialog: nothing
+  ASSERT_EQ(ui.shown().size(), 1);
+  EXPECT_EQ(ui.shown()[0].file.title, qvtest::u8("Interaktive Übung auswählen ..."));
+  EXPECT_EQ(ui.shown()[0].file.filter, qvtest::u8("Interaktive Übung (*.doc)|*.doc"));
+  EXPECT_TRUE(w.txtQuelle->text().isEmpty());
+
+  ui.answerOpenFile(other);
+  w.cmdOpenQuelle[1]->click();
+  EXPECT_EQ(ui.messageTexts().value(0), "'" + other + qvtest::u8("' ist keine Datei für interaktive Übungen"));
+  EXPECT_TRUE(w.txtQuelle->text().isEmpty());
+
+  // With an empty grid the run button goes off; an import does not bring it
+  // back, choosing the document again with rows present does.
+  ui.answerOpenFile(doc);
+  w.cmdOpenQuelle[1]->click();
+  EXPECT_EQ(w.txtQuelle->text(), doc);
+  EXPECT_EQ(gQuelle, doc);
+  EXPECT_FALSE(w.cmdButton[3]->isEnabled());
+  qvtest::writeFile(dir.filePath("l.txt"), "Zoe\r\nAnna\r\n");
+  ui.answerOpenFile(dir.filePath("l.txt"));
+  w.cmdButton[0]->click();
+  EXPECT_FALSE(w.cmdButton[3]->isEnabled());
+  w.txtBasisverzeichnis->setText(dir.path());
+  ui.answerOpenFile(doc);
+  w.cmdOpenQuelle[1]->click();
+  EXPECT_TRUE(w.cmdButton[3]->isEnabled());
+  // The file names are built and shown.
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(3), dir.path() + "/2_Anna.doc");
+  setExerciseRecognizer({});
+}
+
+TEST_F(Window, ChoosingTheStudentList) {
+  qvtest::writeFile(dir.filePath("a.txt"), "Zoe\r\nAnna\r\n");
+  qvtest::writeFile(dir.filePath("b.txt"), "Ben\r\n");
+  frmSchuelerListe w;
+  ui.answerOpenFile(dir.filePath("fehlt.txt"));
+  w.cmdButton[0]->click();
+  EXPECT_EQ(w.lstListe->topLevelItemCount(), 0);
+  ui.answerOpenFile(dir.filePath("a.txt"));
+  w.cmdButton[0]->click();
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 2);
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Anna");
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Checked);
+  ui.clear();
+  ui.answerOpenFile(dir.filePath("b.txt"));
+  ui.answerMessage(Answer::Yes);
+  w.cmdButton[0]->click();
+  EXPECT_EQ(ui.messageTexts(), QStringList{qvtest::u8("Soll die bisherige Liste gelöscht werden?")});
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 1);
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Ben");
+  // Unticking a row in the grid reaches the list the run uses.
+  w.lstListe->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+  EXPECT_FALSE(w.liste().rows[0].checked);
+}
+
+TEST_F(Window, LeavingTheSourceField) {
+  qvtest::writeFile(dir.filePath("da.doc"), "x");
+  frmSchuelerListe w;
+  w.txtQuelle->setText("  " + dir.filePath("fehlt.doc") + " ");
+  emit w.txtQuelle->editingFinished();
+  EXPECT_EQ(ui.messageTexts(), QStringList{dir.filePath("fehlt.doc") + qvtest::u8(" ist nicht vorhanden!")});
+  EXPECT_TRUE(w.txtQuelle->text().isEmpty());
+  ui.clear();
+  w.txtQuelle->setText(dir.filePath("da.doc") + " ");
+  emit w.txtQuelle->editingFinished();
+  EXPECT_TRUE(ui.shown().isEmpty());
+  EXPECT_EQ(w.txtQuelle->text(), dir.filePath("da.doc"));
+  EXPECT_TRUE(gQuelle.isEmpty());  // a typed path does not become the document to hand out
+}
+
+TEST_F(Window, LeavingTheTargetFolderField) {
+  QDir(dir.path()).mkdir("k");
+  qvtest::writeFile(dir.filePath("l.txt"), "Anna\r\n");
+  frmSchuelerListe w;
+  w.liste().ImportiereDatei(dir.filePath("l.txt"), false);
+  w.zeigeListe();
+  w.txtBasisverzeichnis->setText(dir.filePath("k"));
+  emit w.txtBasisverzeichnis->editingFinished();
+  EXPECT_TRUE(ui.shown().isEmpty());
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(2), dir.filePath("k"));
+  EXPECT_TRUE(w.lstListe->topLevelItem(0)->text(3).isEmpty());  // file names are not rebuilt here
+
+  // A missing folder: message, then the folder choice (answered), which
+  // rebuilds the file names.
+  w.txtBasisverzeichnis->setText(dir.filePath("fehlt"));
+  ui.answerFolder(dir.path());
+  emit w.txtBasisverzeichnis->editingFinished();
+  ASSERT_EQ(ui.shown().size(), 2);
+  EXPECT_EQ(ui.shown()[0].message.text, dir.filePath("fehlt") + qvtest::u8(" ist nicht vorhanden"));
+  EXPECT_EQ(ui.shown()[1].kind, ScriptedInteraction::Shown::Kind::Folder);
+  EXPECT_EQ(ui.shown()[1].folderTitle, "Zielverzeichnis");
+  EXPECT_EQ(w.txtBasisverzeichnis->text(), dir.path());
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(3), dir.path() + "/1_Anna.doc");
+}
+
+// ---- Editing in the grid
+
+TEST_F(Window, ClickAndDoubleClickInTheGridEditThatPupil) {
+  qvtest::writeFile(dir.filePath("l.txt"), "Zoe\r\nAnna\r\nMia\r\n");
+  frmSchuelerListe w;
+  ui.answerOpenFile(dir.filePath("l.txt"));
+  w.cmdButton[0]->click();
+  ASSERT_EQ(w.lstListe->topLevelItem(2)->text(1), "Zoe");
+  // Before any click, a double-click asks with empty defaults and changes nothing.
+  ui.answerInput("Niemand");
+  emit w.lstListe->itemDoubleClicked(w.lstListe->topLevelItem(0), 1);
+  ASSERT_EQ(ui.inputs().size(), 4);
+  EXPECT_TRUE(ui.inputs()[0].preset.isEmpty());
+  for (int i = 0; i < 3; ++i) EXPECT_NE(w.lstListe->topLevelItem(i)->text(1), "Niemand");
+  ui.clear();
+
+  emit w.lstListe->itemClicked(w.lstListe->topLevelItem(2), 1);
+  EXPECT_EQ(w.windowTitle(), "Zoe");
+  ui.answerInput("Alma");
+  ui.answerInput("");  // cancelled prompts leave the column as it is
+  ui.answerInput("");
+  ui.answerInput("zo");
+  emit w.lstListe->itemDoubleClicked(w.lstListe->topLevelItem(2), 1);
+  ASSERT_EQ(ui.inputs().size(), 4);
+  EXPECT_EQ(ui.inputs()[0].preset, "Zoe");
+  EXPECT_EQ(ui.inputs()[3].prompt, qvtest::u8("Bitte den Benutzernamen eingeben (optional):"));
+  // The renamed pupil moves to its sorted place and keeps ID and check box.
+  ASSERT_EQ(w.lstListe->topLevelItem(0)->text(1), "Alma");
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(0), "1");
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(4), "zo");
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Checked);
+  EXPECT_EQ(gSchueler[0].Name, "Alma");
+  EXPECT_EQ(gSchueler[1].Name, "Anna");
 }

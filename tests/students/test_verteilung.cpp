@@ -1,0 +1,253 @@
+// The distribution run through the real document engine: a master exercise
+// made with the engine is handed out to a class on a folder tree, and every
+// pupil's copy is opened again with the engine and checked.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/variablen.h"
+#include "common/testutil.h"
+#include "platform/docengine.h"
+#include "platform/scripted_ui.h"
+#include "students/schueler.h"
+#include "word/modword.h"
+
+using namespace qv;
+using qvtest::u8;
+
+namespace {
+
+class Verteilung : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
+    qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+    qunsetenv("QV_ENGINE_UNAVAILABLE");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"),
+                            templates.filePath(kTemplateName)));
+    gSchueler.clear();
+    gQuelle.clear();
+    gCaption = QStringLiteral("Verben in der Vergangenheit");
+    gMappenPfad = QStringLiteral("/home/lehrer/klassenfahrt.qbm");
+    gTextTXT = u8("Am Montag fuhren wir an den Mühlsee.");
+    gUebungstyp = 101;
+    gDetailZeilen = {QStringLiteral("00010;fuhren;fahren;;fuhren;;{TP}")};
+    InstallDistributionEngine();
+    master = out.filePath(QStringLiteral("uebung.doc"));
+    makeMaster();
+    running = engine::Application::runningCount();
+  }
+  void TearDown() override {
+    while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
+    gWordApp = nullptr;
+    gWordDoc = nullptr;
+    setDistributionEngine(nullptr);
+    setExerciseRecognizer({});
+    qunsetenv("QV_TEMPLATES_DIR");
+    qunsetenv("QV_PROGRAM_FOLDER");
+  }
+
+  // The teacher's exercise: template, text with three gaps, the exercise's
+  // variables, protected for form fields, saved.
+  void makeMaster() {
+    engine::Application* app = engine::Application::create();
+    ASSERT_NE(app, nullptr);
+    engine::Document* doc = app->addDocument(kTemplateName);
+    ASSERT_NE(doc, nullptr);
+    for (int i = doc->variableCount(); i >= 1; --i) doc->deleteVariable(i);
+    doc->insertBefore(0, u8("Am Montag fuhren wir an den Mühlsee. Dort schwammen wir und aßen Eis."));
+    for (const char* w : {"aßen", "schwammen", "fuhren"}) {
+      const auto at = doc->find(0, doc->length(), u8(w));
+      ASSERT_TRUE(at.has_value()) << w;
+    }
+    int n = 3;
+    for (const char* w : {"aßen", "schwammen", "fuhren"}) {  // from the back, so positions stay valid
+      const auto at = doc->find(0, doc->length(), u8(w));
+      doc->addTextFormField(at->first, at->second, QStringLiteral("Gap_%1").arg(n--), QStringLiteral("Got_Focus"),
+                            QStringLiteral("Lost_Focus"));
+    }
+    gWordDoc = doc;
+    WriteDocumentVariables(3, QStringList{u8("aßen"), "fuhren", "schwammen"},
+                           QStringList{"essen", "fahren", "schwimmen"}, true);
+    gWordDoc = nullptr;
+    ASSERT_TRUE(doc->protect(engine::kProtectionFormFields, true, ExercisePassword()));
+    ASSERT_TRUE(doc->saveAs(master));
+    for (int i = 1; i <= doc->variableCount(); ++i)
+      masterVars.append({doc->variableName(i), doc->variableValue(doc->variableName(i)).value_or("<fehlt>")});
+    ASSERT_EQ(masterVars.size(), 16);
+    masterText = doc->text();
+    app->quit();
+    masterBytes = qvtest::readFile(master);
+  }
+
+  // A class of n pupils, each with a folder of their own below klasse/; the
+  // list file is imported as the teacher would.
+  void makeClass(SchuelerListe& l, int n) {
+    QDir(out.path()).mkpath(QStringLiteral("klasse"));
+    QByteArray list;
+    for (int i = 1; i <= n; ++i) {
+      const QString folder = out.filePath(QStringLiteral("klasse/k%1").arg(i));
+      QDir().mkpath(folder);
+      // Every third pupil has no user name.
+      const QString user = i % 3 == 0 ? QString() : QStringLiteral("user%1").arg(i);
+      list += (pupilName(i) + ";" + folder + ";;" + user + "\r\n").toLatin1();
+    }
+    const QString file = out.filePath(QStringLiteral("klasse.txt"));
+    qvtest::writeFile(file, list);
+    ASSERT_TRUE(l.ImportiereDatei(file, false));
+    ASSERT_EQ(l.rows.size(), n);
+    // The teacher picks the exercise; the real recogniser accepts it and the
+    // file names are built.
+    ui.answerOpenFile(master);
+    l.WaehleQuelle();
+    ASSERT_EQ(gQuelle, master);
+    ASSERT_FALSE(l.rows[0].Dateiname.isEmpty());
+  }
+  static QString pupilName(int i) {
+    return QStringLiteral("%1, %2").arg(i % 2 ? QStringLiteral("M\u00fcller") : QStringLiteral("Gro\u00df")).arg(i);
+  }
+  const SchuelerZeile& row(const SchuelerListe& l, const QString& name) {
+    for (const auto& z : l.rows)
+      if (z.Name == name) return z;
+    static SchuelerZeile none;
+    ADD_FAILURE() << "no row " << name.toStdString();
+    return none;
+  }
+
+  // Opens a pupil's copy with a fresh engine and checks it.
+  void expectCopy(const QString& path, const QString& name, const QString& user) {
+    SCOPED_TRACE(path.toStdString());
+    engine::Application* app = engine::Application::create();
+    engine::Document* d = app->openDocument(path);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->author(), name);
+    EXPECT_EQ(d->firstPageHeaderCell(1, 2).value_or("<fehlt>"), name);
+    EXPECT_EQ(d->variableValue("SUSER").value_or("<fehlt>"), user.isEmpty() ? QStringLiteral("?") : user);
+    EXPECT_EQ(d->variableValue("TEMPLATE").value_or("<fehlt>"), "0");
+    // Every other variable as in the master, in the same order.
+    ASSERT_EQ(d->variableCount(), masterVars.size());
+    for (int i = 1; i <= d->variableCount(); ++i) {
+      const auto& [n, v] = masterVars[i - 1];
+      EXPECT_EQ(d->variableName(i), n);
+      if (n != "SUSER" && n != "TEMPLATE") {
+        EXPECT_EQ(d->variableValue(n).value_or("<fehlt>"), v) << n.toStdString();
+      }
+    }
+    EXPECT_EQ(d->text(), masterText);
+    ASSERT_EQ(d->formFieldCount(), 3);
+    EXPECT_NE(d->formField(QStringLiteral("Gap_2")), nullptr);
+    EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
+    EXPECT_FALSE(d->unprotect(QStringLiteral("Lernfelder1997")));
+    EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
+    EXPECT_TRUE(d->unprotect(ExercisePassword()));
+    app->quit();
+  }
+
+  QTemporaryDir templates, program, out;
+  ScriptedInteraction ui;
+  QString master;
+  QByteArray masterBytes;
+  QList<std::pair<QString, QString>> masterVars;
+  QString masterText;
+  int running = 0;
+};
+
+}  // namespace
+
+TEST_F(Verteilung, MasterIsRecognisedAndHasItsHeaderTable) {
+  EXPECT_TRUE(IsExerciseDocument(master));
+  engine::Application* app = engine::Application::create();
+  engine::Document* d = app->openDocument(master);
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->firstPageHeaderCell(1, 2).has_value());
+  EXPECT_EQ(d->variableValue("TEMPLATE").value_or(""), "1");
+  EXPECT_EQ(d->variableValue("SUSER").value_or(""), "?");
+  app->quit();
+}
+
+TEST_F(Verteilung, ThirtyPupilsGetTheirOwnCopies) {
+  SchuelerListe l;
+  makeClass(l, 30);
+  ui.clear();
+  const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
+  EXPECT_EQ(e.versucht, 30);
+  EXPECT_EQ(e.geschrieben, 30);
+  EXPECT_TRUE(e.fehler.isEmpty()) << e.fehler.join("\n").toStdString();
+  // No overwrite question, only the closing message.
+  EXPECT_EQ(ui.messageTexts(), QStringList{"Es wurden 30 von 30 Kopien geschrieben."});
+  for (int i = 1; i <= 30; ++i) {
+    const SchuelerZeile& z = row(l, pupilName(i));
+    EXPECT_EQ(QFileInfo(z.Dateiname).absolutePath(), out.filePath(QStringLiteral("klasse/k%1").arg(i)));
+    // Pupils without a user name after one with a name still get "?".
+    expectCopy(z.Dateiname, pupilName(i), i % 3 == 0 ? QString() : QStringLiteral("user%1").arg(i));
+    // Nothing else in the pupil's folder (no temporary files left).
+    EXPECT_EQ(QDir(QFileInfo(z.Dateiname).absolutePath()).entryList(QDir::Files).size(), 1);
+  }
+  // The master is never written back; the run's engine is gone.
+  EXPECT_EQ(qvtest::readFile(master), masterBytes);
+  EXPECT_EQ(engine::Application::runningCount(), running);
+  EXPECT_EQ(gWordApp, nullptr);
+  EXPECT_EQ(gWordDoc, nullptr);
+  EXPECT_EQ(l.title, u8("Schülerliste"));
+  EXPECT_FALSE(ui.waitCursor());
+}
+
+TEST_F(Verteilung, OverwriteAnswersNoYesCancel) {
+  SchuelerListe l;
+  makeClass(l, 4);
+  // Earlier files for the first three pupils in grid order.
+  for (int i = 0; i < 3; ++i) qvtest::writeFile(l.rows[i].Dateiname, "alt");
+  ui.clear();
+  ui.answerMessage(Answer::No);
+  ui.answerMessage(Answer::Yes);
+  ui.answerMessage(Answer::Cancel);
+  const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
+  ASSERT_GE(ui.messages().size(), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ui.messages()[i].text, l.rows[i].Dateiname + u8(" überschreiben?"));
+    EXPECT_EQ(ui.messages()[i].icon, Icon::Question);
+    EXPECT_EQ(ui.messages()[i].buttons, Buttons::YesNoCancel);
+  }
+  EXPECT_EQ(e.versucht, 1);
+  EXPECT_EQ(e.geschrieben, 1);
+  EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
+  expectCopy(l.rows[1].Dateiname, l.rows[1].Name, l.rows[1].Rechnername);
+  EXPECT_EQ(qvtest::readFile(l.rows[2].Dateiname), "alt");
+  // Cancel ends the run: the fourth pupil, without an earlier file, gets none.
+  EXPECT_FALSE(QFile::exists(l.rows[3].Dateiname));
+  EXPECT_EQ(engine::Application::runningCount(), running);
+  EXPECT_EQ(qvtest::readFile(master), masterBytes);
+}
+
+TEST_F(Verteilung, MissingPupilFolderFailsOnlyThatCopy) {
+  SchuelerListe l;
+  makeClass(l, 5);
+  const SchuelerZeile gone = l.rows[1];
+  ASSERT_TRUE(QDir(QFileInfo(gone.Dateiname).absolutePath()).removeRecursively());
+  ui.clear();
+  const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
+  EXPECT_EQ(e.versucht, 5);
+  EXPECT_EQ(e.geschrieben, 4);
+  ASSERT_EQ(e.fehler.size(), 1);
+  EXPECT_TRUE(e.fehler[0].startsWith(gone.Dateiname + ": ")) << e.fehler[0].toStdString();
+  EXPECT_FALSE(QFileInfo::exists(QFileInfo(gone.Dateiname).absolutePath()));
+  EXPECT_TRUE(ui.messageTexts().last().startsWith("Es wurden 4 von 5 Kopien geschrieben.\r\n\r\nNicht geschrieben:"));
+  EXPECT_EQ(ui.messages().last().icon, Icon::Exclamation);
+  // The pupils after the failed one get their own names, not the failed one's.
+  for (int i : {0, 2, 3, 4}) expectCopy(l.rows[i].Dateiname, l.rows[i].Name, l.rows[i].Rechnername);
+  EXPECT_EQ(engine::Application::runningCount(), running);
+}
+
+TEST_F(Verteilung, MasterThatCannotBeOpenedWritesNothing) {
+  SchuelerListe l;
+  makeClass(l, 3);
+  qvtest::writeFile(master, "kein Dokument");
+  ui.clear();
+  const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
+  EXPECT_EQ(e.geschrieben, 0);
+  EXPECT_EQ(e.fehler.size(), 3);
+  for (const auto& z : l.rows) EXPECT_FALSE(QFile::exists(z.Dateiname));
+  EXPECT_EQ(engine::Application::runningCount(), running);
+}
