@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLength>
 #include <QTextDocumentFragment>
 
 #include "platform/filehelper.h"
@@ -381,6 +382,11 @@ void Document::setBottomBorder(int start, int end, int lineStyle, int lineWidth,
   f.setProperty(kBottomBorderWidthProperty, lineWidth);
   f.setProperty(kBottomBorderColorProperty, colorIndex);
   f.setProperty(kBottomBorderDistanceProperty, distance);
+  // Qt's own layout draws this as a line under the paragraph.
+  if (lineStyle != 0)
+    f.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
+  else
+    f.clearProperty(QTextFormat::BlockTrailingHorizontalRulerWidth);
   span(data_->body(), start, end).mergeBlockFormat(f);
   saved_ = false;
 }

@@ -6,6 +6,7 @@
 // bytes whatever is still open, and keeps the text it has read.
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLength>
 #include <QTextTable>
 #include <algorithm>
 #include <map>
@@ -226,6 +227,8 @@ QTextBlockFormat Reader::blockFormat(const ParaProps& p, bool pageBreak) const {
     b.setProperty(kBottomBorderWidthProperty, qRound(p.bottomWidth * 8 / 20.0));
     b.setProperty(kBottomBorderColorProperty, p.bottomColor);
     b.setProperty(kBottomBorderDistanceProperty, p.bottomSpace / 20.0);
+    // Qt's own layout draws this as a line under the paragraph.
+    b.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
   }
   return b;
 }

@@ -13,6 +13,9 @@
 #include <QTextEdit>
 
 #include "app/frmmain.h"
+#include "app/variablen.h"
+#include "workbook/workbook.h"
+#include "word/wordexercise.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
 #include "platform/scripted_ui.h"
@@ -295,19 +298,39 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAndPdfHoldsTheExercise) {
   EXPECT_TRUE(text.contains(QStringLiteral("Dort"))) << text.toStdString();
 }
 
-TEST_F(Fenster, Screenshot) {
-  frmUebung* w = open();
+// The sample workbook's first worksheet, built with the header line of
+// words, as the window shows it to a pupil who filled in two gaps.
+TEST_F(Fenster, ScreenshotOfABuiltExercise) {
+  const MappenInhalt m = LeseMappe(qvtest::fixture("klassenfahrt.qbm"));
+  ASSERT_FALSE(m.arbeitsblaetter.isEmpty());
+  QTemporaryDir program;
+  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
+  InstallDocumentVariablesWriter();
+  gTextTXT = m.textTXT;
+  gTextRTF = m.textRTF;
+  gUebungstyp = m.arbeitsblaetter[0].Uebungstyp;
+  gCaption = m.arbeitsblaetter[0].Caption;
+  gDetails = m.arbeitsblaetter[0].Details;
+  gArbeitsblattRTF = m.arbeitsblaetter[0].ArbeitsblattRTF;
+  gWortliste = 1;
+  frmUebung* w = nullptr;
+  setExerciseWindowOpener([&w](engine::Document* d) { w = frmUebung::showDocument(d); });
+  CreateWordExercise(gUebungstyp, 1);
+  setExerciseWindowOpener({});
+  qunsetenv("QV_PROGRAM_FOLDER");
   ASSERT_NE(w, nullptr);
-  type(w, QStringLiteral("reisten"));
+  EXPECT_EQ(w->document()->formFieldCount(), 10);
+  QApplication::processEvents();
+  type(w, QStringLiteral("trafen"));
   key(w, Qt::Key_Tab);
-  type(w, QStringLiteral("muehlsee"));
-  clickHeaderWord(w, 1);
-  w->goToFormField(1);
-  key(w, Qt::Key_End);
-  w->resize(860, 620);
+  type(w, QStringLiteral("hate"));
+  key(w, Qt::Key_Tab);
+  EXPECT_EQ(fieldText(w, "Gap_1"), "trafen");
+  clickHeaderWord(w, 9);
+  w->resize(900, 660);
   QApplication::processEvents();
   QDir().mkpath(QStringLiteral(QV_BINARY_DIR "/screenshots"));
-  EXPECT_TRUE(w->grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/uebung-docwin.png")));
+  EXPECT_TRUE(w->grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/uebung.png")));
 }
 
 TEST_F(Fenster, QuittingTheProgramKeepsAnExerciseTheUserDidNotGiveUp) {
