@@ -294,3 +294,16 @@ TEST_F(WordExerciseTest, WithoutEngineNothingIsBuilt) {
   qunsetenv("QV_ENGINE_UNAVAILABLE");
   EXPECT_EQ(dialogs.messageTexts(), QStringList{"Word konnte nicht gestartet werden"});
 }
+
+TEST_F(WordExerciseTest, ATemplateProtectedWithAnotherPasswordIsLoggedAndStillBuilt) {
+  RichDocument protectedTemplate;
+  QTextCursor(protectedTemplate.body()).insertText(QStringLiteral("Vorlage"));
+  protectedTemplate.protect(ProtectionType::FormFields, QStringLiteral("anders"));
+  qvtest::writeFile(templates.filePath(kTemplateName), protectedTemplate.toRtf());
+  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  engine::Document* d = build();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->formFieldCount(), 10);
+  const QString log = QString::fromUtf8(qvtest::readFile(program.filePath("log.txt")));
+  EXPECT_TRUE(log.startsWith(QStringLiteral("Protect: "))) << log.toStdString();
+}
