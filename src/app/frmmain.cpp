@@ -339,13 +339,7 @@ void frmMain::tabReg_Click() {
     LoadRichText(txtText(), gTextRTF);
     setWindowTitle(kCaption);
   } else {
-    const ArbeitsblattEintrag& e = gArbeitsblaetter[n - 1];
-    gArbeitsblattID = e.ID;
-    gCaption = e.Caption;
-    gUebungstyp = e.Uebungstyp;
-    gDetails = e.Details;
-    gKontrollblattRTF = e.KontrollblattRTF;
-    gArbeitsblattRTF = e.ArbeitsblattRTF;
+    SetCurrentWorksheet(gArbeitsblaetter[n - 1]);
     tabBar_->setTabToolTip(n, gCaption);
     LoadRichText(txtText(), gArbeitsblattRTF);
     setWindowTitle(kCaption + QStringLiteral(" - ") + gCaption);

@@ -11,6 +11,15 @@ int32_t gArbeitsblattID = 0;
 QByteArray gArbeitsblattRTF;
 QByteArray gKontrollblattRTF;
 
+void SetCurrentWorksheet(const ArbeitsblattEintrag& e) {
+  gUebungstyp = e.Uebungstyp;
+  gCaption = e.Caption;
+  gDetails = e.Details;
+  gArbeitsblattID = e.ID;
+  gArbeitsblattRTF = e.ArbeitsblattRTF;
+  gKontrollblattRTF = e.KontrollblattRTF;
+}
+
 QString gMappenPfad;
 QString gMappenKopie;
 QList<ArbeitsblattEintrag> gArbeitsblaetter;

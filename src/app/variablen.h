@@ -26,6 +26,10 @@ struct ArbeitsblattEintrag {
   QByteArray KontrollblattRTF;  // stored rich text
 };
 
+// Makes the entry the current worksheet: copies its fields into the
+// variables below.
+void SetCurrentWorksheet(const ArbeitsblattEintrag& e);
+
 // Current worksheet (set by a worksheet tab click).
 extern int16_t gUebungstyp;
 extern QString gCaption;

@@ -135,13 +135,7 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
     gTextTXT = m.textTXT;
     gTextRTF = m.textRTF;
   }
-  const ArbeitsblattEintrag& e = m.arbeitsblaetter[nummer - 1];
-  gUebungstyp = e.Uebungstyp;
-  gCaption = e.Caption;
-  gDetails = e.Details;
-  gArbeitsblattID = e.ID;
-  gArbeitsblattRTF = e.ArbeitsblattRTF;
-  gKontrollblattRTF = e.KontrollblattRTF;
+  SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
   // The gap kind of type 103 is read from the worksheet's own text.
   if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
   gFormatDoc = false;

@@ -27,16 +27,7 @@ const MappenInhalt& klassenfahrt() {
   return m;
 }
 
-void selectWorksheet(const ArbeitsblattEintrag& e) {
-  gUebungstyp = e.Uebungstyp;
-  gCaption = e.Caption;
-  gDetails = e.Details;
-  gArbeitsblattID = e.ID;
-  gArbeitsblattRTF = e.ArbeitsblattRTF;
-  gKontrollblattRTF = e.KontrollblattRTF;
-}
-
-// A plain text with CR LF line ends as one paragraph per line of rich text.
+// Stored rich text: a 30-byte header in front of the RTF.
 QByteArray storedRichText(const QByteArray& rtf) { return QByteArray(30, '\0') + rtf; }
 
 class WordExerciseTest : public ::testing::Test {
@@ -71,6 +62,15 @@ class WordExerciseTest : public ::testing::Test {
     EXPECT_EQ(gWordDoc, nullptr);  // references dropped, document kept
     return shownInWindow;
   }
+  // A type 101 worksheet without head block on a text of its own (lines
+  // separated by CR LF).
+  static void useText(const QString& text, const QString& details) {
+    gTextTXT = text;
+    gTextRTF = storedRichText("{\\rtf1\\ansi " + QString(text).replace("\r\n", "\\par ").toUtf8() + "}");
+    gUebungstyp = 101;
+    gArbeitsblattRTF.clear();
+    gDetails = details;
+  }
   static QString plainBefore(int anfang, int n) {
     QString t = gTextTXT.mid(std::max(0, anfang - 1 - n), std::min(n, anfang - 1));
     return t.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
@@ -87,7 +87,7 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
   int built = 0;
   for (const ArbeitsblattEintrag& e : klassenfahrt().arbeitsblaetter) {
     SCOPED_TRACE(e.Uebungstyp);
-    selectWorksheet(e);
+    SetCurrentWorksheet(e);
     dialogs.clear();
     engine::Document* d = build();
     ASSERT_NE(d, nullptr);
@@ -137,7 +137,7 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
 }
 
 TEST_F(WordExerciseTest, PasswordVariablesAndDocumentOpenOfTheBuiltDocument) {
-  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
   engine::Document* d = build(4);
   ASSERT_NE(d, nullptr);
   const engine::Application* app = d->application();
@@ -158,11 +158,8 @@ TEST_F(WordExerciseTest, PasswordVariablesAndDocumentOpenOfTheBuiltDocument) {
 }
 
 TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
-  gTextTXT = QStringLiteral("Wir fuhren los.\r\nDann liefen wir und sangen.");
-  gTextRTF = storedRichText("{\\rtf1\\ansi Wir fuhren los.\\par Dann liefen wir und sangen.}");
-  gUebungstyp = 101;
-  gArbeitsblattRTF.clear();
-  gDetails = QStringLiteral("5;fuhren;fahren;\r\n23;liefen;laufen;\r\n38;sangen;singen;");
+  useText(QStringLiteral("Wir fuhren los.\r\nDann liefen wir und sangen."),
+          QStringLiteral("5;fuhren;fahren;\r\n23;liefen;laufen;\r\n38;sangen;singen;"));
   gWortliste = 3;
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
@@ -190,11 +187,8 @@ TEST_F(WordExerciseTest, AWorksheetWithoutGapsGivesTheTextAndZeroFields) {
 }
 
 TEST_F(WordExerciseTest, HeaderLineOfButtonsUnderTheBookmarkKopf) {
-  gTextTXT = QStringLiteral("Der Hund lief schnell nach Hause.");
-  gTextRTF = storedRichText("{\\rtf1\\ansi Der Hund lief schnell nach Hause.}");
-  gUebungstyp = 101;
-  gArbeitsblattRTF.clear();
-  gDetails = QStringLiteral("10;lief;laufen;\r\n5;Hund;Hund;\r\n28;Hause;Haus;");
+  useText(QStringLiteral("Der Hund lief schnell nach Hause."),
+          QStringLiteral("10;lief;laufen;\r\n5;Hund;Hund;\r\n28;Hause;Haus;"));
   for (int form : {1, 2}) {
     SCOPED_TRACE(form);
     gWortliste = static_cast<int16_t>(form);
@@ -224,11 +218,8 @@ TEST_F(WordExerciseTest, HeaderLineOfButtonsUnderTheBookmarkKopf) {
 }
 
 TEST_F(WordExerciseTest, OneWordGivesOneButtonWithoutSeparator) {
-  gTextTXT = QStringLiteral("Ein Haus.");
-  gTextRTF = storedRichText("{\\rtf1\\ansi Ein Haus.}");
-  gUebungstyp = 101;
-  gArbeitsblattRTF.clear();
-  gDetails = QStringLiteral("5;Haus;Haus;");
+  useText(QStringLiteral("Ein Haus."),
+          QStringLiteral("5;Haus;Haus;"));
   gWortliste = 1;
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
@@ -239,10 +230,7 @@ TEST_F(WordExerciseTest, OneWordGivesOneButtonWithoutSeparator) {
 }
 
 TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
-  gTextTXT = QStringLiteral("Ein Haus.");
-  gTextRTF = storedRichText("{\\rtf1\\ansi Ein Haus.}");
-  gUebungstyp = 101;
-  gDetails = QStringLiteral("5;Haus;Haus;");
+  useText(QStringLiteral("Ein Haus."), QStringLiteral("5;Haus;Haus;"));
   gArbeitsblattRTF = storedRichText(
       "{\\rtf1\\ansi{\\cs207\\b Verben}{\\cs207 \\par}Setze die Verben ein. Der Rest des Arbeitsblatts ist lang genug.}");
   gWortliste = 1;
@@ -269,7 +257,7 @@ TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
 }
 
 TEST_F(WordExerciseTest, SavedExerciseKeepsFieldsAndVariables) {
-  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
   gWortliste = 1;
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
@@ -289,7 +277,7 @@ TEST_F(WordExerciseTest, SavedExerciseKeepsFieldsAndVariables) {
 
 TEST_F(WordExerciseTest, WithoutEngineNothingIsBuilt) {
   qputenv("QV_ENGINE_UNAVAILABLE", "1");
-  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
   EXPECT_EQ(build(), nullptr);
   qunsetenv("QV_ENGINE_UNAVAILABLE");
   EXPECT_EQ(dialogs.messageTexts(), QStringList{"Word konnte nicht gestartet werden"});
@@ -300,7 +288,7 @@ TEST_F(WordExerciseTest, ATemplateProtectedWithAnotherPasswordIsLoggedAndStillBu
   QTextCursor(protectedTemplate.body()).insertText(QStringLiteral("Vorlage"));
   protectedTemplate.protect(ProtectionType::FormFields, QStringLiteral("anders"));
   qvtest::writeFile(templates.filePath(kTemplateName), protectedTemplate.toRtf());
-  selectWorksheet(klassenfahrt().arbeitsblaetter.first());
+  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(d->formFieldCount(), 10);
