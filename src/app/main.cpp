@@ -2,6 +2,8 @@
 #include <QFileInfo>
 
 #include "app/frmmain.h"
+#include "help/frmanleitung.h"
+#include "help/frmueber.h"
 #include "students/frmschuelerliste.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
@@ -17,6 +19,11 @@ int main(int argc, char** argv) {
   qv::InstallDistributionEngine();
   qv::frmMain::setStudentListOpener([](QWidget* owner) {
     qv::frmSchuelerListe dlg(owner);
+    dlg.exec();
+  });
+  qv::frmMain::setQuickGuideOpener([](QWidget* owner) { qv::frmAnleitung::zeige(owner); });
+  qv::frmMain::setAboutOpener([](QWidget* owner) {
+    qv::frmUeber dlg(owner);
     dlg.exec();
   });
   window.show();
