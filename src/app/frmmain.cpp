@@ -371,7 +371,7 @@ void frmMain::mnuArbeitsblatt_Click(int v) {
 
 void frmMain::mnuHilfe_Click(int index) {
   if (index == 1) {
-    const QString guide = files::JoinPath(files::programFolder(), QStringLiteral("Anleitung.doc"));
+    const QString guide = files::dataFile(QStringLiteral("Anleitung.doc"));
     if (files::FileExists(guide) && quickGuideOpener()) quickGuideOpener()(this);
   } else if (index == 2) {
     OpenWebPage();

@@ -2,6 +2,8 @@
 #include <QFileInfo>
 
 #include "app/frmmain.h"
+#include "help/frmanleitung.h"
+#include "help/frmueber.h"
 #include "students/frmschuelerliste.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
@@ -23,6 +25,11 @@ int main(int argc, char** argv) {
   qv::InstallExerciseMacros();
   qv::frmMain::setStudentListOpener([](QWidget* owner) {
     qv::frmSchuelerListe dlg(owner);
+    dlg.exec();
+  });
+  qv::frmMain::setQuickGuideOpener([](QWidget* owner) { qv::frmAnleitung::zeige(owner); });
+  qv::frmMain::setAboutOpener([](QWidget* owner) {
+    qv::frmUeber dlg(owner);
     dlg.exec();
   });
   qv::setProgressOpener([&window]() -> std::unique_ptr<qv::BuildProgress> {

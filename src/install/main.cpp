@@ -1,10 +1,12 @@
 #include <QApplication>
-#include <QWidget>
+
+#include "installwindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QWidget window;
-  window.setWindowTitle(QStringLiteral("Installation von Quillbee-Vodedarivo"));
+  QApplication::setApplicationName(qvinstall::kInstallerTitle);
+  qvinstall::frmInstall window(QApplication::applicationDirPath());
   window.show();
-  return app.exec();
+  window.exec();
+  return 0;
 }

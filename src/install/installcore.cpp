@@ -1,0 +1,176 @@
+#include "installcore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace qvinstall {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+struct Failure {
+  int number;
+  QString text;
+};
+
+QString dataFolderOf(const QString& installerFolder) {
+  return QDir::cleanPath(QDir(installerFolder).filePath(QStringLiteral("../share/quillbee-vodedarivo")));
+}
+
+// Copies source to target through a temporary file in the target folder: the
+// old target is replaced only once the new copy is complete, so a failed copy
+// leaves the installed template as it was.
+bool copyTemplate(const QString& source, const QString& target, Failure* failure) {
+  QFile in(source);
+  if (!in.open(QIODevice::ReadOnly)) {
+    *failure = {kErrFileNotFound, QStringLiteral("Die Datei ") + QDir::toNativeSeparators(source) +
+                                      QStringLiteral(" kann nicht gelesen werden (") + in.errorString() +
+                                      QStringLiteral(")")};
+    return false;
+  }
+  const QByteArray bytes = in.readAll();
+  QSaveFile out(target);
+  out.setDirectWriteFallback(false);
+  bool ok = out.open(QIODevice::WriteOnly);
+  if (ok) ok = out.write(bytes) == bytes.size();
+  if (ok) ok = out.commit();
+  if (!ok) {
+    const bool denied = out.error() == QFileDevice::PermissionsError;
+    out.cancelWriting();
+    *failure = {denied ? kErrPermissionDenied : kErrFileAccess,
+                QStringLiteral("Die Datei ") + QDir::toNativeSeparators(target) +
+                    QStringLiteral(" kann nicht geschrieben werden (") + out.errorString() + QStringLiteral(")")};
+    return false;
+  }
+  return true;
+}
+
+bool deleteFile(const QString& path, Failure* failure) {
+  QFile f(path);
+  if (f.remove()) return true;
+  *failure = {kErrPermissionDenied, QStringLiteral("Die Datei ") + QDir::toNativeSeparators(path) +
+                                        QStringLiteral(" kann nicht gelöscht werden (") + f.errorString() +
+                                        QStringLiteral(")")};
+  return false;
+}
+
+}  // namespace
+
+QString introText() {
+  return QStringLiteral("Dieses Tool installiert die benötige Word-Vorlage in das ") +
+         QStringLiteral("Vorlagenverzeichnis von Word. Um die volle Funktionalität von ") +
+         QStringLiteral("'Quillbee-Vodedarivo' zu nutzen, ist es erforderlich, ") +
+         QStringLiteral("dass die Ausführung von Makros in Word zugelassen sind.") + kCrLf + kCrLf +
+         QStringLiteral("Viel Spaß beim Erstellen interaktiver Übungen, ") + kCrLf +
+         QStringLiteral("wünscht das Quillbee-Team!");
+}
+
+QString userTemplatesFolder() {
+  const QString env = qEnvironmentVariable("QV_TEMPLATES_DIR");
+  if (!env.isEmpty()) return env;
+  QString data = qEnvironmentVariable("QV_USER_DATA");
+  if (data.isEmpty()) {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty() && !QDir::homePath().isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
+    if (base.isEmpty()) return {};
+    data = QDir(base).filePath(QStringLiteral("Quillbee-Vodedarivo"));
+  }
+  return QDir(data).filePath(QStringLiteral("Vorlagen"));
+}
+
+QString sourceTemplateBeside(const QString& installerFolder) {
+  return QDir(installerFolder).filePath(kTemplateName);
+}
+
+QString sourceTemplate(const QString& installerFolder) {
+  const QString beside = sourceTemplateBeside(installerFolder);
+  if (QFileInfo(beside).isFile()) return beside;
+  const QString installed = QDir(dataFolderOf(installerFolder)).filePath(kTemplateName);
+  if (QFileInfo(installed).isFile()) return installed;
+  return {};
+}
+
+Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const QString& templatesFolder) {
+  Result result;
+  const QString source = sourceTemplate(installerFolder);
+  if (source.isEmpty()) {
+    dialogs.tell(QStringLiteral("Zur Installation von Quillbee-Vodedarivo wird noch folgende Datei ") +
+                     QStringLiteral(" benötigt: ") + kTemplateName + kCrLf + kCrLf +
+                     QStringLiteral("Diese Datei muss sich im gleichen Verzeichnis befinden, wie dieses "
+                                    "Installationstool"),
+                 kInstallerTitle, Icon::Information);
+    result.outcome = Outcome::SourceMissing;
+    return result;
+  }
+
+  dialogs.setWaitCursor(true);
+  Failure failure{0, {}};
+  bool ok = true;
+  if (templatesFolder.isEmpty()) {
+    result.outcome = Outcome::NoTemplatesFolder;
+    result.errorNumber = kErrNoTemplatesFolder;
+    dialogs.setWaitCursor(false);
+    dialogs.tell(QStringLiteral("Word konnte nicht ordnungsgemäß gestartet werden!"), kProductTitle,
+                 Icon::Exclamation);
+    return result;
+  }
+  if (!QDir().mkpath(templatesFolder)) {
+    failure = {kErrPathNotFound, QStringLiteral("Das Vorlagenverzeichnis ") +
+                                     QDir::toNativeSeparators(templatesFolder) +
+                                     QStringLiteral(" kann nicht angelegt werden")};
+    ok = false;
+  }
+
+  const QString target = QDir(templatesFolder).filePath(kTemplateName);
+  // Earlier copies of this template under another spelling; removed once the
+  // new copy is in place.
+  QStringList sameTemplate;
+  if (ok) {
+    const QDir folder(templatesFolder);
+    const QStringList found =
+        folder.entryList({kSearchPattern}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : found) {
+      const QString path = folder.filePath(name);
+      if (path.toLower() != target.toLower()) {
+        if (dialogs.askYesNo(QStringLiteral("Soll die alte Vorlage ") + QDir::toNativeSeparators(path) +
+                                 QStringLiteral(" gelöscht werden?"),
+                             kProductTitle)) {
+          ok = deleteFile(path, &failure);
+          if (!ok) break;
+        }
+      } else if (path != target) {
+        sameTemplate << path;
+      }
+      // The very file at the target path is replaced by the copy below.
+    }
+  }
+  if (ok) ok = copyTemplate(source, target, &failure);
+  for (const QString& path : sameTemplate) {
+    if (!ok) break;
+    // On a file system that ignores case the spelling may name the new copy.
+    if (QFileInfo(path).canonicalFilePath() == QFileInfo(target).canonicalFilePath()) continue;
+    ok = deleteFile(path, &failure);
+  }
+
+  dialogs.setWaitCursor(false);
+  if (ok) {
+    result.outcome = Outcome::Installed;
+    dialogs.tell(QStringLiteral("Die Vorlage ") + kTemplateName +
+                     QStringLiteral(" wurde erfolgreich in das Vorlagenverzeichnis kopiert"),
+                 kProductTitle, Icon::Information);
+  } else {
+    result.outcome = Outcome::Failed;
+    result.errorNumber = failure.number;
+    result.errorText = failure.text;
+    dialogs.tell(QStringLiteral("Folgender Fehler trat auf: ") + QString::number(failure.number) + kCrLf +
+                     failure.text,
+                 kProductTitle, Icon::Exclamation);
+  }
+  return result;
+}
+
+}  // namespace qvinstall
