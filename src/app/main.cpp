@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 
 #include "app/frmmain.h"
 #include "help/frmanleitung.h"
 #include "help/frmueber.h"
 #include "students/frmschuelerliste.h"
+#include "platform/filehelper.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 #include "word/exercisewindow.h"
@@ -17,6 +19,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(qv::kProductName);
+  QApplication::setWindowIcon(QIcon(qv::files::dataFile(QStringLiteral("quillbee-vodedarivo.png"))));
   qv::frmMain window;
   qv::WidgetInteraction interaction(&window);
   qv::setUi(&interaction);
