@@ -43,8 +43,8 @@ class Fenster : public ::testing::Test {
   }
 
   // A window on a new exercise, as the builder hands it over.
-  frmUebung* open(const qvtest::UebungSpec& spec = {}) {
-    engine::Document* doc = qvtest::makeExercise(spec);
+  frmUebung* open(const qvtest::UebungVorgabe& vorgabe = {}) {
+    engine::Document* doc = qvtest::makeExercise(vorgabe);
     if (!doc) return nullptr;
     doc->application()->run("Document_Open", doc);
     frmUebung* w = frmUebung::showDocument(doc);

@@ -136,9 +136,9 @@ TEST_F(Makros, LostFocusJudgesAgainstTheGapsRowAndCountsEachAnswerOnce) {
 }
 
 TEST_F(Makros, WithoutSolutionsNothingIsJudgedAndTheDocumentStaysUnchanged) {
-  qvtest::UebungSpec spec;
-  spec.withDetails = false;
-  engine::Document* doc = qvtest::makeExercise(spec);
+  qvtest::UebungVorgabe vorgabe;
+  vorgabe.withDetails = false;
+  engine::Document* doc = qvtest::makeExercise(vorgabe);
   ASSERT_NE(doc, nullptr);
   ASSERT_TRUE(doc->saveAs(out.filePath("ohne.doc")));
   EXPECT_TRUE(LueckenZeilen(*doc).isEmpty());

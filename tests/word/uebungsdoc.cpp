@@ -20,7 +20,7 @@ TemplateFolder::TemplateFolder() {
 
 TemplateFolder::~TemplateFolder() { qunsetenv("QV_TEMPLATES_DIR"); }
 
-engine::Document* makeExercise(const UebungSpec& spec) {
+engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
   engine::Application* app = engine::Application::create();
   if (!app) return nullptr;
   engine::Document* doc = app->addDocument(kTemplateName);
@@ -30,22 +30,22 @@ engine::Document* makeExercise(const UebungSpec& spec) {
   // Plain text and the gap positions.
   QString plain;
   QList<std::pair<int, int>> spans;
-  for (qsizetype i = 0; i < spec.text.size(); ++i) {
-    if (spec.text[i] == QLatin1Char('[')) {
-      const qsizetype close = spec.text.indexOf(QLatin1Char(']'), i);
-      const QString w = spec.text.mid(i + 1, close - i - 1);
+  for (qsizetype i = 0; i < vorgabe.text.size(); ++i) {
+    if (vorgabe.text[i] == QLatin1Char('[')) {
+      const qsizetype close = vorgabe.text.indexOf(QLatin1Char(']'), i);
+      const QString w = vorgabe.text.mid(i + 1, close - i - 1);
       spans.append({static_cast<int>(plain.size()), static_cast<int>(plain.size() + w.size())});
       plain += w;
       i = close;
     } else {
-      plain += spec.text[i];
+      plain += vorgabe.text[i];
     }
   }
   doc->setText(0, doc->length(), plain);
 
   QStringList rows, inhalt, grundform;
   for (int k = 1; k <= spans.size(); ++k) {
-    const Gap& g = spec.gaps.value(k - 1);
+    const Gap& g = vorgabe.gaps.value(k - 1);
     QString alt = QStringLiteral("{AL}");
     if (!g.alternativen.isEmpty()) {
       alt = QString(QChar(0));
@@ -69,7 +69,7 @@ engine::Document* makeExercise(const UebungSpec& spec) {
     doc->addTextFormField(s, e, QStringLiteral("Gap_") + QString::number(k), QStringLiteral("Got_Focus"),
                           QStringLiteral("Lost_Focus"));
   }
-  if (spec.headerLine && !inhalt.isEmpty()) {
+  if (vorgabe.headerLine && !inhalt.isEmpty()) {
     doc->insertBefore(0, QStringLiteral("\r"));
     for (qsizetype i = inhalt.size() - 1; i >= 0; --i) {
       doc->addField(0, QStringLiteral("MACROBUTTON MarkSingleField ") + inhalt[i]);
@@ -87,10 +87,10 @@ engine::Document* makeExercise(const UebungSpec& spec) {
   gTextTXT = plain;
   gUebungstyp = 101;
   gLueckenArt = 0;
-  gWortliste = spec.headerLine ? 1 : 4;
-  WriteDocumentVariables(static_cast<int32_t>(spans.size()), inhalt, grundform, spec.withDetails);
+  gWortliste = vorgabe.headerLine ? 1 : 4;
+  WriteDocumentVariables(static_cast<int32_t>(spans.size()), inhalt, grundform, vorgabe.withDetails);
   gWordDoc = nullptr;
-  if (spec.protect) doc->protect(engine::kProtectionFormFields, true, ExercisePassword());
+  if (vorgabe.protect) doc->protect(engine::kProtectionFormFields, true, ExercisePassword());
   return doc;
 }
 

@@ -22,7 +22,7 @@ struct Gap {
   QStringList alternativen;  // none: "{AL}" stays in the row
 };
 
-struct UebungSpec {
+struct UebungVorgabe {
   // The text with every gap word written as "[word]", in gap order.
   QString text = QStringLiteral("Am Montag [fuhren] wir an den [Mühlsee]. Dort [gab] es Eis.");
   QList<Gap> gaps = {{QStringLiteral("fuhren"), QStringLiteral("fahren"), {QStringLiteral("reisten")}},
@@ -45,7 +45,7 @@ class TemplateFolder {
 };
 
 // A new engine instance with the exercise document (unsaved).
-qv::engine::Document* makeExercise(const UebungSpec& spec = {});
+qv::engine::Document* makeExercise(const UebungVorgabe& vorgabe = {});
 // The 1-based field index (engine::Document::field) of the form field.
 int fieldIndex(const qv::engine::Document& doc, const QString& name);
 // Types the answer into Gap_k and leaves the field (Lost_Focus); returns the
