@@ -1,12 +1,16 @@
 #include "word/uebungsdoc.h"
 
 #include <QFile>
+#include <QTextDocument>
 
 #include "app/variablen.h"
-#include "exercise/helpers.h"
+#include "app/tools.h"
 #include "platform/docengine.h"
+#include "platform/rtf.h"
+#include "platform/scripted_ui.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
+#include "word/wordexercise.h"
 
 using namespace qv;
 
@@ -21,76 +25,47 @@ TemplateFolder::TemplateFolder() {
 TemplateFolder::~TemplateFolder() { qunsetenv("QV_TEMPLATES_DIR"); }
 
 engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
-  engine::Application* app = engine::Application::create();
-  if (!app) return nullptr;
-  engine::Document* doc = app->addDocument(kTemplateName);
-  if (!doc) return nullptr;
-  for (int i = doc->variableCount(); i >= 1; --i) doc->deleteVariable(i);
-
-  // Plain text and the gap positions.
+  // Plain text and the gap rows of a worksheet.
   QString plain;
-  QList<std::pair<int, int>> spans;
+  QStringList details;
   for (qsizetype i = 0; i < vorgabe.text.size(); ++i) {
     if (vorgabe.text[i] == QLatin1Char('[')) {
       const qsizetype close = vorgabe.text.indexOf(QLatin1Char(']'), i);
-      const QString w = vorgabe.text.mid(i + 1, close - i - 1);
-      spans.append({static_cast<int>(plain.size()), static_cast<int>(plain.size() + w.size())});
-      plain += w;
+      const Gap& g = vorgabe.gaps.value(details.size());
+      details << QStringLiteral("%1;%2;%3;").arg(plain.size() + 1).arg(g.word, g.grundform);
+      plain += vorgabe.text.mid(i + 1, close - i - 1);
       i = close;
     } else {
       plain += vorgabe.text[i];
     }
   }
-  doc->setText(0, doc->length(), plain);
-
-  QStringList rows, inhalt, grundform;
-  for (int k = 1; k <= spans.size(); ++k) {
-    const Gap& g = vorgabe.gaps.value(k - 1);
-    QString alt = QStringLiteral("{AL}");
-    if (!g.alternativen.isEmpty()) {
-      alt = QString(QChar(0));
-      for (const QString& a : g.alternativen) alt += a + QChar(0);
-    }
-    rows << QStringLiteral("%1;%2;%3;;%4;%5;{TP}")
-                .arg(spans[k - 1].first + 1, 5, 10, QLatin1Char('0'))
-                .arg(g.word, g.grundform, g.word, alt);
-    inhalt << g.word;
-    grundform << g.grundform;
-  }
-  SortStrings(inhalt);
-  SortStrings(grundform);
-  // Gaps from the last to the first, so earlier positions stay valid.
-  for (int k = static_cast<int>(spans.size()); k >= 1; --k) {
-    const auto [s, e] = spans[k - 1];
-    const QString number = QString::number(k) + QLatin1Char(')');
-    doc->insertBefore(e, number);
-    doc->setBold(e, e + static_cast<int>(number.size()), true);
-    doc->setSuperscript(e, e + static_cast<int>(number.size()), true);
-    doc->addTextFormField(s, e, QStringLiteral("Gap_") + QString::number(k), QStringLiteral("Got_Focus"),
-                          QStringLiteral("Lost_Focus"));
-  }
-  if (vorgabe.headerLine && !inhalt.isEmpty()) {
-    doc->insertBefore(0, QStringLiteral("\r"));
-    for (qsizetype i = inhalt.size() - 1; i >= 0; --i) {
-      doc->addField(0, QStringLiteral("MACROBUTTON MarkSingleField ") + inhalt[i]);
-      if (i > 0) doc->insertBefore(0, QStringLiteral(", "));
-    }
-    const int end = doc->text().indexOf(QLatin1Char('\r'));
-    doc->addBookmark(QStringLiteral("Kopf"), 0, end);
-    doc->setFontSize(0, end, 10);
-  }
-
-  gWordDoc = doc;
-  gDetailZeilen = rows;
+  QTextDocument text;
+  text.setPlainText(plain);
+  gTextTXT = plain;
+  gTextRTF = QByteArray(kStoredRichTextHeader, '\0') + rtf::write(text);
+  gArbeitsblattRTF.clear();
+  gDetails = details.join(QStringLiteral("\r\n"));
   gCaption = QStringLiteral("Ein Ausflug");
   gMappenPfad = QStringLiteral("/home/lehrer/ausflug.qbm");
-  gTextTXT = plain;
   gUebungstyp = 101;
-  gLueckenArt = 0;
   gWortliste = vorgabe.headerLine ? 1 : 4;
-  WriteDocumentVariables(static_cast<int32_t>(spans.size()), inhalt, grundform, vorgabe.withDetails);
-  gWordDoc = nullptr;
-  if (vorgabe.protect) doc->protect(engine::kProtectionFormFields, true, ExercisePassword());
+  gFormatDoc = true;
+
+  // The builder asks for the alternatives gap by gap; its questions are
+  // answered here and kept away from the test's own dialogs.
+  UserInteraction& testDialogs = ui();
+  {
+    ScriptedInteraction dialogs;
+    dialogs.answerMessage(Answer::Yes);
+    for (const Gap& g : vorgabe.gaps) dialogs.answerInput(g.alternativen.join(QLatin1Char(';')));
+    InstallDocumentVariablesWriter();
+    CreateWordExercise(gUebungstyp, vorgabe.withDetails ? 1 : 4);
+  }
+  setUi(&testDialogs);
+
+  if (engine::Application::runningCount() == 0) return nullptr;
+  engine::Document* doc = engine::Application::running().back()->activeDocument();
+  if (doc && !vorgabe.protect) doc->unprotect(ExercisePassword());
   return doc;
 }
 

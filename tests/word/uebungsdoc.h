@@ -1,9 +1,7 @@
 #pragma once
 
-// Exercise documents made for the tests the way the builder makes them:
-// text from the template, one "Gap_k" text form field per gap followed by
-// "k)" in bold superscript, an optional header line of MACROBUTTON fields
-// under the bookmark "Kopf", the sixteen variables and form protection.
+// Exercise documents for the tests, made by the form builder from a small
+// worksheet of type 101.
 
 #include <QList>
 #include <QString>
@@ -19,7 +17,7 @@ namespace qvtest {
 struct Gap {
   QString word;       // the word in the text that becomes the field
   QString grundform;
-  QStringList alternativen;  // none: "{AL}" stays in the row
+  QStringList alternativen;
 };
 
 struct UebungVorgabe {
@@ -44,7 +42,8 @@ class TemplateFolder {
   QTemporaryDir dir_;
 };
 
-// A new engine instance with the exercise document (unsaved).
+// A new engine instance with the exercise document (unsaved). Sets the
+// program state of the worksheet as the builder leaves it.
 qv::engine::Document* makeExercise(const UebungVorgabe& vorgabe = {});
 // The 1-based field index (engine::Document::field) of the form field.
 int fieldIndex(const qv::engine::Document& doc, const QString& name);
