@@ -9,6 +9,7 @@
 
 #include "app/variablen.h"
 #include "common/testutil.h"
+#include "common/uebungsdoc.h"
 #include "platform/docengine.h"
 #include "platform/scripted_ui.h"
 #include "students/schueler.h"
@@ -29,11 +30,6 @@ class Verteilung : public ::testing::Test {
                             templates.filePath(kTemplateName)));
     gSchueler.clear();
     gQuelle.clear();
-    gCaption = QStringLiteral("Verben in der Vergangenheit");
-    gMappenPfad = QStringLiteral("/home/lehrer/klassenfahrt.qbm");
-    gTextTXT = u8("Am Montag fuhren wir an den Mühlsee.");
-    gUebungstyp = 101;
-    gDetailZeilen = {QStringLiteral("00010;fuhren;fahren;;fuhren;;{TP}")};
     InstallDistributionEngine();
     master = out.filePath(QStringLiteral("uebung.doc"));
     makeMaster();
@@ -49,30 +45,16 @@ class Verteilung : public ::testing::Test {
     qunsetenv("QV_PROGRAM_FOLDER");
   }
 
-  // The teacher's exercise: template, text with three gaps, the exercise's
-  // variables, protected for form fields, saved.
+  // The teacher's exercise, made by the form builder: a text with three
+  // gaps, the exercise's variables, protected for form fields, saved.
   void makeMaster() {
-    engine::Application* app = engine::Application::create();
-    ASSERT_NE(app, nullptr);
-    engine::Document* doc = app->addDocument(kTemplateName);
+    qvtest::UebungVorgabe vorgabe;
+    vorgabe.text = u8("Am Montag [fuhren] wir an den Mühlsee. Dort [schwammen] wir und [aßen] Eis.");
+    vorgabe.gaps = {{"fuhren", "fahren", {}}, {"schwammen", "schwimmen", {}}, {u8("aßen"), "essen", {}}};
+    vorgabe.headerLine = false;
+    engine::Document* doc = qvtest::makeExercise(vorgabe);
     ASSERT_NE(doc, nullptr);
-    for (int i = doc->variableCount(); i >= 1; --i) doc->deleteVariable(i);
-    doc->insertBefore(0, u8("Am Montag fuhren wir an den Mühlsee. Dort schwammen wir und aßen Eis."));
-    for (const char* w : {"aßen", "schwammen", "fuhren"}) {
-      const auto at = doc->find(0, doc->length(), u8(w));
-      ASSERT_TRUE(at.has_value()) << w;
-    }
-    int n = 3;
-    for (const char* w : {"aßen", "schwammen", "fuhren"}) {  // from the back, so positions stay valid
-      const auto at = doc->find(0, doc->length(), u8(w));
-      doc->addTextFormField(at->first, at->second, QStringLiteral("Gap_%1").arg(n--), QStringLiteral("Got_Focus"),
-                            QStringLiteral("Lost_Focus"));
-    }
-    gWordDoc = doc;
-    WriteDocumentVariables(3, QStringList{u8("aßen"), "fuhren", "schwammen"},
-                           QStringList{"essen", "fahren", "schwimmen"}, true);
-    gWordDoc = nullptr;
-    ASSERT_TRUE(doc->protect(engine::kProtectionFormFields, true, ExercisePassword()));
+    engine::Application* app = doc->application();
     ASSERT_TRUE(doc->saveAs(master));
     for (int i = 1; i <= doc->variableCount(); ++i)
       masterVars.append({doc->variableName(i), doc->variableValue(doc->variableName(i)).value_or("<fehlt>")});

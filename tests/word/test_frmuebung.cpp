@@ -22,7 +22,7 @@
 #include "word/exercisewindow.h"
 #include "word/frmuebung.h"
 #include "word/modword.h"
-#include "word/uebungsdoc.h"
+#include "common/uebungsdoc.h"
 #include "word/uebungsmakros.h"
 
 using namespace qv;

@@ -8,7 +8,7 @@
 #include "platform/docengine.h"
 #include "platform/scripted_ui.h"
 #include "word/modword.h"
-#include "word/uebungsdoc.h"
+#include "common/uebungsdoc.h"
 #include "word/uebungsmakros.h"
 
 using namespace qv;

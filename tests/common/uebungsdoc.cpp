@@ -1,4 +1,4 @@
-#include "word/uebungsdoc.h"
+#include "common/uebungsdoc.h"
 
 #include <QFile>
 #include <QTextDocument>
