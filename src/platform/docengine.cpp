@@ -7,7 +7,6 @@
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLength>
 #include <QTextDocumentFragment>
 
 #include "platform/filehelper.h"
@@ -378,15 +377,7 @@ void Document::setLineSpacing(int start, int end, double points) {
 
 void Document::setBottomBorder(int start, int end, int lineStyle, int lineWidth, int colorIndex, double distance) {
   QTextBlockFormat f;
-  f.setProperty(kBottomBorderStyleProperty, lineStyle);
-  f.setProperty(kBottomBorderWidthProperty, lineWidth);
-  f.setProperty(kBottomBorderColorProperty, colorIndex);
-  f.setProperty(kBottomBorderDistanceProperty, distance);
-  // Qt's own layout draws this as a line under the paragraph.
-  if (lineStyle != 0)
-    f.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
-  else
-    f.clearProperty(QTextFormat::BlockTrailingHorizontalRulerWidth);
+  setBottomRule(f, lineStyle, lineWidth, colorIndex, distance);
   span(data_->body(), start, end).mergeBlockFormat(f);
   saved_ = false;
 }

@@ -2,11 +2,21 @@
 
 #include <QFile>
 #include <QTextBlock>
+#include <QTextLength>
 
 #include "platform/cp1252.h"
 #include "platform/rtf.h"
 
 namespace qv {
+
+void setBottomRule(QTextBlockFormat& format, int style, int width, int color, double distance) {
+  format.setProperty(kBottomBorderStyleProperty, style);
+  format.setProperty(kBottomBorderWidthProperty, width);
+  format.setProperty(kBottomBorderColorProperty, color);
+  format.setProperty(kBottomBorderDistanceProperty, distance);
+  if (style != 0)
+    format.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
+}
 
 RichEditor::RichEditor() : doc_(std::make_unique<QTextDocument>()) {}
 RichEditor::~RichEditor() = default;

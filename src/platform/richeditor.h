@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFormat>
@@ -22,6 +23,9 @@ inline constexpr int kBottomBorderStyleProperty = QTextFormat::UserProperty + 20
 inline constexpr int kBottomBorderWidthProperty = QTextFormat::UserProperty + 21;
 inline constexpr int kBottomBorderColorProperty = QTextFormat::UserProperty + 22;
 inline constexpr int kBottomBorderDistanceProperty = QTextFormat::UserProperty + 23;
+// Sets the bottom rule properties; a rule of style 1 also gets Qt's
+// trailing ruler, which the text layout draws as a line under the paragraph.
+void setBottomRule(QTextBlockFormat& format, int style, int width, int color, double distance);
 // Character property: the text is not proofread (RTF \noproof\lang1024).
 inline constexpr int kNoProofingProperty = QTextFormat::UserProperty + 24;
 

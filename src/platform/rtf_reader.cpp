@@ -6,7 +6,6 @@
 // bytes whatever is still open, and keeps the text it has read.
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextLength>
 #include <QTextTable>
 #include <algorithm>
 #include <map>
@@ -222,14 +221,8 @@ QTextBlockFormat Reader::blockFormat(const ParaProps& p, bool pageBreak) const {
     b.setTabPositions(tabs);
   }
   if (pageBreak) b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-  if (p.bottomStyle) {
-    b.setProperty(kBottomBorderStyleProperty, p.bottomStyle);
-    b.setProperty(kBottomBorderWidthProperty, qRound(p.bottomWidth * 8 / 20.0));
-    b.setProperty(kBottomBorderColorProperty, p.bottomColor);
-    b.setProperty(kBottomBorderDistanceProperty, p.bottomSpace / 20.0);
-    // Qt's own layout draws this as a line under the paragraph.
-    b.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth, QTextLength(QTextLength::PercentageLength, 100));
-  }
+  if (p.bottomStyle)
+    setBottomRule(b, p.bottomStyle, qRound(p.bottomWidth * 8 / 20.0), p.bottomColor, p.bottomSpace / 20.0);
   return b;
 }
 
