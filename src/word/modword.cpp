@@ -123,13 +123,14 @@ bool PersonaliseCopy(const QString& target, const QString& name, const QString& 
   return d.saveAs(target, error);
 }
 
+bool IstUebungsdokument(const engine::Document& doc) {
+  return doc.variableValue(QStringLiteral("App")).value_or(QString()).contains(kProductName);
+}
+
 bool EngineRecognisesExercise(const QString& path) {
   bool result = false;
   if (engine::Application* app = engine::Application::create()) {
-    if (engine::Document* doc = app->openDocument(path, true)) {
-      const std::optional<QString> v = doc->variableValue(QStringLiteral("App"));
-      result = v && v->contains(kProductName);
-    }
+    if (engine::Document* doc = app->openDocument(path, true)) result = IstUebungsdokument(*doc);
     app->quit();
   }
   return result;

@@ -37,6 +37,8 @@ void WriteDocumentVariables(int32_t count, const std::optional<QStringList>& inh
 // whether the copy was written (the reason in *error otherwise).
 bool PersonaliseCopy(const QString& target, const QString& name, const QString& user, QString* error = nullptr);
 
+// True when the document carries the product name in its variable "APP".
+bool IstUebungsdokument(const engine::Document& doc);
 // True when the engine opens the file as an exercise document made by this
 // program (its variable "App" holds the product name). The student list's
 // IsExerciseDocument asks this, around the wait pointer.

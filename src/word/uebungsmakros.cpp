@@ -367,10 +367,6 @@ void InstallExerciseMacros() {
   });
 }
 
-bool IstUebungsdokument(const engine::Document& doc) {
-  return doc.variableValue(QStringLiteral("App")).value_or(QString()).contains(kProductName);
-}
-
 engine::Document* OpenExerciseDocument(const QString& path, QString* error) {
   engine::Application* app = engine::Application::create(error);
   if (!app) return nullptr;

@@ -117,8 +117,6 @@ inline const QColor kMarkiert(128, 128, 128);
 // Hands the macros to the document engine.
 void InstallExerciseMacros();
 
-// True when the document carries the product name in its variable "APP".
-bool IstUebungsdokument(const engine::Document& doc);
 // Opens an exercise document for working on it: a new engine instance, the
 // file opened for writing, "Document_Open" run. nullptr (and the engine
 // quit) when the file cannot be opened or is no exercise document; the
