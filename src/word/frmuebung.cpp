@@ -300,8 +300,9 @@ void frmUebung::showFeedback(int fieldIndex) {
   }
   int gaps = 0;
   const int rows = static_cast<int>(LueckenZeilen(*doc_).size());
-  for (int n = 1; n <= doc_->formFieldCount(); ++n) {
-    const int g = GapNumber(doc_->formField(n)->form.name);
+  for (int i = 1; i <= doc_->fieldCount(); ++i) {
+    const Field* field = doc_->field(i);
+    const int g = field->kind == FieldKind::FormText ? GapNumber(field->form.name) : 0;
     if (g > 0 && g <= rows) ++gaps;
   }
   lblRueckmeldung_->setText(text + QStringLiteral("   (") + QString::number(RichtigeLuecken(*doc_)) +
