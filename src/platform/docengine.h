@@ -30,8 +30,8 @@ class Document;
 inline constexpr int kProtectionNone = -1;
 inline constexpr int kProtectionFormFields = 2;
 
-// What a new, empty text form field shows: five en spaces.
-inline const QString kEmptyFormFieldText = QString(5, QChar(0x2002));
+// What a new, empty text form field shows (see kEmptyFieldChar).
+inline const QString kEmptyFormFieldText = QString(5, kEmptyFieldChar);
 
 // The behaviour of the template's macros. The program installs it; run()
 // hands the known macros to it with the document they run on.

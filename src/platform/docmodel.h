@@ -32,19 +32,39 @@
 //   first table of a header, 1-based as in Word.
 // - Head markers: the character property kHeadMarkerProperty (richeditor.h)
 //   holds the marker number; RTF carries it as the character style \csN.
+// - Empty text form fields hold kEmptyFieldChar blanks (see there).
+// - A template's style sheet, table definitions and header fields are kept
+//   as read (styleSheet(), the table and field properties of richeditor.h),
+//   so that a document made from it looks as the template does.
 // - rtf::read/rtf::write (rtf.h) keep working for a bare QTextDocument (the
 //   editor); they drop or never see the side data.
 
 #include <QByteArray>
+#include <QColor>
+#include <QStringList>
 #include <QList>
 #include <QString>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
 
 namespace qv {
+
+// The blank an empty text form field is made of: a figure space, which the
+// text layout keeps whole at a line end. Files carry the en space that word
+// processors use there instead (dropped at a line end and split between
+// lines by the layout); the codec converts in both directions.
+inline constexpr QChar kEmptyFieldChar = QChar(0x2007);
+inline constexpr QChar kFileEmptyFieldChar = QChar(0x2002);
+// True for the text of a field nobody has filled in: such blanks only.
+inline bool isEmptyFieldText(const QString& text) {
+  return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+    return c == kEmptyFieldChar || c == kFileEmptyFieldChar;
+  });
+}
 
 // A stretch of a document's text that follows edits (see the rules above).
 class TextRange {
@@ -82,6 +102,7 @@ struct DocVariable {
 struct DocInfo {
   QString author;
   QString title;
+  QString subject;
 };
 
 // Protection of the document; the numbers are those of the word processor's
@@ -139,6 +160,9 @@ struct PageSetup {
   int marginRight = 1417;
   int marginTop = 1417;
   int marginBottom = 1134;
+  // Distance of header and footer from the paper's edge (\headery, \footery).
+  int headerDistance = 720;
+  int footerDistance = 720;
 };
 
 enum class HeaderKind { Header = 0, FirstHeader = 1, Footer = 2, FirstFooter = 3 };
@@ -212,6 +236,26 @@ class RichDocument {
   PageSetup& page() { return page_; }
   const PageSetup& page() const { return page_; }
 
+  // The style sheet as read (the whole RTF group); written back as it
+  // stands, so that a document made from a template keeps its styles.
+  // Empty when the document brought none.
+  const QByteArray& styleSheet() const { return styleSheet_; }
+  void setStyleSheet(const QByteArray& rtfGroup) { styleSheet_ = rtfGroup; }
+  // The font and colour tables as read (fonts by ascending number, colours
+  // from index 1), so that the style sheet's \fN and \cfN keep meaning
+  // what they meant; the writer adds what else the text uses.
+  const QStringList& fontTable() const { return fontTable_; }
+  void setFontTable(const QStringList& fonts) { fontTable_ = fonts; }
+  const QList<QColor>& colorTable() const { return colorTable_; }
+  void setColorTable(const QList<QColor>& colors) { colorTable_ = colors; }
+  // The language of text that names none (\deflangN, a Windows language
+  // number); 0 when the document gave none.
+  int defaultLanguage() const { return defaultLanguage_; }
+  void setDefaultLanguage(int language) { defaultLanguage_ = language; }
+  // Form fields are shown shaded (\formshade).
+  bool formShading() const { return formShading_; }
+  void setFormShading(bool on) { formShading_ = on; }
+
   bool titlePage() const { return titlePage_; }
   void setTitlePage(bool on) { titlePage_ = on; }
   // The header document of that kind; created empty on first use.
@@ -235,7 +279,12 @@ class RichDocument {
   QList<Bookmark> bookmarks_;
   PageSetup page_;
   bool titlePage_ = false;
+  bool formShading_ = false;
+  int defaultLanguage_ = 0;
   bool endsWithParagraphMark_ = false;
+  QByteArray styleSheet_;
+  QStringList fontTable_;
+  QList<QColor> colorTable_;
   std::array<std::unique_ptr<QTextDocument>, 4> headers_;
 };
 

@@ -28,6 +28,19 @@ inline constexpr int kBottomBorderDistanceProperty = QTextFormat::UserProperty +
 void setBottomRule(QTextBlockFormat& format, int style, int width, int color, double distance);
 // Character property: the text is not proofread (RTF \noproof\lang1024).
 inline constexpr int kNoProofingProperty = QTextFormat::UserProperty + 24;
+// Paragraph property: the number of the paragraph's style (RTF \sN).
+inline constexpr int kParagraphStyleProperty = QTextFormat::UserProperty + 25;
+// Character property of the text of a field in a header or footer: the
+// field's instruction ("PAGE"). Such fields live in their text, since header
+// documents keep no field list; a page layout puts the page number there.
+inline constexpr int kFieldInstructionProperty = QTextFormat::UserProperty + 26;
+// Table and cell properties that keep a table's RTF definition as read, so
+// that it is written back unchanged: the row words (\trgaph70\trleft0) on
+// the table, each cell's words (borders, shading) and its right edge
+// (\cellx, twips) on the cell.
+inline constexpr int kTableRowDefinitionProperty = QTextFormat::UserProperty + 27;
+inline constexpr int kCellDefinitionProperty = QTextFormat::UserProperty + 28;
+inline constexpr int kCellRightEdgeProperty = QTextFormat::UserProperty + 29;
 
 // What a visible editor window does for the editor: scroll a place into view
 // and repaint. The main window's widgets implement it; without one the

@@ -30,6 +30,7 @@ enum class Dest {
   Info,
   InfoTitle,
   InfoAuthor,
+  InfoSubject,
   DocVar,
   DocVarPart,
   FieldGroup,
@@ -67,6 +68,7 @@ struct ParaProps {
   int sl = 0;
   bool slmult = false;
   bool inTable = false;
+  int style = -1;  // \sN, -1 when none was given
   std::vector<int> tabs;
   // The bottom rule; border words after \brdrb describe it, those after
   // another side's word are passed over.
@@ -97,6 +99,12 @@ struct Output {
   int tableRow = 0, tableCol = 0;
   int rowCells = 1;  // \cellx count of the current row definition
   bool rowEnded = false;
+  // The current row definition as written: its row words, and per cell its
+  // words and right edge. Collected from \trowd until the row's content.
+  bool inRowDef = false;
+  bool cellBorder = false;  // border words belong to the cell being defined
+  QByteArray rowWords, cellWords;
+  std::vector<std::pair<QByteArray, int>> cellDefs;
 };
 
 // Ranges are kept as numbers while reading (the text grows at their end,
@@ -116,12 +124,13 @@ struct PendingField {
   FormFieldData form;
   int resultStart = -1, resultEnd = -1;
   bool recorded = true;
+  int output = 0;  // where the result text goes; fields of headers live in their text
 };
 
 class Reader {
  public:
   Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side)
-      : p_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
+      : begin_(bytes.constData()), p_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
   }
@@ -154,8 +163,14 @@ class Reader {
   void cell();
   void row();
   int bodyPosition();
+  int outputPosition(int output);
+  bool rowDefinitionWord(std::string_view word, bool hasNum, int num);
+  void applyRowDefinition(Output& o);
+  void markHeaderField(const PendingField& f);
+  void convertEmptyFields();
   void finish();
 
+  const char* begin_;
   const char* p_;
   const char* end_;
   RichDocument* side_;
@@ -177,6 +192,10 @@ class Reader {
   void removedBodyChar(int pos);
   void addField(const PendingField& f, int end);
   QString docVarName_, docVarValue_;
+  // The style sheet group being passed over: where it began, and the group
+  // depth it lives at.
+  const char* styleSheetStart_ = nullptr;
+  size_t styleSheetDepth_ = 0;
 };
 
 // ---- formats
@@ -221,6 +240,7 @@ QTextBlockFormat Reader::blockFormat(const ParaProps& p, bool pageBreak) const {
     b.setTabPositions(tabs);
   }
   if (pageBreak) b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  if (p.style >= 0) b.setProperty(kParagraphStyleProperty, p.style);
   if (p.bottomStyle)
     setBottomRule(b, p.bottomStyle, qRound(p.bottomWidth * 8 / 20.0), p.bottomColor, p.bottomSpace / 20.0);
   return b;
@@ -270,6 +290,7 @@ void Reader::enterTableIfNeeded(Output& o) {
     ++o.tableRow;
     if (o.rowCells > o.table->columns()) o.table->appendColumns(std::min(64, o.rowCells) - o.table->columns());
   }
+  applyRowDefinition(o);
   o.tableCol = 0;
   o.rowEnded = false;
   o.cur = o.table->cellAt(o.tableRow, 0).firstCursorPosition();
@@ -286,6 +307,7 @@ void Reader::leaveTable(Output& o) {
 
 void Reader::emitChar(QChar c) {
   Output& o = out();
+  o.inRowDef = false;
   enterTableIfNeeded(o);
   const CharProps& cp = st().chr;
   if (!(cp == o.pendingProps)) {
@@ -320,6 +342,12 @@ void Reader::cell() {
     enterTableIfNeeded(o);
   }
   flush(o);
+  // An empty cell keeps the formats in force, for the text put there later.
+  if (!o.blockUsed) {
+    // Merged: the first block's character format carries the cell's own.
+    o.cur.setBlockFormat(blockFormat(st().para, false));
+    o.cur.mergeBlockCharFormat(charFormat(st().chr));
+  }
   ++o.tableCol;
   if (o.tableCol < o.table->columns()) o.cur = o.table->cellAt(o.tableRow, o.tableCol).firstCursorPosition();
   o.blockUsed = false;
@@ -332,10 +360,88 @@ void Reader::row() {
   o.rowEnded = true;
 }
 
-int Reader::bodyPosition() {
-  Output& o = outs_[0];
+int Reader::bodyPosition() { return outputPosition(0); }
+
+int Reader::outputPosition(int output) {
+  Output& o = outs_[output];
   flush(o);
   return o.cur.position();
+}
+
+namespace {
+// The width of a border given by its words (\brdrwN in twips), 0 when the
+// words name no line.
+int borderTwips(const QByteArray& words, const QByteArray& side) {
+  const qsizetype at = words.indexOf(side);
+  if (at < 0) return 0;
+  qsizetype next = words.indexOf("\\clbrdr", at + 1);
+  if (next < 0) next = words.size();
+  const QByteArray own = words.mid(at, next - at);
+  if (own.contains("\\brdrnone") || !own.contains("\\brdr")) return 0;
+  const qsizetype w = own.indexOf("\\brdrw");
+  return w < 0 ? 10 : std::max(1, own.mid(w + 6).toInt());
+}
+}  // namespace
+
+bool Reader::rowDefinitionWord(std::string_view word, bool hasNum, int num) {
+  Output& o = out();
+  if (!o.inRowDef || word == "trowd") return false;
+  auto starts = [&](std::string_view prefix) { return word.substr(0, prefix.size()) == prefix; };
+  const bool border = starts("brdr") || word == "brsp";
+  if (!(starts("tr") || starts("cl") || starts("tbl") || starts("irow") || word == "lastrow" || word == "ts" ||
+        word == "taprtl" || word == "cellx" || border))
+    return false;
+  QByteArray w = "\\" + QByteArray(word.data(), static_cast<qsizetype>(word.size()));
+  if (hasNum) w += QByteArray::number(num);
+  if (word == "cellx") {
+    if (o.cellDefs.size() < 64) o.cellDefs.emplace_back(o.cellWords, std::clamp(num, -100'000, 100'000));
+    o.cellWords.clear();
+    o.cellBorder = false;
+    ++o.rowCells;
+    return true;
+  }
+  if (starts("clbrdr")) o.cellBorder = true;
+  else if (starts("trbrdr")) o.cellBorder = false;
+  QByteArray& into = starts("cl") || (border && o.cellBorder) ? o.cellWords : o.rowWords;
+  if (into.size() < 4096) into += w;
+  return true;
+}
+
+void Reader::applyRowDefinition(Output& o) {
+  if (o.cellDefs.empty()) return;
+  QTextTableFormat tf = o.table->format();
+  if (o.tableRow == 0) {
+    // The table is drawn as its definition says: the lines of the cells
+    // only, the columns as wide as their edges (twips / 15 = pixels).
+    tf.setProperty(kTableRowDefinitionProperty, o.rowWords);
+    tf.setBorder(0);
+    tf.setBorderCollapse(true);
+    QList<QTextLength> widths;
+    int left = 0;
+    for (const auto& [words, edge] : o.cellDefs) {
+      widths << QTextLength(QTextLength::FixedLength, std::max(1, edge - left) / 15.0);
+      left = edge;
+    }
+    while (widths.size() < o.table->columns()) widths << QTextLength();
+    tf.setColumnWidthConstraints(widths.mid(0, o.table->columns()));
+    o.table->setFormat(tf);
+  }
+  for (int c = 0; c < o.table->columns() && c < static_cast<int>(o.cellDefs.size()); ++c) {
+    QTextTableCell cell = o.table->cellAt(o.tableRow, c);
+    QTextTableCellFormat cf = cell.format().toTableCellFormat();
+    const QByteArray& words = o.cellDefs[c].first;
+    cf.setProperty(kCellDefinitionProperty, words);
+    cf.setProperty(kCellRightEdgeProperty, o.cellDefs[c].second);
+    const std::pair<const char*, void (QTextTableCellFormat::*)(qreal)> sides[] = {
+        {"\\clbrdrt", &QTextTableCellFormat::setTopBorder},
+        {"\\clbrdrl", &QTextTableCellFormat::setLeftBorder},
+        {"\\clbrdrb", &QTextTableCellFormat::setBottomBorder},
+        {"\\clbrdrr", &QTextTableCellFormat::setRightBorder}};
+    for (const auto& [side, set] : sides) (cf.*set)(borderTwips(words, side) / 15.0);
+    cf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    cf.setBorderBrush(Qt::black);
+    cell.setFormat(cf);
+  }
 }
 
 void Reader::text(QChar c) {
@@ -365,6 +471,7 @@ void Reader::text(QChar c) {
       break;
     case Dest::InfoTitle:
     case Dest::InfoAuthor:
+    case Dest::InfoSubject:
     case Dest::DocVarPart:
     case Dest::FfName:
     case Dest::FfDefText:
@@ -427,6 +534,10 @@ void Reader::closeGroup() {
       if (side_) side_->info().author = collect_;
       collect_.clear();
       break;
+    case Dest::InfoSubject:
+      if (side_) side_->info().subject = collect_;
+      collect_.clear();
+      break;
     case Dest::DocVarPart:
       if (parent.dest == Dest::DocVar) {
         if (parent.docVarParts == 1) docVarName_ = collect_;
@@ -472,12 +583,18 @@ void Reader::closeGroup() {
     default:
       break;
   }
-  if (s.fieldIndex >= 0 && s.fieldIndex < static_cast<int>(fieldStack_.size()) && s.output == 0)
-    fieldStack_[s.fieldIndex].resultEnd = bodyPosition();
+  if (s.fieldIndex >= 0 && s.fieldIndex < static_cast<int>(fieldStack_.size()) &&
+      s.output == fieldStack_[s.fieldIndex].output)
+    fieldStack_[s.fieldIndex].resultEnd = outputPosition(s.output);
   if (s.dest == Dest::FieldGroup && parent.dest != Dest::FieldGroup && !fieldStack_.empty()) {
     PendingField f = fieldStack_.back();
     fieldStack_.pop_back();
     if (side_ && f.recorded && s.output == 0) addField(f, -1);
+    else if (side_ && f.recorded) markHeaderField(f);
+  }
+  if (styleSheetStart_ && stack_.size() + 1 == styleSheetDepth_) {
+    if (side_ && styleSheetDepth_ == 2) side_->setStyleSheet(QByteArray(styleSheetStart_, p_ - styleSheetStart_));
+    styleSheetStart_ = nullptr;
   }
   if (s.output != parent.output) flush(outs_[s.output]);
 }
@@ -504,6 +621,12 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
   if (s.dest == Dest::Skip) return;
   if (word == "fonttbl") return enter(Dest::FontTable);
   if (word == "colortbl") return enter(Dest::ColorTable);
+  if (word == "stylesheet" && !styleSheetStart_ && w - begin_ >= 2 && w[-1] == '\\' && w[-2] == '{') {
+    // Passed over while reading, kept whole for writing back.
+    styleSheetStart_ = w - 2;
+    styleSheetDepth_ = stack_.size();
+    return enter(Dest::Skip);
+  }
   if (word == "stylesheet" || word == "pict" || word == "object" || word == "listtable" ||
       word == "listoverridetable" || word == "revtbl" || word == "rsidtbl" || word == "generator" ||
       word == "xmlnstbl" || word == "themedata" || word == "colorschememapping" || word == "latentstyles" ||
@@ -514,13 +637,15 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
   if (s.dest == Dest::Info) {
     if (word == "title") return enter(Dest::InfoTitle);
     if (word == "author") return enter(Dest::InfoAuthor);
+    if (word == "subject") return enter(Dest::InfoSubject);
     return enter(Dest::Skip);
   }
   if (word == "docvar") return enter(Dest::DocVar);
   if (word == "field") {
     if (s.dest != Dest::Body) return enter(Dest::Skip);
     PendingField f;
-    f.recorded = fieldStack_.empty() && s.output == 0;
+    f.recorded = fieldStack_.empty();
+    f.output = s.output;
     fieldStack_.push_back(f);
     s.dest = Dest::FieldGroup;
     return;
@@ -533,7 +658,7 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
     if (s.dest != Dest::FieldGroup || fieldStack_.empty()) return enter(Dest::Skip);
     s.dest = Dest::Body;
     s.fieldIndex = static_cast<int>(fieldStack_.size()) - 1;
-    if (s.output == 0) fieldStack_.back().resultStart = bodyPosition();
+    if (s.output == fieldStack_.back().output) fieldStack_.back().resultStart = outputPosition(s.output);
     return;
   }
   if (word == "formfield") {
@@ -638,7 +763,13 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
     if (word == "margt") return void(pg.marginTop = v);
     if (word == "margb") return void(pg.marginBottom = v);
     if (word == "titlepg") return side_->setTitlePage(true);
+    if (word == "headery") return void(pg.headerDistance = v);
+    if (word == "footery") return void(pg.footerDistance = v);
+    if (word == "formshade") return side_->setFormShading(true);
+    if (word == "deflang") return side_->setDefaultLanguage(std::clamp(num, 0, 0xFFFF));
   }
+
+  if (rowDefinitionWord(word, hasNum, num)) return;
 
   // Character formatting.
   CharProps& c = s.chr;
@@ -663,7 +794,11 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
   // Paragraph formatting.
   ParaProps& pp = s.para;
   const int tw = std::clamp(num, -100'000, 100'000);
-  if (word == "pard") return void(pp = ParaProps{});
+  if (word == "pard") {
+    out().inRowDef = false;
+    return void(pp = ParaProps{});
+  }
+  if (word == "s") return void(pp.style = std::max(0, num));
   if (word == "ql") return void(pp.align = 0);
   if (word == "qc") return void(pp.align = 1);
   if (word == "qr") return void(pp.align = 2);
@@ -679,7 +814,10 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
     if (pp.tabs.size() < 64) pp.tabs.push_back(tw);
     return;
   }
-  if (word == "intbl") return void(pp.inTable = true);
+  if (word == "intbl") {
+    out().inRowDef = false;
+    return void(pp.inTable = true);
+  }
   if (word == "brdrb") return void(pp.borderIsBottom = true);
   if (word == "brdrt" || word == "brdrl" || word == "brdrr" || word == "box" || word == "brdrbtw")
     return void(pp.borderIsBottom = false);
@@ -694,7 +832,13 @@ void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
 
   // Tables.
   if (word == "trowd") {
-    outs_[s.output].rowCells = 0;
+    Output& o = out();
+    o.rowCells = 0;
+    o.inRowDef = true;
+    o.cellBorder = false;
+    o.rowWords.clear();
+    o.cellWords.clear();
+    o.cellDefs.clear();
     return;
   }
   if (word == "cellx") {
@@ -918,7 +1062,12 @@ void Reader::finish() {
       }
     }
   }
+  convertEmptyFields();
   if (side_) {
+    QStringList fonts;
+    for (const auto& [number, name] : fonts_) fonts << name;
+    side_->setFontTable(fonts);
+    side_->setColorTable(colors_.size() > 1 ? QList<QColor>(colors_.begin() + 1, colors_.end()) : QList<QColor>());
     for (RawBookmark& b : bookmarks_) side_->bookmarks().append({b.name, TextRange(side_->body(), b.start, b.end)});
     for (RawField& f : fields_) {
       f.field.result = TextRange(side_->body(), f.start, f.end);
@@ -940,6 +1089,38 @@ void Reader::addField(const PendingField& f, int end) {
   raw.end = end >= 0 ? end : f.resultEnd;
   if (raw.end < raw.start) raw.end = raw.start;
   fields_.push_back(std::move(raw));
+}
+
+void Reader::markHeaderField(const PendingField& f) {
+  const int end = outputPosition(f.output);
+  const int stop = f.resultEnd >= 0 ? f.resultEnd : end;
+  if (f.resultStart < 0 || stop <= f.resultStart) return;
+  QTextCursor c(outs_[f.output].doc);
+  c.setPosition(f.resultStart);
+  c.setPosition(stop, QTextCursor::KeepAnchor);
+  QTextCharFormat mark;
+  mark.setProperty(kFieldInstructionProperty, f.inst.trimmed());
+  c.mergeCharFormat(mark);
+}
+
+void Reader::convertEmptyFields() {
+  // One character for one: the recorded positions stay right.
+  QTextDocument* body = outs_[0].doc;
+  for (const RawField& f : fields_) {
+    if (f.field.kind != FieldKind::FormText || f.end <= f.start) continue;
+    QTextCursor c(body);
+    c.setPosition(f.start);
+    c.setPosition(f.end, QTextCursor::KeepAnchor);
+    const QString t = c.selectedText();
+    if (!isEmptyFieldText(t) || !t.contains(kFileEmptyFieldChar)) continue;
+    for (int i = f.start; i < f.end; ++i) {
+      QTextCursor one(body);
+      one.setPosition(i + 1);
+      const QTextCharFormat fmt = one.charFormat();
+      one.setPosition(i, QTextCursor::KeepAnchor);
+      one.insertText(QString(kEmptyFieldChar), fmt);
+    }
+  }
 }
 
 void Reader::removedBodyChar(int pos) {

@@ -6,6 +6,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -18,9 +19,12 @@
 namespace qv::rtf::codec {
 namespace {
 
+void putUnicode(QByteArray& out, char16_t u);
+
 // Text in RTF: ASCII as is, Windows-1252 as \'hh, the rest as \uN?.
-// Control characters (U+0000 included) are written as \'hh so that values
-// of document variables come back byte for byte.
+// Control characters (U+0000 included) outside the body are written as
+// \uN?: word processors take \'hh control characters in a document
+// variable for paragraph marks of the body, \uN? they keep in the value.
 void escape(QByteArray& out, const QString& text, bool body) {
   // Collected in a small buffer and appended in pieces: appending byte by
   // byte to the QByteArray dominated the time of writing large documents.
@@ -46,6 +50,12 @@ void escape(QByteArray& out, const QString& text, bool body) {
     if (u >= 0x20 && u < 0x7F) {
       if (u == '\\' || u == '{' || u == '}') putChar('\\');
       putChar(char(u));
+      continue;
+    }
+    if (!body && u < 0x20) {
+      if (n) out.append(buf, n);
+      n = 0;
+      putUnicode(out, u);
       continue;
     }
     if (body) {
@@ -92,6 +102,10 @@ void escape(QByteArray& out, const QString& text, bool body) {
   if (n) out.append(buf, n);
 }
 
+void putUnicode(QByteArray& out, char16_t u) {
+  out += "\\u" + QByteArray::number(static_cast<int16_t>(u)) + '?';
+}
+
 QByteArray escaped(const QString& text) {
   QByteArray b;
   escape(b, text, false);
@@ -135,7 +149,17 @@ class Writer {
   std::vector<Mark> marks_;
   size_t nextMark_ = 0;
   bool full_ = false;
+  // Body ranges of form fields nobody has filled in: their blanks are
+  // written as the en spaces files carry there.
+  std::vector<std::pair<int, int>> emptyFields_;
+  bool inEmptyField(int from, int to) const;
 };
+
+bool Writer::inEmptyField(int from, int to) const {
+  for (const auto& [s, e] : emptyFields_)
+    if (from >= s && to <= e) return true;
+  return false;
+}
 
 int Writer::fontIndex(const QString& family) {
   const QString f = family.isEmpty() ? QStringLiteral("Arial") : family;
@@ -190,6 +214,7 @@ void Writer::writeCharProps(QByteArray& out, const QTextCharFormat& f) {
 void Writer::writeParaProps(QByteArray& out, const QTextBlockFormat& f, bool inTable) {
   out += "\\pard";
   if (inTable) out += "\\intbl";
+  if (f.hasProperty(kParagraphStyleProperty)) out += "\\s" + QByteArray::number(f.intProperty(kParagraphStyleProperty));
   const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
   if (a & Qt::AlignHCenter) out += "\\qc";
   else if (a & Qt::AlignRight) out += "\\qr";
@@ -239,23 +264,36 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
     const QTextCharFormat cf = frag.charFormat();
     // Raised and lowered text goes into a group of its own: word processors
     // hold back text after \super and \sub until the group closes (a
-    // footnote mark is expected there) and lose it otherwise.
+    // footnote mark is expected there) and lose it otherwise. A field of a
+    // header is the group of its text.
     const bool grouped = cf.verticalAlignment() == QTextCharFormat::AlignSuperScript ||
                          cf.verticalAlignment() == QTextCharFormat::AlignSubScript;
-    if (!grouped) writeCharProps(out, cf);
+    const QString instruction = cf.stringProperty(kFieldInstructionProperty);
     first = false;
+    bool propsWritten = false;
     while (a < b) {
       int stop = b;
       if (withMarks) {
+        // Marks open and close groups: the format follows them, so that it
+        // holds inside a field's result and ends with it.
+        const size_t before = nextMark_;
         writeMarks(out, a, false);
+        if (nextMark_ != before) propsWritten = false;
         if (nextMark_ < marks_.size() && marks_[nextMark_].pos < stop) stop = marks_[nextMark_].pos;
       }
-      if (grouped) {
+      if (!instruction.isEmpty()) out += "{\\field{\\*\\fldinst " + escaped(instruction) + "}{\\fldrslt ";
+      if (grouped || !instruction.isEmpty()) {
         out += '{';
         writeCharProps(out, cf);
+      } else if (!propsWritten) {
+        writeCharProps(out, cf);
+        propsWritten = true;
       }
-      escape(out, text.mid(a - frag.position(), stop - a), true);
-      if (grouped) out += '}';
+      QString piece = text.mid(a - frag.position(), stop - a);
+      if (withMarks && inEmptyField(a, stop)) piece.replace(kEmptyFieldChar, kFileEmptyFieldChar);
+      escape(out, piece, true);
+      if (grouped || !instruction.isEmpty()) out += '}';
+      if (!instruction.isEmpty()) out += "}}";
       a = stop;
     }
   }
@@ -265,6 +303,15 @@ void Writer::writeBlock(QByteArray& out, const QTextBlock& block, bool withMarks
 
 void Writer::writeFrame(QByteArray& out, QTextFrame* frame, bool withMarks, int from, int to) {
   for (auto it = frame->begin(); !it.atEnd(); ++it) {
+    // A document that begins with a table has an empty paragraph in front
+    // of it, which the text layout needs and the file never had.
+    if (it == frame->begin() && frame == frame->document()->rootFrame() && it.currentBlock().length() == 1) {
+      auto next = it;
+      ++next;
+      if (!next.atEnd() && qobject_cast<QTextTable*>(next.currentFrame()) &&
+          (!withMarks || nextMark_ >= marks_.size() || marks_[nextMark_].pos > 0))
+        continue;
+    }
     if (QTextFrame* child = it.currentFrame()) {
       auto* table = qobject_cast<QTextTable*>(child);
       if (!table) {
@@ -274,11 +321,23 @@ void Writer::writeFrame(QByteArray& out, QTextFrame* frame, bool withMarks, int 
       if (table->lastPosition() < from || table->firstPosition() > to) continue;
       const int cols = table->columns();
       const int width = 9000 / std::max(1, cols);
+      const QTextTableFormat tf = table->format();
       for (int r = 0; r < table->rows(); ++r) {
-        QByteArray rowDef = "\\trowd\\trgaph70";
-        for (int c = 0; c < cols; ++c)
+        // A table read from RTF keeps its definition; others get lines
+        // round every cell and equal columns.
+        QByteArray rowDef = "\\trowd";
+        rowDef += tf.hasProperty(kTableRowDefinitionProperty) ? tf.property(kTableRowDefinitionProperty).toByteArray()
+                                                             : QByteArray("\\trgaph70");
+        for (int c = 0; c < cols; ++c) {
+          const QTextTableCellFormat cell = table->cellAt(r, c).format().toTableCellFormat();
+          if (cell.hasProperty(kCellRightEdgeProperty)) {
+            rowDef += cell.property(kCellDefinitionProperty).toByteArray() + "\\cellx" +
+                      QByteArray::number(cell.intProperty(kCellRightEdgeProperty));
+            continue;
+          }
           rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10"
                     "\\cellx" + QByteArray::number(width * (c + 1));
+        }
         out += rowDef + "\n";
         for (int c = 0; c < cols; ++c) {
           const QTextTableCell cell = table->cellAt(r, c);
@@ -319,6 +378,10 @@ void Writer::writeDocument(QByteArray& out, const QTextDocument& doc, bool withM
 }
 
 QByteArray Writer::run() {
+  if (side_) {
+    for (const QString& f : side_->fontTable()) fonts_.push_back(f.isEmpty() ? QStringLiteral("Arial") : f);
+    for (const QColor& c : side_->colorTable()) colors_.push_back(c.isValid() ? c : QColor(Qt::black));
+  }
   collectTables(body_);
   if (side_)
     for (int k = 0; k < 4; ++k)
@@ -328,6 +391,8 @@ QByteArray Writer::run() {
   if (side_) {
     for (const Field& f : side_->fields()) {
       if (f.result.isNull()) continue;
+      if (f.kind == FieldKind::FormText && isEmptyFieldText(f.result.text()))
+        emptyFields_.emplace_back(f.result.start(), f.result.end());
       QByteArray open = "{\\field{\\*\\fldinst {";
       open += escaped(f.instruction);
       if (f.kind == FieldKind::FormText) {
@@ -392,7 +457,9 @@ QByteArray Writer::run() {
     }
   }
 
-  QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl";
+  QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0";
+  if (side_ && side_->defaultLanguage() > 0) out += "\\deflang" + QByteArray::number(side_->defaultLanguage());
+  out += "\\uc1{\\fonttbl";
   for (size_t i = 0; i < fonts_.size(); ++i)
     out += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil " + escaped(fonts_[i]) + ";}";
   out += "}\n{\\colortbl ;";
@@ -400,7 +467,22 @@ QByteArray Writer::run() {
     out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
            QByteArray::number(c.blue()) + ";";
   out += "}\n";
-  if (!styles_.empty()) {
+  if (side_ && !side_->styleSheet().isEmpty()) {
+    // The style sheet as read, with the head markers it lacks.
+    QByteArray sheet = side_->styleSheet();
+    std::sort(styles_.begin(), styles_.end());
+    QByteArray missing;
+    for (int st : styles_) {
+      const QByteArray word = "\\cs" + QByteArray::number(st);
+      qsizetype at = sheet.indexOf(word);
+      while (at >= 0 && at + word.size() < sheet.size() && std::isdigit(static_cast<unsigned char>(sheet[at + word.size()])))
+        at = sheet.indexOf(word, at + 1);
+      if (at < 0) missing += "{\\*" + word + " \\additive Marker " + QByteArray::number(st) + ";}";
+    }
+    const qsizetype close = sheet.lastIndexOf('}');
+    if (close >= 0) sheet.insert(close, missing);
+    out += sheet + "\n";
+  } else if (!styles_.empty()) {
     std::sort(styles_.begin(), styles_.end());
     out += "{\\stylesheet{\\ql \\f0 Normal;}";
     for (int s : styles_)
@@ -409,9 +491,10 @@ QByteArray Writer::run() {
   }
   if (side_) {
     const DocInfo& info = side_->info();
-    if (!info.author.isEmpty() || !info.title.isEmpty()) {
+    if (!info.author.isEmpty() || !info.title.isEmpty() || !info.subject.isEmpty()) {
       out += "{\\info";
       if (!info.title.isEmpty()) out += "{\\title " + escaped(info.title) + "}";
+      if (!info.subject.isEmpty()) out += "{\\subject " + escaped(info.subject) + "}";
       if (!info.author.isEmpty()) out += "{\\author " + escaped(info.author) + "}";
       out += "}\n";
     }
@@ -421,6 +504,7 @@ QByteArray Writer::run() {
     out += "\\paperw" + QByteArray::number(pg.paperWidth) + "\\paperh" + QByteArray::number(pg.paperHeight) +
            "\\margl" + QByteArray::number(pg.marginLeft) + "\\margr" + QByteArray::number(pg.marginRight) +
            "\\margt" + QByteArray::number(pg.marginTop) + "\\margb" + QByteArray::number(pg.marginBottom);
+    if (side_->formShading()) out += "\\formshade";
     switch (side_->protection().type) {
       case ProtectionType::FormFields: out += "\\formprot"; break;
       case ProtectionType::Revisions: out += "\\revprot"; break;
@@ -432,6 +516,7 @@ QByteArray Writer::run() {
       out += "{\\*\\qvprotpw " + side_->protection().passwordHash.toHex() + "}";
     out += "\n\\sectd";
     if (side_->titlePage()) out += "\\titlepg";
+    out += "\\headery" + QByteArray::number(pg.headerDistance) + "\\footery" + QByteArray::number(pg.footerDistance);
     out += "\n";
     out += headers;
   }

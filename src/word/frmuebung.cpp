@@ -29,13 +29,12 @@
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
 #include "platform/ui.h"
+#include "word/druck.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
 
 namespace qv {
 namespace {
-
-constexpr double kTwipsPerMm = 1440.0 / 25.4;
 
 // The header shown above the text: the first-page header when the document
 // has one, else the running header.
@@ -45,40 +44,13 @@ QTextDocument* headerOf(const RichDocument& d) {
   return d.existingHeader(HeaderKind::Header);
 }
 
-// A copy of the header for showing and printing: its tables across the
-// whole width with a line under each cell, as the template draws them.
+// A copy of the header for showing, as it stands on page 1.
 QTextDocument* displayHeader(const RichDocument& d, QObject* parent) {
   QTextDocument* h = headerOf(d);
-  if (!h) return nullptr;
-  QTextDocument* copy = h->clone(parent);
-  QList<QTextTable*> tables;
-  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
-    if (QTextTable* t = QTextCursor(b).currentTable(); t && !tables.contains(t)) tables << t;
-  for (QTextTable* t : tables) {
-    QTextTableFormat f = t->format();
-    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    f.setBorder(0);
-    f.setBorderCollapse(true);
-    f.setCellSpacing(0);
-    f.setColumnWidthConstraints(
-        QList<QTextLength>(t->columns(), QTextLength(QTextLength::PercentageLength, 100.0 / t->columns())));
-    t->setFormat(f);
-    for (int r = 0; r < t->rows(); ++r)
-      for (int c = 0; c < t->columns(); ++c) {
-        QTextTableCell cell = t->cellAt(r, c);
-        QTextTableCellFormat cf = cell.format().toTableCellFormat();
-        cf.setBottomBorder(1);
-        cf.setBottomBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        cf.setBottomBorderBrush(Qt::black);
-        cell.setFormat(cf);
-      }
-  }
-  return copy;
+  return h ? KopfzeileFuerSeite(*h, 1, 1, parent) : nullptr;
 }
 
-bool isPlaceholder(const QString& t) {
-  return !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c == QChar(0x2002); });
-}
+bool isPlaceholder(const QString& t) { return isEmptyFieldText(t); }
 
 QTextEdit* pageView(QWidget* parent) {
   auto* v = new QTextEdit(parent);
@@ -540,21 +512,10 @@ bool frmUebung::saveAs() {
 
 void frmUebung::printTo(QPrinter& printer) const {
   if (!doc_) return;
-  QTextDocument out;
-  QTextCursor c(&out);
-  if (QTextDocument* h = displayHeader(doc_->data(), &out)) {
-    c.insertFragment(QTextDocumentFragment(h));
-    c.insertBlock();
-  }
-  c.insertFragment(QTextDocumentFragment(doc_->data().body()));
-  const PageSetup& p = doc_->data().page();
-  if (p.paperWidth > 0 && p.paperHeight > 0)
-    printer.setPageSize(
-        QPageSize(QSizeF(p.paperWidth / kTwipsPerMm, p.paperHeight / kTwipsPerMm), QPageSize::Millimeter));
-  printer.setPageMargins(QMarginsF(p.marginLeft / kTwipsPerMm, p.marginTop / kTwipsPerMm,
-                                   p.marginRight / kTwipsPerMm, p.marginBottom / kTwipsPerMm),
-                         QPageLayout::Millimeter);
-  out.print(&printer);
+  // Page coordinates from the paper's edge: the document's margins hold
+  // its headers and footers.
+  printer.setFullPage(true);
+  DruckeUebung(doc_->data(), printer);
 }
 
 void frmUebung::print() {
@@ -572,14 +533,9 @@ bool frmUebung::exportPdf() {
   const QString path = askTarget(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),
                                  QStringLiteral("pdf"), name + QStringLiteral(".pdf"));
   if (path.isEmpty()) return false;
-  {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printTo(printer);
-  }
-  if (QFileInfo(path).size() > 0) return true;
-  showMessage(QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path, Icon::Critical);
+  QString error;
+  if (SchreibePdf(doc_->data(), path, &error)) return true;
+  showMessage(error, Icon::Critical);
   return false;
 }
 

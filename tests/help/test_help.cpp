@@ -135,13 +135,6 @@ TEST(DataFiles, BesideTheProgramAndInstalledLayout) {
   EXPECT_EQ(files::dataFile("template.html"), QDir(bin).filePath("template.html"));
 }
 
-TEST(DataFiles, BuildTreeHoldsTheShippedFiles) {
-  // The build copies the data files beside the program.
-  for (const char* name : {"template.html", "Anleitung.doc", "quillbee-vodedarivo.png"})
-    EXPECT_TRUE(QFile::exists(QStringLiteral(QV_BINARY_DIR "/src/app/") + name)) << name;
-  EXPECT_TRUE(QFile::exists(QStringLiteral(QV_BINARY_DIR "/src/install/Quillbee_Interaktiv_V2.dot")));
-}
-
 class About : public ::testing::Test {
  protected:
   QTemporaryDir dir;

@@ -98,7 +98,7 @@ void buildFullDocument(qv::RichDocument& doc) {
   ff.entryMacro = QStringLiteral("Got_Focus");
   ff.exitMacro = QStringLiteral("Lost_Focus");
   ff.defaultText = QStringLiteral("\u2002\u2002");
-  doc.insertField(formPos, QStringLiteral(" FORMTEXT "), QStringLiteral("\u2002\u2002\u2002"), FieldKind::FormText, ff);
+  doc.insertField(formPos, QStringLiteral(" FORMTEXT "), QString(3, kEmptyFieldChar), FieldKind::FormText, ff);
   doc.insertField(0, QStringLiteral("MACROBUTTON MarkSingleField Haus "), QStringLiteral("Haus"), FieldKind::MacroButton);
   doc.setBookmark(QStringLiteral("Kopf"), 0, 4);
 

@@ -4,6 +4,7 @@
 #include <QTextCursor>
 #include <QTextTable>
 
+#include "common/testutil.h"
 #include "platform/docmodel.h"
 #include "platform/richeditor.h"
 #include "platform/rtf.h"
@@ -82,6 +83,23 @@ TEST(RtfRoundTrip, WritingWhatWasReadGivesTheSameBytes) {
   EXPECT_EQ(again.toRtf().toStdString(), first.toStdString());
 }
 
+TEST(RtfRoundTrip, ATemplateKeepsItsStylesHeaderTablesAndFields) {
+  RichDocument t;
+  ASSERT_TRUE(t.readRtf(qvtest::readFile(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"))));
+  const QByteArray out = t.toRtf();
+  for (const char* part :
+       {"\\deflang1031", "{\\stylesheet{\\s0\\ql\\sl360\\slmult1\\f0\\fs24\\lang1031 Normal;}",
+        "{\\f1\\fnil Times New Roman;}", "\\red170\\green85\\blue0;", "{\\subject L\\'fcckentext}", "\\formshade",
+        "\\titlepg\\headery567\\footery567",
+        "{\\headerf \\trowd\\trgaph70\\trleft0\\clbrdrb\\brdrs\\brdrw10\\cellx2268\\clbrdrb\\brdrs\\brdrw10\\cellx7371"
+        "\\clbrdrb\\brdrs\\brdrw10\\cellx9638",
+        "\\pard\\intbl\\s2 \\plain\\f0\\fs20 \\cell", "Seite {\\field{\\*\\fldinst PAGE}{\\fldrslt {\\plain\\f0\\fs18 1}}}"})
+    EXPECT_TRUE(out.contains(part)) << part << "\n" << out.toStdString();
+  RichDocument again;
+  ASSERT_TRUE(again.readRtf(out));
+  EXPECT_EQ(again.toRtf().toStdString(), out.toStdString());
+}
+
 TEST(RtfRoundTrip, CharacterAndParagraphFormats) {
   RichDocument src;
   qvtest::buildFullDocument(src);
@@ -132,6 +150,10 @@ TEST(RtfRoundTrip, SideData) {
     EXPECT_EQ(doc.variables()[i].name, src.variables()[i].name);
     EXPECT_EQ(doc.variables()[i].value, src.variables()[i].value) << i;
   }
+  // Control characters of values are written as \uN?: word processors take
+  // \'hh ones for paragraph marks of the text.
+  EXPECT_TRUE(src.toRtf().contains("CR\\u13?\\u10?LF"));
+  EXPECT_FALSE(src.toRtf().contains("\\'0d"));
   EXPECT_EQ(doc.variable(QStringLiteral("app")).value_or(QString()), QStringLiteral("Quillbee-Vodedarivo1.0.8"));
   EXPECT_TRUE(doc.variable(QStringLiteral("OUSER")).has_value());
   EXPECT_EQ(doc.info().author, QStringLiteral("Frau Köhler"));
@@ -156,7 +178,7 @@ TEST(RtfRoundTrip, SideData) {
   EXPECT_EQ(gap->form.entryMacro, QStringLiteral("Got_Focus"));
   EXPECT_EQ(gap->form.exitMacro, QStringLiteral("Lost_Focus"));
   EXPECT_EQ(gap->form.defaultText, QStringLiteral("\u2002\u2002"));
-  EXPECT_EQ(gap->result.text(), QStringLiteral("\u2002\u2002\u2002"));
+  EXPECT_EQ(gap->result.text(), QString(3, kEmptyFieldChar));
   EXPECT_EQ(gap->result.start(), src.formField(QStringLiteral("Gap_1"))->result.start());
 
   Bookmark* kopf = doc.bookmark(QStringLiteral("KOPF"));
@@ -280,7 +302,7 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   const QByteArray in =
       "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman Times;}}{\\*\\generator Other 1.0;}"
       "{\\info{\\title Probe}{\\author Herr Br\\'fcckner}{\\operator x}{\\creatim\\yr2024}}"
-      "{\\*\\docvar {SUSER}{?}}{\\*\\docvar {TXT}{zwei\\par Zeilen}}\\formprot\\paperw12240\\margl1000"
+      "{\\*\\docvar {SUSER}{?}}{\\*\\docvar {TXT}{zwei\\par Zeilen}}{\\*\\docvar {ALT}{a\\'0d\\'0a\\'07b}}\\formprot\\paperw12240\\margl1000"
       "\\sectd\\titlepg{\\headerf \\pard\\plain{\\*\\bkmkstart inHeader}Kopf{\\*\\bkmkend inHeader}\\par}"
       "\\pard\\plain Das {\\*\\bkmkstart Kopf}Haus{\\*\\bkmkend Kopf} "
       "{\\field{\\*\\fldinst {\\lang1024  FORMTEXT }{{\\*\\datafield 80010000}{\\*\\formfield{\\fftype0\\ffownhelp"
@@ -289,10 +311,11 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
       " ist {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} alt{\\pict\\wmetafile8 0102ff}.\\par}";
   RichDocument d;
   ASSERT_TRUE(d.readRtf(in));
-  EXPECT_EQ(d.body()->toPlainText(), QStringLiteral("Das Haus \u2002\u2002 ist 1 alt."));
+  EXPECT_EQ(d.body()->toPlainText(), QStringLiteral("Das Haus \u2007\u2007 ist 1 alt."));
   EXPECT_EQ(d.info().title, QStringLiteral("Probe"));
   EXPECT_EQ(d.info().author, QStringLiteral("Herr Brückner"));
   EXPECT_EQ(d.variable(QStringLiteral("txt")).value_or(QString()), QStringLiteral("zwei\rZeilen"));
+  EXPECT_EQ(d.variable(QStringLiteral("ALT")).value_or(QString()), QStringLiteral("a\r\n\ab"));
   EXPECT_EQ(d.protection().type, ProtectionType::FormFields);
   EXPECT_TRUE(d.protection().passwordHash.isEmpty());
   EXPECT_EQ(d.page().paperWidth, 12240);
@@ -307,7 +330,9 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   ASSERT_NE(gap, nullptr);
   EXPECT_EQ(gap->form.maxLength, 20);
   EXPECT_EQ(gap->form.defaultText, QStringLiteral("\u2002"));
-  EXPECT_EQ(gap->result.text(), QStringLiteral("\u2002\u2002"));
+  // The en spaces of an empty field are read as the blanks the layout
+  // keeps whole.
+  EXPECT_EQ(gap->result.text(), QString(2, kEmptyFieldChar));
   EXPECT_EQ(d.fields()[1].type(), QStringLiteral("PAGE"));
   EXPECT_EQ(d.fields()[1].result.text(), QStringLiteral("1"));
 }

@@ -163,7 +163,7 @@ TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
   gWortliste = 3;
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
-  const QString e(5, QChar(0x2002));  // an empty form field
+  const QString& e = engine::kEmptyFormFieldText;
   EXPECT_EQ(d->text().left(d->length()),
             "Wir " + e + " (fahren)1) los.\rDann " + e + " (laufen)2) wir und " + e + " (singen)3).");
   QTextCursor c(d->data().body());

@@ -2,7 +2,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "workbook/cli.h"
+#include "cli/cli.h"
 
 int main(int argc, char** argv) {
   // No display needed: the editor's document only wants a GUI application.

@@ -1,12 +1,22 @@
-#include "workbook/cli.h"
+#include "cli/cli.h"
 
 #include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
 #include "html/htmlexercise.h"
+#include "platform/docengine.h"
 #include "platform/ui.h"
+#include "students/schueler.h"
 #include "word/ausgabeoptionen.h"
+#include "word/druck.h"
+#include "word/exercisewindow.h"
+#include "word/modword.h"
+#include "word/uebungsmakros.h"
+#include "word/wordexercise.h"
 #include "workbook/workbook.h"
+
+#include <QCommandLineParser>
+#include <QDir>
 
 namespace qv {
 
@@ -20,10 +30,17 @@ class CliInteraction final : public SilentInteraction {
  public:
   explicit CliInteraction(QTextStream& err) : err_(err) {}
   Answer messageBox(const MessageBoxRequest& r) override {
-    err_ << QStringLiteral("Hinweis: ") << QString(r.text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))
-         << '\n';
+    const Answer a = defaultAnswer(r);
+    const QString text = QString(r.text).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    if (r.buttons == Buttons::Ok) {
+      err_ << QStringLiteral("Hinweis: ") << text << '\n';
+    } else {
+      static const QString names[] = {QStringLiteral("OK"), QStringLiteral("Abbrechen"), QStringLiteral("Ja"),
+                                      QStringLiteral("Nein")};
+      err_ << QStringLiteral("Frage: ") << text << QStringLiteral(" Antwort: ") << names[static_cast<int>(a)] << '\n';
+    }
     err_.flush();
-    return defaultAnswer(r);
+    return a;
   }
 
  private:
@@ -114,7 +131,7 @@ int blaetter(const QString& path, QTextStream& out, QTextStream& err) {
 
 // Makes worksheet nummer of the workbook the current one, as a click on its
 // tab does, and builds its gap list for a web page.
-int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count) {
+int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count, bool fuerHtml) {
   bool ok = false;
   const int nummer = nummerText.toInt(&ok);
   if (!ok) {
@@ -138,15 +155,17 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
   SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
   // The gap kind of type 103 is read from the worksheet's own text.
   if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
-  gFormatDoc = false;
-  bool withDetails = true;
-  count = BuildGapList(true, withDetails);
+  gFormatDoc = !fuerHtml;
+  if (fuerHtml) {
+    bool withDetails = true;
+    count = BuildGapList(true, withDetails);
+  }
   return kOk;
 }
 
 int luecken(const QString& path, const QString& nummer, QTextStream& out, QTextStream& err) {
   int count = 0;
-  if (const int rc = waehle(path, nummer, err, count); rc != kOk) return rc;
+  if (const int rc = waehle(path, nummer, err, count, true); rc != kOk) return rc;
   QStringList zeilen;
   for (const QString& z : gDetailZeilen) zeilen << json(z);
   QStringList items;
@@ -161,28 +180,46 @@ int luecken(const QString& path, const QString& nummer, QTextStream& out, QTextS
   return kOk;
 }
 
-int html(const QStringList& args, QTextStream& err) {
+// Options of the commands that write an exercise.
+struct Optionen {
   QStringList rest;
   QString wortliste;
-  QString ziel = QStringLiteral("Worksheet.html");
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (a == QStringLiteral("--wortliste") || a == QStringLiteral("-o")) {
-      if (i + 1 >= args.size()) {
-        fehler(err, a + QStringLiteral(" braucht einen Wert"));
-        return kArgs;
-      }
-      (a == QStringLiteral("-o") ? ziel : wortliste) = args[++i];
-    } else if (a.startsWith(QStringLiteral("--wortliste="))) {
-      wortliste = a.mid(12);
+  QString ziel;
+  QString pdf;
+  bool ohneLoesung = false;
+};
+
+// Reads the options ("--name value", "--name=value", "-o value") with Qt's
+// parser; its English error texts are replaced by our own German ones.
+// Returns kOk or kArgs with the reason on err.
+int leseOptionen(const QStringList& args, const QStringList& mitWert, const QStringList& schalter, Optionen& o,
+                 QTextStream& err) {
+  QCommandLineParser p;
+  p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+  for (const QString& name : mitWert) p.addOption(QCommandLineOption(QString(name).remove(QLatin1Char('-')), {}, QStringLiteral("x")));
+  for (const QString& name : schalter) p.addOption(QCommandLineOption(QString(name).remove(0, 2)));
+  // The parser takes the first argument as the program name.
+  if (!p.parse(QStringList{QStringLiteral("vodedarivo")} + args)) {
+    if (!p.unknownOptionNames().isEmpty()) {
+      const QString n = p.unknownOptionNames().first();
+      fehler(err, QStringLiteral("unbekannte Angabe \"") + (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
+                      n + QStringLiteral("\" (siehe --help)"));
     } else {
-      rest << a;
+      fehler(err, args.value(args.size() - 1) + QStringLiteral(" braucht einen Wert"));
     }
-  }
-  if (rest.size() != 2) {
-    fehler(err, QStringLiteral("Aufruf: vodedarivo html MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI]"));
     return kArgs;
   }
+  o.rest = p.positionalArguments();
+  if (p.isSet(QStringLiteral("o"))) o.ziel = p.value(QStringLiteral("o"));
+  if (mitWert.contains(QStringLiteral("--wortliste"))) o.wortliste = p.value(QStringLiteral("wortliste"));
+  if (mitWert.contains(QStringLiteral("--pdf"))) o.pdf = p.value(QStringLiteral("pdf"));
+  if (schalter.contains(QStringLiteral("--ohne-loesung"))) o.ohneLoesung = p.isSet(QStringLiteral("ohne-loesung"));
+  return kOk;
+}
+
+// Sets gWortliste from --wortliste, or to the dialog's preselection for the
+// current worksheet; refuses a form the dialog would not offer.
+int setzeWortliste(const QString& wortliste, QTextStream& err) {
   int gewaehlt = 0;
   if (!wortliste.isEmpty()) {
     bool ok = false;
@@ -192,8 +229,6 @@ int html(const QStringList& args, QTextStream& err) {
       return kArgs;
     }
   }
-  int count = 0;
-  if (const int rc = waehle(rest[0], rest[1], err, count); rc != kOk) return rc;
   // The same choices as the output options dialog offers for this worksheet.
   const AusgabeOptionen optionen = AusgabeOptionenFuer(gUebungstyp, gDetails);
   if (gewaehlt == 0) gewaehlt = optionen.selected + 1;
@@ -205,12 +240,75 @@ int html(const QStringList& args, QTextStream& err) {
     return kArgs;
   }
   gWortliste = static_cast<int16_t>(gewaehlt);
+  return kOk;
+}
+
+int html(const QStringList& args, QTextStream& err) {
+  Optionen o;
+  o.ziel = QStringLiteral("Worksheet.html");
+  if (leseOptionen(args, {QStringLiteral("--wortliste"), QStringLiteral("-o")}, {}, o, err) != kOk) return kArgs;
+  if (o.rest.size() != 2) {
+    fehler(err, QStringLiteral("Aufruf: vodedarivo html MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI]"));
+    return kArgs;
+  }
+  int count = 0;
+  if (const int rc = waehle(o.rest[0], o.rest[1], err, count, true); rc != kOk) return rc;
+  if (const int rc = setzeWortliste(o.wortliste, err); rc != kOk) return rc;
   QString error;
-  if (!WriteHtmlExercise(gTextTXT, ziel, &error)) {
+  if (!WriteHtmlExercise(gTextTXT, o.ziel, &error)) {
     fehler(err, error.isEmpty() ? QStringLiteral("Die Übung konnte nicht geschrieben werden.") : error);
     return kSchreiben;
   }
   return kOk;
+}
+
+// Builds the form document as the worksheet menu does and writes it (and
+// the PDF the document window makes). The engine is quit afterwards.
+int doc(const QStringList& args, QTextStream& err) {
+  Optionen o;
+  if (leseOptionen(args, {QStringLiteral("--wortliste"), QStringLiteral("-o"), QStringLiteral("--pdf")},
+                   {QStringLiteral("--ohne-loesung")}, o, err) != kOk)
+    return kArgs;
+  if (o.rest.size() != 2) {
+    fehler(err, QStringLiteral("Aufruf: vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung] "
+                               "[-o DATEI.doc] [--pdf DATEI.pdf]"));
+    return kArgs;
+  }
+  int count = 0;
+  if (const int rc = waehle(o.rest[0], o.rest[1], err, count, false); rc != kOk) return rc;
+  if (const int rc = setzeWortliste(o.wortliste, err); rc != kOk) return rc;
+  if (o.ziel.isEmpty()) {
+    QString stem = SichererDateiname(gCaption.trimmed());
+    if (stem.isEmpty()) stem = QStringLiteral("Übung");
+    o.ziel = stem + QStringLiteral(".doc");
+  }
+
+  // The builder hands the finished document to the window opener; here it
+  // is kept instead of shown.
+  engine::Document* built = nullptr;
+  setExerciseWindowOpener([&built](engine::Document* d) { built = d; });
+  InstallDocumentVariablesWriter();
+  InstallExerciseMacros();
+  CreateWordExercise(gUebungstyp, o.ohneLoesung ? 4 : 2);
+  setExerciseWindowOpener(nullptr);
+
+  int rc = kOk;
+  QString error;
+  if (!built) {
+    fehler(err, QStringLiteral("Die Übung konnte nicht erstellt werden."));
+    rc = kSchreiben;
+  } else if (!built->saveAs(QDir::current().absoluteFilePath(o.ziel), &error)) {
+    fehler(err, QStringLiteral("Die Übung konnte nicht gespeichert werden: ") + o.ziel + QStringLiteral(": ") + error);
+    rc = kSchreiben;
+  } else if (!o.pdf.isEmpty() && !SchreibePdf(built->data(), o.pdf, &error)) {
+    fehler(err, error);
+    rc = kSchreiben;
+  }
+  engine::Application* app = built ? built->application() : nullptr;
+  if (app) app->quit();
+  gWordApp = nullptr;
+  gWordDoc = nullptr;
+  return rc;
 }
 
 }  // namespace
@@ -236,6 +334,14 @@ QString cliHelp() {
       "      aktuellen Ordner). Wortliste: 1 Original im Kopf, 2 Grundform in den Kopf,\n"
       "      3 Grundform hinter die Lücke, 4 Nur die Lücke stehen lassen; ohne Angabe\n"
       "      die Vorauswahl des Programms für den Übungstyp.\n"
+      "  vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]\n"
+      "                 [-o DATEI.doc] [--pdf DATEI.pdf]\n"
+      "      Erstellt die Übung als Formulardokument, wie es der Menüpunkt \"Mit\n"
+      "      vollständiger Lösung\" tut (mit --ohne-loesung: \"Arbeitsblatt ohne\n"
+      "      Lösung\"), ohne alternative Lösungen, und schreibt es nach DATEI.doc\n"
+      "      (Vorgabe: der Titel des Arbeitsblatts als Dateiname im aktuellen Ordner).\n"
+      "      Mit --pdf zusätzlich die PDF-Datei, wie \"Als PDF speichern\" sie schreibt.\n"
+      "      Die Dokumentvorlage muss eingerichtet sein (Programm Install).\n"
       "  vodedarivo --help\n"
       "      Zeigt diese Hilfe.\n"
       "\n"
@@ -262,6 +368,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (cmd == QStringLiteral("blaetter") && args.size() == 2) return blaetter(args[1], out, err);
   if (cmd == QStringLiteral("luecken") && args.size() == 3) return luecken(args[1], args[2], out, err);
   if (cmd == QStringLiteral("html")) return html(args.mid(1), err);
+  if (cmd == QStringLiteral("doc")) return doc(args.mid(1), err);
   if (cmd == QStringLiteral("blaetter") || cmd == QStringLiteral("luecken"))
     fehler(err, QStringLiteral("falsche Zahl von Angaben für \"") + cmd + QStringLiteral("\" (siehe --help)"));
   else

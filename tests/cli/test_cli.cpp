@@ -5,7 +5,7 @@
 #include <QJsonObject>
 
 #include "common/testutil.h"
-#include "workbook/cli.h"
+#include "cli/cli.h"
 
 using qvtest::fixture;
 

@@ -1,0 +1,153 @@
+#include "word/druck.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <memory>
+
+#include "platform/docmodel.h"
+#include "platform/richeditor.h"
+#include "platform/ui.h"
+
+namespace qv {
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+// The field results of a header that stand for the page number or the
+// number of pages, as (start, end, number) from the last to the first.
+void setzeSeitenzahlen(QTextDocument* d, int page, int pages) {
+  struct Stelle {
+    int start, end;
+    QString zahl;
+  };
+  QList<Stelle> stellen;
+  for (QTextBlock b = d->begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment f = it.fragment();
+      const QString typ =
+          f.charFormat().stringProperty(kFieldInstructionProperty).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toUpper();
+      if (typ == QLatin1String("PAGE")) stellen.prepend({f.position(), f.position() + f.length(), QString::number(page)});
+      else if (typ == QLatin1String("NUMPAGES"))
+        stellen.prepend({f.position(), f.position() + f.length(), QString::number(pages)});
+    }
+  for (const Stelle& s : stellen) {
+    QTextCursor c(d);
+    c.setPosition(s.start + 1);
+    const QTextCharFormat fmt = c.charFormat();
+    c.setPosition(s.start);
+    c.setPosition(s.end, QTextCursor::KeepAnchor);
+    c.insertText(s.zahl, fmt);
+  }
+}
+
+// A header or footer laid out for the device at the width of the text.
+std::unique_ptr<QTextDocument> kopie(const QTextDocument* h, QPagedPaintDevice& device, double breite, int page,
+                                     int pages) {
+  if (!h || h->isEmpty()) return nullptr;
+  std::unique_ptr<QTextDocument> c(KopfzeileFuerSeite(*h, page, pages, nullptr));
+  c->documentLayout()->setPaintDevice(&device);
+  c->setDocumentMargin(0);
+  c->setTextWidth(breite);
+  return c;
+}
+
+}  // namespace
+
+QTextDocument* KopfzeileFuerSeite(const QTextDocument& header, int page, int pages, QObject* parent) {
+  QTextDocument* c = header.clone(parent);
+  setzeSeitenzahlen(c, page, pages);
+  return c;
+}
+
+int DruckeUebung(const RichDocument& doc, QPagedPaintDevice& device) {
+  const PageSetup& pg = doc.page();
+  const double mm = 25.4 / kTwipsPerInch;
+  device.setPageLayout(QPageLayout(QPageSize(QSizeF(pg.paperWidth * mm, pg.paperHeight * mm), QPageSize::Millimeter),
+                                   QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+  const double dpi = device.logicalDpiY();
+  auto px = [dpi](int twips) { return twips * dpi / kTwipsPerInch; };
+  const double seiteH = px(pg.paperHeight);
+  const double links = px(pg.marginLeft);
+  const double breite = std::max(1.0, px(pg.paperWidth) - links - px(pg.marginRight));
+
+  const bool ersteEigene = doc.titlePage();
+  auto kopfArt = [&](int page) { return page == 1 && ersteEigene ? HeaderKind::FirstHeader : HeaderKind::Header; };
+  auto fussArt = [&](int page) { return page == 1 && ersteEigene ? HeaderKind::FirstFooter : HeaderKind::Footer; };
+  // A header taller than the top margin pushes the text down, a footer
+  // taller than the bottom margin pushes its end up, as word processors do.
+  auto oben = [&](int page) {
+    const auto h = kopie(doc.existingHeader(kopfArt(page)), device, breite, page, page);
+    return std::max(px(pg.marginTop), h ? px(pg.headerDistance) + h->size().height() : 0.0);
+  };
+  auto unten = [&](int page) {
+    const auto f = kopie(doc.existingHeader(fussArt(page)), device, breite, page, page);
+    return std::max(px(pg.marginBottom), f ? px(pg.footerDistance) + f->size().height() : 0.0);
+  };
+  const double obenErste = oben(1), obenSonst = oben(2);
+  const double textH = std::max(dpi, seiteH - obenSonst - std::max(unten(1), unten(2)));
+
+  // The text breaks into pages of the others' height; the first page's
+  // own header moves its text by the frame's top margin.
+  std::unique_ptr<QTextDocument> text(doc.body()->clone());
+  text->documentLayout()->setPaintDevice(&device);
+  text->setDocumentMargin(0);
+  QTextFrameFormat rahmen = text->rootFrame()->frameFormat();
+  rahmen.setTopMargin(std::max(0.0, obenErste - obenSonst));
+  text->rootFrame()->setFrameFormat(rahmen);
+  text->setPageSize(QSizeF(breite, textH));
+  const int seiten = std::max(1, text->pageCount());
+
+  QPainter p(&device);
+  for (int page = 1; page <= seiten; ++page) {
+    if (page > 1) device.newPage();
+    if (const auto h = kopie(doc.existingHeader(kopfArt(page)), device, breite, page, seiten)) {
+      p.save();
+      p.translate(links, px(pg.headerDistance));
+      h->drawContents(&p);
+      p.restore();
+    }
+    if (const auto f = kopie(doc.existingHeader(fussArt(page)), device, breite, page, seiten)) {
+      p.save();
+      p.translate(links, seiteH - px(pg.footerDistance) - f->size().height());
+      f->drawContents(&p);
+      p.restore();
+    }
+    p.save();
+    const QRectF ausschnitt(0, (page - 1) * textH, breite, textH);
+    p.translate(links, obenSonst - ausschnitt.top());
+    p.setClipRect(ausschnitt);
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.clip = ausschnitt;
+    ctx.palette.setColor(QPalette::Text, Qt::black);
+    text->documentLayout()->draw(&p, ctx);
+    p.restore();
+  }
+  return seiten;
+}
+
+bool SchreibePdf(const RichDocument& doc, const QString& path, QString* error) {
+  QSaveFile file(path);
+  bool ok = file.open(QIODevice::WriteOnly);
+  if (ok) {
+    QPdfWriter pdf(&file);
+    pdf.setResolution(600);
+    pdf.setCreator(kProductName);
+    pdf.setTitle(doc.info().title);
+    DruckeUebung(doc, pdf);
+  }
+  ok = ok && file.commit();
+  if (!ok && error)
+    *error = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path + QStringLiteral("\r\n") +
+             file.errorString();
+  return ok;
+}
+
+}  // namespace qv
