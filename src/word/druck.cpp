@@ -9,8 +9,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 #include <memory>
+#include <vector>
 
 #include "platform/docmodel.h"
 #include "platform/richeditor.h"
@@ -92,18 +94,33 @@ int DruckeUebung(const RichDocument& doc, QPagedPaintDevice& device) {
     return std::max(px(pg.marginBottom), f ? px(pg.footerDistance) + f->size().height() : 0.0);
   };
   const double obenErste = oben(1), obenSonst = oben(2);
-  const double textH = std::max(dpi, seiteH - obenSonst - std::max(unten(1), unten(2)));
+  const double textH = std::max(dpi, seiteH - std::max(obenErste, obenSonst) - std::max(unten(1), unten(2)));
 
-  // The text breaks into pages of the others' height; the first page's
-  // own header moves its text by the frame's top margin.
   std::unique_ptr<QTextDocument> text(doc.body()->clone());
   text->documentLayout()->setPaintDevice(&device);
   text->setDocumentMargin(0);
-  QTextFrameFormat rahmen = text->rootFrame()->frameFormat();
-  rahmen.setTopMargin(std::max(0.0, obenErste - obenSonst));
-  text->rootFrame()->setFrameFormat(rahmen);
   text->setPageSize(QSizeF(breite, textH));
   const int seiten = std::max(1, text->pageCount());
+  // The layout moves a line that does not fit to the next page; what rises
+  // above its top (raised gap numbers) still lies before the page break.
+  // Each page therefore shows from the end of the previous page's last line
+  // to the end of its own.
+  std::vector<double> ende(seiten);
+  for (int k = 0; k < seiten; ++k) ende[k] = (k + 1) * textH;
+  std::vector<bool> gesehen(seiten, false);
+  for (QTextBlock b = text->begin(); b.isValid(); b = b.next()) {
+    const QTextLayout* l = b.layout();
+    if (!l || QTextCursor(b).currentTable()) continue;
+    for (int i = 0; i < l->lineCount(); ++i) {
+      const QTextLine line = l->lineAt(i);
+      const double y0 = l->position().y() + line.y(), y1 = y0 + line.height();
+      const int k = std::clamp(static_cast<int>(y0 / textH), 0, seiten - 1);
+      ende[k] = gesehen[k] ? std::max(ende[k], y1) : y1;
+      gesehen[k] = true;
+    }
+  }
+  for (int k = 0; k < seiten; ++k)
+    if (!gesehen[k]) ende[k] = (k + 1) * textH;
 
   QPainter p(&device);
   for (int page = 1; page <= seiten; ++page) {
@@ -121,8 +138,9 @@ int DruckeUebung(const RichDocument& doc, QPagedPaintDevice& device) {
       p.restore();
     }
     p.save();
-    const QRectF ausschnitt(0, (page - 1) * textH, breite, textH);
-    p.translate(links, obenSonst - ausschnitt.top());
+    const double von = page == 1 ? 0 : ende[page - 2];
+    const QRectF ausschnitt(0, von, breite, ende[page - 1] - von);
+    p.translate(links, (page == 1 ? obenErste : obenSonst) - (page - 1) * textH);
     p.setClipRect(ausschnitt);
     QAbstractTextDocumentLayout::PaintContext ctx;
     ctx.clip = ausschnitt;

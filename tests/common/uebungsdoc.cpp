@@ -10,7 +10,9 @@
 #include "platform/scripted_ui.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
+#include "word/exercisewindow.h"
 #include "word/wordexercise.h"
+#include "workbook/workbook.h"
 
 using namespace qv;
 
@@ -67,6 +69,32 @@ engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
   engine::Document* doc = engine::Application::running().back()->activeDocument();
   if (doc && !vorgabe.protect) doc->unprotect(ExercisePassword());
   return doc;
+}
+
+engine::Document* buildFromWorkbook(const QString& mappe, int nummer, int wortliste, int menuIndex) {
+  const MappenInhalt m = LeseMappe(mappe);
+  if (nummer < 1 || nummer > m.arbeitsblaetter.size()) return nullptr;
+  gMappenPfad = mappe;
+  gArbeitsblaetter = m.arbeitsblaetter;
+  gTextTXT = m.textTXT;
+  gTextRTF = m.textRTF;
+  SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
+  if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
+  gWortliste = static_cast<int16_t>(wortliste);
+  gFormatDoc = true;
+  UserInteraction& testDialogs = ui();
+  engine::Document* built = nullptr;
+  {
+    SilentInteraction dialogs;
+    setUi(&dialogs);
+    InstallDocumentVariablesWriter();
+    InstallExerciseMacros();
+    setExerciseWindowOpener([&built](engine::Document* d) { built = d; });
+    CreateWordExercise(gUebungstyp, static_cast<int16_t>(menuIndex));
+    setExerciseWindowOpener({});
+  }
+  setUi(&testDialogs);
+  return built;
 }
 
 int fieldIndex(const engine::Document& doc, const QString& name) {

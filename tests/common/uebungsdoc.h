@@ -45,6 +45,11 @@ class TemplateFolder {
 // A new engine instance with the exercise document (unsaved). Sets the
 // program state of the worksheet as the builder leaves it.
 qv::engine::Document* makeExercise(const UebungVorgabe& vorgabe = {});
+// Worksheet nummer (1-based, as its tab) of the workbook built as the
+// worksheet menu's entry menuIndex builds it, with output form wortliste and
+// "Nein" to the alternatives; the program state is that worksheet's. The
+// engine keeps the document; nullptr when none was built.
+qv::engine::Document* buildFromWorkbook(const QString& mappe, int nummer, int wortliste, int menuIndex = 2);
 // The 1-based field index (engine::Document::field) of the form field.
 int fieldIndex(const qv::engine::Document& doc, const QString& name);
 // Types the answer into Gap_k and leaves the field (Lost_Focus); returns the

@@ -1,0 +1,139 @@
+// What a pupil sees of a built exercise: gap boxes in the text layout,
+// formats after saving, and the printed pages.
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "platform/docengine.h"
+#include "word/druck.h"
+
+using namespace qv;
+using qvtest::u8;
+
+namespace {
+
+class Druck : public ::testing::Test {
+ protected:
+  void SetUp() override { qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8()); }
+  void TearDown() override {
+    qvtest::quitEngines();
+    qunsetenv("QV_PROGRAM_FOLDER");
+  }
+  qvtest::TemplateFolder templates;
+  QTemporaryDir program, dir;
+};
+
+// Where an empty field lies in the layout of text at that width: false when
+// it is split between lines, narrower than its blanks or past the margin.
+::testing::AssertionResult boxIsWhole(QTextDocument& text, const Field& f, double width) {
+  text.setTextWidth(width);
+  text.size();  // lays the text out
+  const QTextBlock block = text.findBlock(f.result.start());
+  const int s = f.result.start() - block.position(), e = f.result.end() - block.position();
+  const QTextLine line = block.layout()->lineForTextPosition(s);
+  if (!line.isValid() || block.layout()->lineForTextPosition(e - 1).lineNumber() != line.lineNumber())
+    return ::testing::AssertionFailure() << f.form.name.toStdString() << " split at width " << width;
+  const double x0 = line.cursorToX(s), x1 = line.cursorToX(e);
+  QTextCursor c(&text);
+  c.setPosition(f.result.start() + 1);
+  const double blanks = QFontMetricsF(c.charFormat().font()).horizontalAdvance(f.result.text());
+  if (x1 - x0 < 0.9 * blanks || x1 > line.x() + line.width() + 0.5)
+    return ::testing::AssertionFailure() << f.form.name.toStdString() << " is " << x1 - x0 << " wide at " << x0
+                                         << " on a line of " << line.width() << " (width " << width << ")";
+  return ::testing::AssertionSuccess();
+}
+
+// The page's text in reading order, line by line.
+QString pdfPage(const QString& pdf, int page) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                        QString::number(page), QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+  p.waitForFinished(30000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+TEST_F(Druck, EmptyFieldsKeepTheirWholeBoxAtEveryWidth) {
+  for (int form : {1, 3, 4}) {
+    engine::Document* d = qvtest::buildFromWorkbook(QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm"), 1, form);
+    ASSERT_NE(d, nullptr);
+    std::unique_ptr<QTextDocument> text(d->data().body()->clone());
+    int boxes = 0;
+    for (const Field& f : d->data().fields()) {
+      if (f.kind != FieldKind::FormText) continue;
+      ASSERT_EQ(f.result.text(), engine::kEmptyFormFieldText);
+      for (double width : {260.0, 430.0, 640.0}) EXPECT_TRUE(boxIsWhole(*text, f, width)) << "form " << form;
+      ++boxes;
+    }
+    EXPECT_EQ(boxes, 10);
+    qvtest::quitEngines();
+  }
+}
+
+TEST_F(Druck, FieldShadingStaysOnTheFieldAfterSavingAndOpening) {
+  engine::Document* d = qvtest::buildFromWorkbook(QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm"), 1, 3);
+  ASSERT_NE(d, nullptr);
+  const QString path = dir.filePath("uebung.doc");
+  ASSERT_TRUE(d->saveAs(path));
+  // The file carries the empty fields as en spaces.
+  EXPECT_EQ(qvtest::readFile(path).count("{\\fldrslt {\\plain\\f0\\fs24\\highlight"), 10);
+  engine::Document* again = d->application()->openDocument(path);
+  ASSERT_NE(again, nullptr);
+  int shaded = 0;
+  const QTextDocument* body = again->data().body();
+  for (QTextBlock b = body->begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      if (!it.fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush)) continue;
+      const int s = it.fragment().position(), e = s + it.fragment().length();
+      const bool inField = std::any_of(again->data().fields().begin(), again->data().fields().end(), [&](const Field& f) {
+        return f.kind == FieldKind::FormText && s >= f.result.start() && e <= f.result.end();
+      });
+      EXPECT_TRUE(inField) << "shaded outside a field: " << it.fragment().text().toStdString();
+      ++shaded;
+    }
+  EXPECT_EQ(shaded, 10);
+  for (const Field& f : again->data().fields())
+    EXPECT_TRUE(f.kind != FieldKind::FormText || f.result.text() == engine::kEmptyFormFieldText);
+}
+
+TEST_F(Druck, PagesCarryTheFirstPageHeaderAndThePageNumbers) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "pdftotext fehlt";
+  qvtest::UebungVorgabe lang;
+  const qvtest::UebungVorgabe kurz;
+  lang.text.clear();
+  lang.gaps.clear();
+  lang.headerLine = false;
+  for (int i = 0; i < 80; ++i) {
+    lang.text += kurz.text + QLatin1Char(i % 8 == 7 ? '\n' : ' ');
+    lang.gaps += kurz.gaps;
+  }
+  engine::Document* d = qvtest::makeExercise(lang);
+  ASSERT_NE(d, nullptr);
+  const QString pdf = dir.filePath("uebung.pdf");
+  QString error;
+  ASSERT_TRUE(SchreibePdf(d->data(), pdf, &error)) << error.toStdString();
+  const QString first = pdfPage(pdf, 1);
+  // The first-page header, then the text without empty room above it.
+  QStringList lines = first.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_GE(lines.size(), 4);
+  EXPECT_TRUE(lines[0].contains(QStringLiteral("Name:")) && lines[0].contains(u8("Interaktive Übung"))) << first.toStdString();
+  EXPECT_TRUE(lines[1].trimmed().startsWith(QStringLiteral("Am Montag"))) << first.toStdString();
+  EXPECT_FALSE(first.contains(QStringLiteral("Seite")));
+  int pages = 1;
+  while (!pdfPage(pdf, pages + 1).isEmpty()) ++pages;
+  ASSERT_GE(pages, 2);
+  for (int page = 2; page <= pages; ++page) {
+    const QString text = pdfPage(pdf, page);
+    EXPECT_TRUE(text.contains(QStringLiteral("Seite %1").arg(page))) << page;
+    EXPECT_TRUE(text.contains(u8("Interaktive Übung"))) << page << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Name:"))) << page;
+  }
+}
