@@ -120,6 +120,8 @@ void checkMenuBar(QStringList& out, QMenuBar* bar) {
 
 void checkMenu(QStringList& out, QMenu* menu) {
   for (QAction* a : menu->actions()) {
+    // The style draws a separator's text beside its line.
+    if (a->isVisible() && a->isSeparator() && !a->text().isEmpty()) out << QStringLiteral("separator shows '%1'").arg(a->text());
     if (!a->isVisible() || a->isSeparator()) continue;
     QStyleOptionMenuItem opt;
     opt.initFrom(menu);
