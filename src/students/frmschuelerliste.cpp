@@ -1,6 +1,6 @@
 #include "students/frmschuelerliste.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,7 +49,6 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
     inField->addStretch(1);
     inField->addWidget(cmdOpenQuelle[i]);
     field->setTextMargins(0, 0, cmdOpenQuelle[i]->width(), 0);
-    field->installEventFilter(this);
   }
   lstListe = new QTreeWidget(this);
   lstListe->setRootIsDecorated(false);
@@ -112,10 +111,11 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
     const int i = lstListe->indexOfTopLevelItem(it);
     if (col == 0 && i >= 0 && i < liste_.rows.size()) liste_.rows[i].checked = it->checkState(0) == Qt::Checked;
   });
+  fokus_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { fokusWechsel(now); });
   // The title of a distribution run shows while the run goes on.
   liste_.titleChanged = [this](const QString& t) {
     setWindowTitle(t);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   };
 
   liste_.LeseIni();
@@ -129,27 +129,30 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
 frmSchuelerListe::~frmSchuelerListe() {
   // Hiding the window on its way out moves the focus; the list is gone by
   // then, so no field check may run.
-  txtQuelle->removeEventFilter(this);
-  txtBasisverzeichnis->removeEventFilter(this);
+  disconnect(fokus_);
   lstListe->viewport()->removeEventFilter(this);
   liste_.titleChanged = nullptr;
 }
 
-bool frmSchuelerListe::eventFilter(QObject* watched, QEvent* e) {
-  // The field checks run when the teacher leaves a field for another
-  // control, not when a dialog or the window's closing takes the focus away,
-  // and not on Enter, which presses the default button.
-  if (e->type() == QEvent::FocusOut && (watched == txtQuelle || watched == txtBasisverzeichnis)) {
-    const Qt::FocusReason why = static_cast<QFocusEvent*>(e)->reason();
-    if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
-      uebernehme();
-      if (watched == txtQuelle)
-        liste_.VerlasseQuelle();
-      else
-        liste_.VerlasseVerzeichnis();
-      zeigeListe();
-    }
+// The field checks run when the teacher leaves a field for another control
+// of this window, also when the focus comes back to the window on another
+// control than the field. A dialog on top or the window's closing takes the
+// focus away without leaving the field, and Enter presses the default button.
+void frmSchuelerListe::fokusWechsel(QWidget* now) {
+  if (!now || now->window() != this) return;
+  if (QLineEdit* left = verlassen_; left && now != left) {
+    verlassen_ = nullptr;
+    uebernehme();
+    if (left == txtQuelle)
+      liste_.VerlasseQuelle();
+    else
+      liste_.VerlasseVerzeichnis();
+    zeigeListe();
   }
+  if (now == txtQuelle || now == txtBasisverzeichnis) verlassen_ = static_cast<QLineEdit*>(now);
+}
+
+bool frmSchuelerListe::eventFilter(QObject* watched, QEvent* e) {
   // A double-click on the empty part of the grid edits too (on an empty grid
   // it adds the first row); one on a row arrives as itemDoubleClicked.
   if (e->type() == QEvent::MouseButtonDblClick && watched == lstListe->viewport() &&

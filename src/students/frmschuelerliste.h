@@ -37,9 +37,13 @@ class frmSchuelerListe : public QDialog {
 
  private:
   void uebernehme();
+  void fokusWechsel(QWidget* now);
   SchuelerListe liste_;
   int gemerkt_ = 0;
   QWidget* leiste_ = nullptr;
+  // The field the focus is in, checked once the teacher leaves it.
+  QLineEdit* verlassen_ = nullptr;
+  QMetaObject::Connection fokus_;
 };
 
 }  // namespace qv
