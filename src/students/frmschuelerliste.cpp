@@ -6,13 +6,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
-#include <QVBoxLayout>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "platform/widget_ui.h"
 
@@ -79,9 +79,9 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
   auto* fields = new QGridLayout;
   fields->setHorizontalSpacing(tw(135));
   fields->setVerticalSpacing(tw(75, false));
-  fields->addWidget(l1, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
+  fields->addWidget(l1, 0, 0);
   fields->addWidget(txtQuelle, 0, 1);
-  fields->addWidget(l2, 1, 0, Qt::AlignRight | Qt::AlignVCenter);
+  fields->addWidget(l2, 1, 0);
   fields->addWidget(txtBasisverzeichnis, 1, 1);
   l1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   l2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
