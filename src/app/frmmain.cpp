@@ -166,8 +166,8 @@ frmMain::~frmMain() = default;
 QAction* frmMain::addEntry(QMenu* menu, const QString& name, int index, const QString& caption) {
   QAction* a = nullptr;
   if (caption == QLatin1String("-")) {
+    // A separator keeps no text: the style would draw it beside the line.
     a = menu->addSeparator();
-    a->setText(caption);
   } else {
     a = menu->addAction(caption);
   }

@@ -38,14 +38,21 @@ void frmAnleitung::resizeEvent(QResizeEvent* event) {
   txtAnleitung_->setGeometry(0, 0, qMax(0, s.width()), qMax(0, s.height()));
 }
 
+bool frmAnleitung::lade(const QString& path) {
+  const bool ok = editor_.loadDocumentFile(path, 9);
+  // The text went in before the view's cursor, which stood at the end then.
+  txtAnleitung_->moveCursor(QTextCursor::Start);
+  txtAnleitung_->refresh();
+  return ok;
+}
+
 QString frmAnleitung::anleitungPath() { return files::dataFile(QStringLiteral("Anleitung.doc")); }
 
 bool frmAnleitung::zeige(QWidget* owner) {
   const QString path = anleitungPath();
   if (!files::FileExists(path)) return false;
   frmAnleitung dlg(owner);
-  dlg.anleitung().loadDocumentFile(path, 9);
-  dlg.txtAnleitung()->refresh();
+  dlg.lade(path);
   dlg.exec();
   return true;
 }

@@ -18,6 +18,8 @@ class frmAnleitung : public QDialog {
   RichEditor& anleitung() { return editor_; }
   EditorWidget* txtAnleitung() const { return txtAnleitung_; }
 
+  // Loads a document into the viewer, shown from its beginning.
+  bool lade(const QString& path);
   // The quick guide document shipped with the program.
   static QString anleitungPath();
   // Loads the quick guide and shows the window modally over owner; does

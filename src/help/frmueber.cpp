@@ -37,6 +37,7 @@ frmUeber::frmUeber(QWidget* parent) : QDialog(parent) {
   if (files::FileExists(icon))
     picIcon->setPixmap(QPixmap(icon).scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   picIcon->setFixedSize(64, 64);
+  picIcon->setVisible(!picIcon->pixmap().isNull());
 
   lblTitle = new QLabel(kProductName, this);
   lblTitle->setObjectName(QStringLiteral("lblTitle"));

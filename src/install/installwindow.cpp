@@ -55,6 +55,8 @@ frmInstall::frmInstall(const QString& installerFolder, Dialogs* dialogs, QWidget
     }
   }
   picLogo->setFixedSize(96, 96);
+  // Without its picture the area would only be an empty gap beside the text.
+  picLogo->setVisible(!picLogo->pixmap().isNull());
 
   auto* fraText = new QFrame(this);
   fraText->setObjectName(QStringLiteral("fraText"));

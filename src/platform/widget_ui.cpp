@@ -10,7 +10,11 @@
 
 namespace qv {
 
+// A request comes from the window that is open on top: a modal window (the
+// student list, a dialog) owns its questions, so that they are centred on
+// it; otherwise the owner, the main window, does.
 QWidget* WidgetInteraction::parent() const {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (owner_) return owner_;
   return QApplication::activeWindow();
 }

@@ -1,12 +1,18 @@
 #include "students/frmschuelerliste.h"
 
-#include <QCloseEvent>
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSet>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "platform/widget_ui.h"
 
@@ -18,18 +24,32 @@ int tw(int t, bool h = true) { return twipsToPixels(t, h); }
 
 frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Schülerliste"));
+  // The design lengths in twips are minimums: labels, fields and buttons
+  // grow to what their texts need in the desktop's font.
   auto* l1 = new QLabel(QStringLiteral("Quelldatei"), this);
-  l1->setGeometry(tw(555), tw(120, false), tw(870), tw(195, false));
+  l1->setMinimumSize(tw(870), tw(195, false));
   auto* l2 = new QLabel(QStringLiteral("Zielverzeichnis"), this);
-  l2->setGeometry(tw(135), tw(480, false), tw(1290), tw(195, false));
+  l2->setObjectName(QStringLiteral("lblVerzeichnis"));
+  l2->setMinimumSize(tw(1290), tw(195, false));
   txtQuelle = new QLineEdit(this);
-  txtQuelle->setGeometry(tw(1560), tw(120, false), tw(5535), tw(285, false));
   txtBasisverzeichnis = new QLineEdit(this);
-  txtBasisverzeichnis->setGeometry(tw(1560), tw(480, false), tw(5535), tw(285, false));
-  cmdOpenQuelle[1] = new QPushButton(QStringLiteral("..."), this);
-  cmdOpenQuelle[1]->setGeometry(tw(6720), tw(120, false), tw(375), tw(315, false));
-  cmdOpenQuelle[2] = new QPushButton(QStringLiteral("..."), this);
-  cmdOpenQuelle[2]->setGeometry(tw(6720), tw(480, false), tw(375), tw(315, false));
+  // Each choose button sits at the right end of its field, inside it; the
+  // field's text stops short of it.
+  for (int i : {1, 2}) {
+    QLineEdit* field = i == 1 ? txtQuelle : txtBasisverzeichnis;
+    field->setMinimumHeight(tw(285, false));
+    cmdOpenQuelle[i] = new QPushButton(QStringLiteral("..."), field);
+    cmdOpenQuelle[i]->setCursor(Qt::ArrowCursor);
+    cmdOpenQuelle[i]->setAutoDefault(false);
+    cmdOpenQuelle[i]->setFixedWidth(std::max(tw(375), cmdOpenQuelle[i]->fontMetrics().horizontalAdvance(
+                                                          QStringLiteral("...")) + tw(150)));
+    cmdOpenQuelle[i]->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    auto* inField = new QHBoxLayout(field);
+    inField->setContentsMargins(0, 0, 0, 0);
+    inField->addStretch(1);
+    inField->addWidget(cmdOpenQuelle[i]);
+    field->setTextMargins(0, 0, cmdOpenQuelle[i]->width(), 0);
+  }
   lstListe = new QTreeWidget(this);
   lstListe->setRootIsDecorated(false);
   lstListe->setToolTip(QStringLiteral(" Änderungen durch Doppelklick  "));
@@ -37,18 +57,40 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
                              QStringLiteral("Dateiname"), QStringLiteral("Rechnername")});
   const int widths[5] = {700, 2000, 2000, 3000, 0};
   for (int i = 0; i < 5; ++i) lstListe->setColumnWidth(i, tw(widths[i]));
+  lstListe->viewport()->installEventFilter(this);
+
   leiste_ = new QWidget(this);
-  leiste_->resize(tw(7875), tw(855, false));
+  auto* bar = new QHBoxLayout(leiste_);
+  bar->setContentsMargins(0, 0, 0, 0);
+  bar->setSpacing(tw(105));
   const char* captions[5] = {"Schülerliste öffnen...", "Schülerliste speichern", "Dateinamen erzeugen",
                              "Übungen duplizieren", "Zurück zum Hauptprogramm"};
-  const int lefts[5] = {0, 1560, 3150, 4725, 6300};
   for (int i = 0; i < 5; ++i) {
     cmdButton[i] = new QPushButton(QString::fromUtf8(captions[i]), leiste_);
-    cmdButton[i]->setGeometry(tw(lefts[i]), 0, tw(1455), tw(855, false));
+    cmdButton[i]->setMinimumSize(cmdButton[i]->sizeHint().expandedTo(QSize(tw(1455), tw(855, false))));
     cmdButton[i]->setAutoDefault(false);
+    bar->addWidget(cmdButton[i]);
   }
+  bar->addStretch(1);
+  leiste_->setMinimumWidth(std::max(tw(7875), bar->minimumSize().width()));
   cmdButton[0]->setToolTip(QStringLiteral("Schülerliste laden ..."));
   cmdButton[0]->setDefault(true);
+
+  auto* fields = new QGridLayout;
+  fields->setHorizontalSpacing(tw(135));
+  fields->setVerticalSpacing(tw(75, false));
+  fields->addWidget(l1, 0, 0);
+  fields->addWidget(txtQuelle, 0, 1);
+  fields->addWidget(l2, 1, 0);
+  fields->addWidget(txtBasisverzeichnis, 1, 1);
+  l1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  l2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(tw(60), tw(120, false), tw(60), tw(60, false));
+  layout->setSpacing(tw(60, false));
+  layout->addLayout(fields);
+  layout->addWidget(lstListe, 1);
+  layout->addWidget(leiste_);
 
   connect(cmdButton[0], &QPushButton::clicked, this, [this] { uebernehme(); liste_.LadeSchuelerliste(); zeigeListe(); });
   connect(cmdButton[1], &QPushButton::clicked, this, [this] { if (liste_.pruefeListe()) liste_.SpeichereSchuelerliste(); });
@@ -63,18 +105,62 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
   connect(cmdButton[4], &QPushButton::clicked, this, &QDialog::reject);
   connect(cmdOpenQuelle[1], &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleQuelle(); zeigeListe(); });
   connect(cmdOpenQuelle[2], &QPushButton::clicked, this, [this] { uebernehme(); liste_.WaehleVerzeichnis(); zeigeListe(); });
-  connect(txtQuelle, &QLineEdit::editingFinished, this, [this] { uebernehme(); liste_.VerlasseQuelle(); zeigeListe(); });
-  connect(txtBasisverzeichnis, &QLineEdit::editingFinished, this, [this] { uebernehme(); liste_.VerlasseVerzeichnis(); zeigeListe(); });
   connect(lstListe, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* it) { klick(lstListe->indexOfTopLevelItem(it)); });
   connect(lstListe, &QTreeWidget::itemDoubleClicked, this, [this] { doppelklick(); });
   connect(lstListe, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it, int col) {
     const int i = lstListe->indexOfTopLevelItem(it);
     if (col == 0 && i >= 0 && i < liste_.rows.size()) liste_.rows[i].checked = it->checkState(0) == Qt::Checked;
   });
+  fokus_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { fokusWechsel(now); });
+  // The title of a distribution run shows while the run goes on.
+  liste_.titleChanged = [this](const QString& t) {
+    setWindowTitle(t);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
 
   liste_.LeseIni();
   zeigeListe();
+  // Lower than 3000 twips springs back to 3000; the width never goes below
+  // what the button bar needs.
+  setMinimumHeight(std::max(tw(3000, false), layout->totalMinimumSize().height()));
   resize(tw(8500), tw(5000, false));
+}
+
+frmSchuelerListe::~frmSchuelerListe() {
+  // Hiding the window on its way out moves the focus; the list is gone by
+  // then, so no field check may run.
+  disconnect(fokus_);
+  lstListe->viewport()->removeEventFilter(this);
+  liste_.titleChanged = nullptr;
+}
+
+// The field checks run when the teacher leaves a field for another control
+// of this window, also when the focus comes back to the window on another
+// control than the field. A dialog on top or the window's closing takes the
+// focus away without leaving the field, and Enter presses the default button.
+void frmSchuelerListe::fokusWechsel(QWidget* now) {
+  if (!now || now->window() != this) return;
+  if (QLineEdit* left = verlassen_; left && now != left) {
+    verlassen_ = nullptr;
+    uebernehme();
+    if (left == txtQuelle)
+      liste_.VerlasseQuelle();
+    else
+      liste_.VerlasseVerzeichnis();
+    zeigeListe();
+  }
+  if (now == txtQuelle || now == txtBasisverzeichnis) verlassen_ = static_cast<QLineEdit*>(now);
+}
+
+bool frmSchuelerListe::eventFilter(QObject* watched, QEvent* e) {
+  // A double-click on the empty part of the grid edits too (on an empty grid
+  // it adds the first row); one on a row arrives as itemDoubleClicked.
+  if (e->type() == QEvent::MouseButtonDblClick && watched == lstListe->viewport() &&
+      !lstListe->itemAt(static_cast<QMouseEvent*>(e)->position().toPoint())) {
+    doppelklick();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
 }
 
 void frmSchuelerListe::uebernehme() {
@@ -82,15 +168,28 @@ void frmSchuelerListe::uebernehme() {
   liste_.txtBasisverzeichnis = txtBasisverzeichnis->text();
 }
 
+// Rebuilds the grid from the list; the selected and current rows (by their
+// ID) and the scroll position stay as the teacher left them.
 void frmSchuelerListe::zeigeListe() {
-  const QSignalBlocker block(lstListe);
-  lstListe->clear();
-  for (const auto& z : liste_.rows) {
-    auto* it = new QTreeWidgetItem({z.ID, z.Name, z.Verzeichnis, z.Dateiname, z.Rechnername});
-    it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
-    it->setCheckState(0, z.checked ? Qt::Checked : Qt::Unchecked);
-    lstListe->addTopLevelItem(it);
+  QSet<QString> selected;
+  for (const QTreeWidgetItem* it : lstListe->selectedItems()) selected.insert(it->text(0));
+  const QString current = lstListe->currentItem() ? lstListe->currentItem()->text(0) : QString();
+  const int across = lstListe->horizontalScrollBar()->value(), down = lstListe->verticalScrollBar()->value();
+  {
+    const QSignalBlocker block(lstListe);
+    lstListe->clear();
+    for (const auto& z : liste_.rows) {
+      auto* it = new QTreeWidgetItem({z.ID, z.Name, z.Verzeichnis, z.Dateiname, z.Rechnername});
+      it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
+      it->setCheckState(0, z.checked ? Qt::Checked : Qt::Unchecked);
+      lstListe->addTopLevelItem(it);
+      if (z.ID == current) lstListe->setCurrentItem(it, 0, QItemSelectionModel::NoUpdate);
+      it->setSelected(selected.contains(z.ID));
+    }
   }
+  lstListe->doItemsLayout();
+  lstListe->horizontalScrollBar()->setValue(across);
+  lstListe->verticalScrollBar()->setValue(down);
   txtQuelle->setText(liste_.txtQuelle);
   txtBasisverzeichnis->setText(liste_.txtBasisverzeichnis);
   cmdButton[3]->setEnabled(liste_.duplizierenEnabled);
@@ -135,21 +234,8 @@ void frmSchuelerListe::doppelklick() {
 void frmSchuelerListe::resizeEvent(QResizeEvent* e) {
   QDialog::resizeEvent(e);
   if (isMinimized()) return;
-  const int minH = tw(3000, false), minW = leiste_->width() + tw(120);
-  if (height() < minH || width() < minW) {
-    resize(qMax(width(), minW), qMax(height(), minH));
-    return;
-  }
-  const int w = width(), h = height();
-  const int fw = w - txtQuelle->x() - tw(120);
-  txtQuelle->resize(fw, txtQuelle->height());
-  txtBasisverzeichnis->resize(fw, txtBasisverzeichnis->height());
-  const int bl = txtQuelle->x() + fw - cmdOpenQuelle[1]->width();
-  cmdOpenQuelle[1]->move(bl, cmdOpenQuelle[1]->y());
-  cmdOpenQuelle[2]->move(bl, cmdOpenQuelle[2]->y());
-  const int top = txtBasisverzeichnis->y() + txtBasisverzeichnis->height() + tw(60, false);
-  lstListe->setGeometry(tw(60), top, w - tw(120), h - leiste_->height() - top - tw(120, false));
-  leiste_->move(tw(60), h - leiste_->height() - tw(60, false));
+  // The layout has placed the controls; "ID" and "Schüler" keep the widths
+  // the teacher gave them, the other columns share the rest.
   const int rest = lstListe->width() - lstListe->columnWidth(0) - lstListe->columnWidth(1) - tw(60);
   lstListe->setColumnWidth(2, int(0.4 * rest));
   lstListe->setColumnWidth(3, int(0.4 * rest));
@@ -166,8 +252,6 @@ void frmSchuelerListe::keyPressEvent(QKeyEvent* e) {
   }
   QDialog::keyPressEvent(e);
 }
-
-void frmSchuelerListe::closeEvent(QCloseEvent* e) { QDialog::closeEvent(e); }
 
 void frmSchuelerListe::done(int r) {
   uebernehme();

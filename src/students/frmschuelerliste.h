@@ -17,6 +17,7 @@ class frmSchuelerListe : public QDialog {
   Q_OBJECT
  public:
   explicit frmSchuelerListe(QWidget* parent = nullptr);
+  ~frmSchuelerListe() override;
   SchuelerListe& liste() { return liste_; }
   void zeigeListe();
   void doppelklick();
@@ -29,16 +30,20 @@ class frmSchuelerListe : public QDialog {
   QLineEdit* txtBasisverzeichnis = nullptr;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
-  void closeEvent(QCloseEvent* e) override;
   void done(int r) override;
 
  private:
   void uebernehme();
+  void fokusWechsel(QWidget* now);
   SchuelerListe liste_;
   int gemerkt_ = 0;
   QWidget* leiste_ = nullptr;
+  // The field the focus is in, checked once the teacher leaves it.
+  QLineEdit* verlassen_ = nullptr;
+  QMetaObject::Connection fokus_;
 };
 
 }  // namespace qv

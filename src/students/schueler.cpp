@@ -181,6 +181,11 @@ void SchuelerListe::ErzeugeDateinamen() {
   }
 }
 
+void SchuelerListe::setTitle(const QString& t) {
+  title = t;
+  if (titleChanged) titleChanged(title);
+}
+
 bool SchuelerListe::pruefeListe() const {
   if (!rows.isEmpty()) return true;
   showMessage(QStringLiteral("Es ist noch keine Schülerliste vorhanden!"), Icon::Exclamation);
@@ -268,7 +273,7 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
       // The earlier copy is replaced by the engine's rename, so a failed copy
       // never destroys it.
     }
-    title = QStringLiteral("Kopiere: ") + target;
+    setTitle(QStringLiteral("Kopiere: ") + target);
     ++e.versucht;
     QString error;
     bool ok = false;
@@ -286,7 +291,7 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
     }
   }
   if (engine) engine->quit();
-  title = heldTitle;
+  setTitle(heldTitle);
   ui().setWaitCursor(false);
   showMessage(Abschlussmeldung(e), e.fehler.isEmpty() ? Icon::Information : Icon::Exclamation);
   return e;

@@ -82,6 +82,10 @@ class SchuelerListe {
   QString txtQuelle;
   QString txtBasisverzeichnis;
   QString title = QStringLiteral("Schülerliste");
+  // Told every new title at once, so that a window shows it also while a
+  // distribution run holds the event loop.
+  std::function<void(const QString&)> titleChanged;
+  void setTitle(const QString& t);
   bool duplizierenEnabled = true;
   // Set when a message asks for the focus in the source field.
   bool focusQuelle = false;

@@ -50,7 +50,7 @@ engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
   gCaption = QStringLiteral("Ein Ausflug");
   gMappenPfad = QStringLiteral("/home/lehrer/ausflug.qbm");
   gUebungstyp = 101;
-  gWortliste = vorgabe.headerLine ? 1 : 4;
+  gWortliste = static_cast<int16_t>(vorgabe.wortliste ? vorgabe.wortliste : vorgabe.headerLine ? 1 : 4);
   gFormatDoc = true;
 
   // The builder asks for the alternatives gap by gap; its questions are

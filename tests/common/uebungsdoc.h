@@ -28,6 +28,7 @@ struct UebungVorgabe {
                      {QStringLiteral("gab"), QStringLiteral("geben"), {}}};
   bool withDetails = true;    // false: "Arbeitsblatt ohne Lösung"
   bool headerLine = true;     // the gap words as clickable header words
+  int wortliste = 0;          // output form gWortliste; 0: 1 with the header line, else 4
   bool protect = true;
 };
 

@@ -88,15 +88,18 @@ TEST(QuickGuide, OpensOnlyWhenTheGuideExists) {
 
   ASSERT_TRUE(QFile::copy(shippedGuide(), dir.filePath("Anleitung.doc")));
   QString seen;
+  int cursor = -1;
   QTimer::singleShot(0, [&] {
     for (QWidget* top : QApplication::topLevelWidgets())
       if (auto* w = qobject_cast<frmAnleitung*>(top); w && w->isVisible()) {
         seen = w->anleitung().text();
+        cursor = w->txtAnleitung()->textCursor().position();
         w->accept();
       }
   });
   EXPECT_TRUE(frmAnleitung::zeige(nullptr));
   EXPECT_TRUE(seen.contains(u8("Übung duplizieren")));
+  EXPECT_EQ(cursor, 0);  // shown from its beginning
 }
 
 TEST(QuickGuide, MenuEntryStaysHiddenAndUsesTheDataFolder) {

@@ -5,7 +5,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "common/testutil.h"
@@ -23,6 +26,24 @@ class Window : public ::testing::Test {
     qputenv("QV_PROGRAM_FOLDER", dir.path().toUtf8());
     gSchueler.clear();
     gQuelle.clear();
+  }
+  static void showActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  }
+  // Types into a field and leaves it with the tab key, as the teacher does.
+  static void typeAndLeave(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->clear();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+  }
+  // The events of a real double-click: press, release, double-click, release.
+  static void doubleClick(QTreeWidget* grid, QPoint at) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
   }
 };
 
@@ -64,12 +85,20 @@ TEST_F(Window, DoubleClickEditsRememberedPupil) {
   EXPECT_EQ(gSchueler[0].Verzeichnis, "/x");
 }
 
-TEST_F(Window, DoubleClickOnEmptyGridAddsUncheckedRow) {
+TEST_F(Window, DoubleClickOnTheEmptyGridAddsARowAndBelowTheRowsEditsIt) {
   frmSchuelerListe w;
-  w.doppelklick();
+  showActive(w);
+  ui.answerInput("Anna");
+  doubleClick(w.lstListe, {20, 20});
   ASSERT_EQ(w.lstListe->topLevelItemCount(), 1);
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(0), "1");
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Anna");
   EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Unchecked);
+  ui.clear();
+  ui.answerInput("Berta");
+  doubleClick(w.lstListe, {20, w.lstListe->viewport()->height() - 4});
+  EXPECT_EQ(ui.inputs().size(), 4);
+  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Berta");
 }
 
 // ---- Keys of the window
@@ -163,13 +192,12 @@ TEST_F(Window, ChoosingTheStudentList) {
 TEST_F(Window, LeavingTheSourceField) {
   qvtest::writeFile(dir.filePath("da.doc"), "x");
   frmSchuelerListe w;
-  w.txtQuelle->setText("  " + dir.filePath("fehlt.doc") + " ");
-  emit w.txtQuelle->editingFinished();
+  showActive(w);
+  typeAndLeave(w.txtQuelle, "  " + dir.filePath("fehlt.doc") + " ");
   EXPECT_EQ(ui.messageTexts(), QStringList{dir.filePath("fehlt.doc") + qvtest::u8(" ist nicht vorhanden!")});
   EXPECT_TRUE(w.txtQuelle->text().isEmpty());
   ui.clear();
-  w.txtQuelle->setText(dir.filePath("da.doc") + " ");
-  emit w.txtQuelle->editingFinished();
+  typeAndLeave(w.txtQuelle, dir.filePath("da.doc") + " ");
   EXPECT_TRUE(ui.shown().isEmpty());
   EXPECT_EQ(w.txtQuelle->text(), dir.filePath("da.doc"));
   EXPECT_TRUE(gQuelle.isEmpty());  // a typed path does not become the document to hand out
@@ -181,17 +209,16 @@ TEST_F(Window, LeavingTheTargetFolderField) {
   frmSchuelerListe w;
   w.liste().ImportiereDatei(dir.filePath("l.txt"), false);
   w.zeigeListe();
-  w.txtBasisverzeichnis->setText(dir.filePath("k"));
-  emit w.txtBasisverzeichnis->editingFinished();
+  showActive(w);
+  typeAndLeave(w.txtBasisverzeichnis, dir.filePath("k"));
   EXPECT_TRUE(ui.shown().isEmpty());
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(2), dir.filePath("k"));
   EXPECT_TRUE(w.lstListe->topLevelItem(0)->text(3).isEmpty());  // file names are not rebuilt here
 
   // A missing folder: message, then the folder choice (answered), which
   // rebuilds the file names.
-  w.txtBasisverzeichnis->setText(dir.filePath("fehlt"));
   ui.answerFolder(dir.path());
-  emit w.txtBasisverzeichnis->editingFinished();
+  typeAndLeave(w.txtBasisverzeichnis, dir.filePath("fehlt"));
   ASSERT_EQ(ui.shown().size(), 2);
   EXPECT_EQ(ui.shown()[0].message.text, dir.filePath("fehlt") + qvtest::u8(" ist nicht vorhanden"));
   EXPECT_EQ(ui.shown()[1].kind, ScriptedInteraction::Shown::Kind::Folder);
@@ -233,4 +260,115 @@ TEST_F(Window, ClickAndDoubleClickInTheGridEditThatPupil) {
   EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Checked);
   EXPECT_EQ(gSchueler[0].Name, "Alma");
   EXPECT_EQ(gSchueler[1].Name, "Anna");
+}
+
+TEST_F(Window, EnterInAFieldPressesOnlyTheDefaultButtonAndLeavingChecksIt) {
+  frmSchuelerListe w;
+  showActive(w);
+  for (QLineEdit* field : {w.txtQuelle, w.txtBasisverzeichnis}) {
+    ui.clear();
+    field->setFocus();
+    QTest::keyClicks(field, dir.filePath("fehlt"));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(ui.shown().size(), 1);
+    EXPECT_EQ(ui.shown()[0].file.title, qvtest::u8("Schülerliste öffnen..."));
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_TRUE(ui.shown().value(1).message.text.startsWith(dir.filePath("fehlt") + qvtest::u8(" ist nicht vorhanden")));
+  }
+  // Closing the window is no leaving of the field: no message after it.
+  ui.clear();
+  w.txtQuelle->setFocus();
+  QTest::keyClick(w.txtQuelle, Qt::Key_Escape);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(ui.shown().isEmpty());
+}
+
+namespace {
+// Writes nothing; notes the window title at each copy.
+struct TitleEngine : DistributionEngine {
+  QWidget* window = nullptr;
+  QStringList targets, titles;
+  bool start() override { return true; }
+  bool openMaster(const QString&) override { return true; }
+  bool personaliseCopy(const QString& target, const QString&, const QString&, QString*) override {
+    targets << target;
+    titles << window->windowTitle();
+    return true;
+  }
+  void quit() override {}
+};
+}  // namespace
+
+TEST_F(Window, TitleShowsTheCopyBeingWritten) {
+  const QString doc = dir.filePath("uebung.doc");
+  qvtest::writeFile(doc, "x");
+  qvtest::writeFile(dir.filePath("l.txt"), "Zoe\r\nAnna\r\n");
+  frmSchuelerListe w;
+  TitleEngine engine;
+  engine.window = &w;
+  setDistributionEngine(&engine);
+  gQuelle = doc;
+  w.txtQuelle->setText(doc);
+  w.txtBasisverzeichnis->setText(dir.path());
+  ui.answerOpenFile(dir.filePath("l.txt"));
+  showActive(w);
+  QTest::mouseClick(w.cmdButton[0], Qt::LeftButton);
+  QTest::mouseClick(w.cmdButton[2], Qt::LeftButton);
+  QTest::mouseClick(w.cmdButton[3], Qt::LeftButton);
+  setDistributionEngine(nullptr);
+  ASSERT_EQ(engine.targets.size(), 2);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(engine.titles[i], "Kopiere: " + engine.targets[i]);
+  EXPECT_EQ(w.windowTitle(), qvtest::u8("Schülerliste"));
+}
+
+TEST_F(Window, GridKeepsSelectionAndScrollPosition) {
+  QByteArray list;
+  for (int i = 10; i < 60; ++i) list += "Kind " + QByteArray::number(i) + "\r\n";
+  qvtest::writeFile(dir.filePath("l.txt"), list);
+  frmSchuelerListe w;
+  ui.answerOpenFile(dir.filePath("l.txt"));
+  w.cmdButton[0]->click();
+  showActive(w);
+  QTreeWidget* grid = w.lstListe;
+  grid->scrollToItem(grid->topLevelItem(40));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->topLevelItem(40)).center());
+  const int down = grid->verticalScrollBar()->value();
+  ASSERT_GT(down, 0);
+  const auto keeps = [&](const char* after) {
+    ASSERT_EQ(grid->selectedItems().size(), 1) << after;
+    EXPECT_EQ(grid->selectedItems()[0]->text(1), "Kind 50") << after;
+    EXPECT_EQ(grid->currentItem()->text(1), "Kind 50") << after;
+    EXPECT_EQ(grid->verticalScrollBar()->value(), down) << after;
+  };
+  QTest::mouseClick(w.cmdButton[2], Qt::LeftButton);
+  keeps("button");
+  typeAndLeave(w.txtBasisverzeichnis, dir.path());
+  keeps("field");
+  doubleClick(grid, grid->visualItemRect(grid->currentItem()).center());
+  EXPECT_EQ(ui.inputs().size(), 4);
+  keeps("edit");
+}
+
+TEST_F(Window, QuestionsAreOwnedByTheStudentListWindow) {
+  QWidget main;
+  main.show();
+  WidgetInteraction widgets(&main);
+  setUi(&widgets);
+  frmSchuelerListe w(&main);
+  w.setWindowModality(Qt::ApplicationModal);
+  showActive(w);
+  QList<QWidget*> owners;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()); d && d != &w) {
+      owners << d->parentWidget();
+      d->reject();
+    }
+  });
+  closer.start(20);
+  QTest::mouseClick(w.cmdButton[1], Qt::LeftButton);        // message
+  QTest::mouseClick(w.cmdOpenQuelle[2], Qt::LeftButton);    // folder chooser
+  doubleClick(w.lstListe, {20, 20});                         // four prompts
+  setUi(&ui);
+  EXPECT_EQ(owners, QList<QWidget*>(6, &w));
 }
