@@ -44,10 +44,29 @@ QTextDocument* headerOf(const RichDocument& d) {
   return d.existingHeader(HeaderKind::Header);
 }
 
-// A copy of the header for showing, as it stands on page 1.
+// A copy of the header for showing, as it stands on page 1. The window's
+// sheet is not drawn to the paper's scale, so the header's tables keep the
+// shares of their columns and span the width of the text.
 QTextDocument* displayHeader(const RichDocument& d, QObject* parent) {
   QTextDocument* h = headerOf(d);
-  return h ? KopfzeileFuerSeite(*h, 1, 1, parent) : nullptr;
+  if (!h) return nullptr;
+  QTextDocument* copy = KopfzeileFuerSeite(*h, 1, 1, parent);
+  QList<QTextTable*> tables;
+  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
+    if (QTextTable* t = QTextCursor(b).currentTable(); t && !tables.contains(t)) tables << t;
+  for (QTextTable* t : tables) {
+    QTextTableFormat f = t->format();
+    QList<QTextLength> widths = f.columnWidthConstraints();
+    double total = 0;
+    for (const QTextLength& w : widths) total += w.type() == QTextLength::FixedLength ? w.rawValue() : 0;
+    if (total <= 0) continue;
+    for (QTextLength& w : widths)
+      w = QTextLength(QTextLength::PercentageLength, w.type() == QTextLength::FixedLength ? 100 * w.rawValue() / total : 0);
+    f.setColumnWidthConstraints(widths);
+    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    t->setFormat(f);
+  }
+  return copy;
 }
 
 bool isPlaceholder(const QString& t) { return isEmptyFieldText(t); }

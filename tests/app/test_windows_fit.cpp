@@ -41,7 +41,7 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
   ScriptedInteraction ui;
   QTemporaryDir dir;
   // The program's folder in the build tree, with the files that lie beside it.
-  const QByteArray program = QV_BINARY_DIR "/src/app";
+  const QByteArray program = QV_BINARY_DIR "/bin";
   qputenv("QV_PROGRAM_FOLDER", program);
   frmMain main;
   main.openWorkbook(QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm"));
@@ -96,7 +96,7 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     frmUeber u(&main);
     look(&u, "ueber");
   }
-  qvinstall::frmInstall install(QStringLiteral(QV_BINARY_DIR "/src/install"));
+  qvinstall::frmInstall install(QStringLiteral(QV_BINARY_DIR "/bin"));
   look(&install, "install");
   qunsetenv("QV_PROGRAM_FOLDER");
 }
