@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
@@ -394,16 +393,7 @@ bool Document::saveAs(const QString& path, QString* error) {
     setError(error, QStringLiteral("Kein Dateiname angegeben"));
     return false;
   }
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) {
-    setError(error, f.errorString());
-    return false;
-  }
-  const QByteArray bytes = data_->toRtf();
-  if (f.write(bytes) != bytes.size() || !f.commit()) {
-    setError(error, f.errorString());
-    return false;
-  }
+  if (!files::saveWhole(path, data_->toRtf(), error)) return false;
   path_ = QFileInfo(path).absoluteFilePath();
   readOnly_ = false;
   saved_ = true;

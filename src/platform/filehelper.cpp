@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -88,6 +89,21 @@ QString writableProgramFolder() {
   const QString prog = programFolder();
   if (isWritableFolder(prog)) return prog;
   return userDataFolder();
+}
+
+bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error) {
+  QSaveFile f(path);
+  // Never fall back to writing in place: an earlier file must survive.
+  f.setDirectWriteFallback(false);
+  bool ok = f.open(QIODevice::WriteOnly) && write(f);
+  if (!ok) f.cancelWriting();
+  ok = ok && f.commit();
+  if (!ok && error) *error = f.errorString();
+  return ok;
+}
+
+bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {
+  return saveWhole(path, [&bytes](QIODevice& d) { return d.write(bytes) == bytes.size(); }, error);
 }
 
 QString userTemplatesFolder() {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
+
+class QIODevice;
 
 // File and path services of the program.
 namespace qv::files {
@@ -37,5 +41,13 @@ QString writableProgramFolder();
 // this rule.
 QString userTemplatesFolder();
 bool isWritableFolder(const QString& folder);
+
+// The one way the program writes a file whole: the content goes to a
+// temporary file beside the target, which replaces the target only once
+// everything is written. A failed write leaves an earlier file as it was.
+// write gets the device and returns false when it failed. False with the
+// system's reason in *error.
+bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error = nullptr);
+bool saveWhole(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 }  // namespace qv::files

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "platform/cp1252.h"
+#include "platform/filehelper.h"
 
 namespace qv::textfile {
 namespace {
@@ -17,13 +18,7 @@ std::optional<QByteArray> readBytes(const QString& path) {
   return f.readAll();
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const bool ok = f.write(bytes) == bytes.size();
-  f.close();
-  return ok && f.error() == QFileDevice::NoError;
-}
+bool writeBytes(const QString& path, const QByteArray& bytes) { return files::saveWhole(path, bytes); }
 
 QString decode(const QByteArray& bytes) {
   if (bytes.startsWith(kBom)) return QString::fromUtf8(bytes.mid(3));

@@ -10,6 +10,7 @@
 namespace qv::textfile {
 
 std::optional<QByteArray> readBytes(const QString& path);
+// Writes the file whole or not at all (files::saveWhole).
 bool writeBytes(const QString& path, const QByteArray& bytes);
 
 // Decodes file content: UTF-8 when it starts with a UTF-8 byte-order mark,

@@ -5,7 +5,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "platform/docmodel.h"
+#include "platform/filehelper.h"
 #include "platform/richeditor.h"
 #include "platform/ui.h"
 
@@ -152,19 +152,20 @@ int DruckeUebung(const RichDocument& doc, QPagedPaintDevice& device) {
 }
 
 bool SchreibePdf(const RichDocument& doc, const QString& path, QString* error) {
-  QSaveFile file(path);
-  bool ok = file.open(QIODevice::WriteOnly);
-  if (ok) {
-    QPdfWriter pdf(&file);
-    pdf.setResolution(600);
-    pdf.setCreator(kProductName);
-    pdf.setTitle(doc.info().title);
-    DruckeUebung(doc, pdf);
-  }
-  ok = ok && file.commit();
+  QString reason;
+  const bool ok = files::saveWhole(
+      path,
+      [&doc](QIODevice& file) {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(600);
+        pdf.setCreator(kProductName);
+        pdf.setTitle(doc.info().title);
+        DruckeUebung(doc, pdf);
+        return true;
+      },
+      &reason);
   if (!ok && error)
-    *error = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path + QStringLiteral("\r\n") +
-             file.errorString();
+    *error = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path + QStringLiteral("\r\n") + reason;
   return ok;
 }
 

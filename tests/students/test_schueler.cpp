@@ -7,7 +7,7 @@
 #include "common/testutil.h"
 #include "platform/filehelper.h"
 #include "platform/scripted_ui.h"
-#include "students/fileengine.h"
+#include "platform/filehelper.h"
 #include "students/schueler.h"
 
 using namespace qv;
@@ -25,7 +25,7 @@ class FakeEngine : public DistributionEngine {
   bool personaliseCopy(const QString& t, const QString& n, const QString& u, QString* err) override {
     calls << "copy:" + t;
     if (failTargets.contains(t)) { *err = "gesperrt"; return false; }
-    return WriteFileAtomically(t, (n + "|" + (u.isEmpty() ? "?" : u)).toUtf8(), err);
+    return files::saveWhole(t, (n + "|" + (u.isEmpty() ? "?" : u)).toUtf8(), err);
   }
   void quit() override { calls << "quit"; }
 };
