@@ -170,7 +170,8 @@ void SchuelerListe::SpeichereSchuelerliste() {
   for (const auto& z : rows)
     lines << z.Name + QLatin1Char(';') + z.Verzeichnis + QLatin1Char(';') + z.Dateiname + QLatin1Char(';') +
                  z.Rechnername;
-  textfile::writeLines(path, lines);
+  if (!textfile::writeLines(path, lines))
+    showMessage(QStringLiteral("Die Schülerliste konnte nicht gespeichert werden:\r\n") + path, Icon::Exclamation);
 }
 
 void SchuelerListe::ErzeugeDateinamen() {

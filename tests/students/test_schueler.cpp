@@ -104,6 +104,10 @@ TEST_F(Students, ListFileRoundTrip) {
   EXPECT_TRUE(out.startsWith("Anna;/basis;;an\r\n"));
   EXPECT_TRUE(out.contains("M\xFCller;"));
   EXPECT_TRUE(out.endsWith("Zoe;;;\r\n"));
+  // A list that cannot be written says so.
+  ui.answerSaveFile(path("fehlt/out.txt"));
+  l.SpeichereSchuelerliste();
+  EXPECT_TRUE(ui.shown().last().message.text.startsWith(u8("Die Schülerliste konnte nicht gespeichert werden")));
 }
 
 TEST_F(Students, ImportNumbersAndDuplicates) {
