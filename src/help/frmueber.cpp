@@ -11,7 +11,7 @@
 #include "platform/filehelper.h"
 #include "platform/ui.h"
 #include "version.h"
-#include "word/modword.h"
+#include "platform/produkt.h"
 
 namespace qv {
 

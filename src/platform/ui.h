@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/produkt.h"
+
 // Everything that asks or tells the user goes through this interface, so
 // that tests can script the answers and read what was shown.
 namespace qv {
@@ -67,8 +69,6 @@ class SilentInteraction : public UserInteraction {
 UserInteraction& ui();
 void setUi(UserInteraction* interaction);
 
-// The product name that titles the program's messages.
-inline const QString kProductName = QStringLiteral("Quillbee-Vodedarivo");
 
 // Convenience for the common message forms.
 Answer showMessage(const QString& text, Icon icon = Icon::None, Buttons buttons = Buttons::Ok,

@@ -56,6 +56,9 @@ void setDistributionEngine(DistributionEngine* engine);
 DistributionEngine* distributionEngine();
 void setExerciseRecognizer(ExerciseRecognizer recognizer);
 bool IsExerciseDocument(const QString& path);
+// Installs the document engine as the one that writes pupil copies and
+// recognises exercise documents.
+void InstallDistributionEngine();
 
 // The file-name stem of a pupil's name: "," to blank, one pass of blank
 // pairs to one blank, blanks to "_", umlauts and ß written out in lower case.

@@ -9,7 +9,6 @@
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
 #include "platform/ui.h"
-#include "students/schueler.h"
 #include "version.h"
 
 namespace qv {
@@ -134,31 +133,6 @@ bool EngineRecognisesExercise(const QString& path) {
     app->quit();
   }
   return result;
-}
-
-namespace {
-
-// One engine instance per distribution run, on the shared references.
-class EngineDistribution final : public DistributionEngine {
- public:
-  bool start() override { return StartOrQuitWord(false); }
-  bool openMaster(const QString& path) override {
-    gWordDoc = nullptr;
-    OpenMasterDocument(path);
-    return gWordDoc != nullptr;
-  }
-  bool personaliseCopy(const QString& target, const QString& name, const QString& user, QString* error) override {
-    return PersonaliseCopy(target, name, user, error);
-  }
-  void quit() override { StartOrQuitWord(true); }
-};
-
-}  // namespace
-
-void InstallDistributionEngine() {
-  static EngineDistribution engine;
-  setDistributionEngine(&engine);
-  setExerciseRecognizer(&EngineRecognisesExercise);
 }
 
 void InstallDocumentVariablesWriter() { setDocumentVariablesWriter(&WriteDocumentVariables); }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/produkt.h"
+
 namespace qv {
 
 namespace engine {
@@ -17,7 +19,6 @@ class Document;
 extern engine::Application* gWordApp;
 extern engine::Document* gWordDoc;
 
-inline const QString kTemplateName = QStringLiteral("Quillbee_Interaktiv_V2.dot");
 // The key of scrambled document variables and the protection password.
 QString ExercisePassword();
 
@@ -44,9 +45,6 @@ bool IstUebungsdokument(const engine::Document& doc);
 // IsExerciseDocument asks this, around the wait pointer.
 bool EngineRecognisesExercise(const QString& path);
 
-// Installs the engine as the one that writes pupil copies and recognises
-// exercise documents.
-void InstallDistributionEngine();
 
 // Hands the document-variable writer to the gap list builder.
 void InstallDocumentVariablesWriter();
