@@ -13,6 +13,7 @@
 #include <QTabBar>
 
 #include "app/tools.h"
+#include "exercise/uebungstyp.h"
 #include "app/variablen.h"
 #include "html/htmlexercise.h"
 #include "platform/editor_widget.h"
@@ -102,8 +103,6 @@ QPixmap drawLogo() {
              QStringLiteral("Interaktive Lückenübungen"));
   return pm;
 }
-
-bool buildableType(int typ) { return (typ >= 101 && typ <= 108) || (typ >= 301 && typ <= 308); }
 
 }  // namespace
 
@@ -357,7 +356,7 @@ void frmMain::mnuAusgabeformat_Click(int i) {
 void frmMain::mnuArbeitsblatt_Click(int v) {
   gDialogErgebnis = 2;
   if (v >= 10) return;
-  if (buildableType(gUebungstyp)) frmABLueckeWA::ShowFor(this);
+  if (uebungstyp::wirdGebaut(gUebungstyp)) frmABLueckeWA::ShowFor(this);
   if (gDialogErgebnis == 2) return;
   ui().setWaitCursor(true);
   setEnabled(false);

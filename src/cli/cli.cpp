@@ -3,6 +3,7 @@
 #include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
+#include "exercise/uebungstyp.h"
 #include "html/htmlexercise.h"
 #include "platform/docengine.h"
 #include "platform/ui.h"
@@ -95,16 +96,11 @@ void fehler(QTextStream& err, const QString& text) {
 // Reads the workbook; on failure reports the program's message.
 bool lese(const QString& path, MappenInhalt& m, QTextStream& err) {
   m = LeseMappe(path);
-  if (m.unvollstaendig)
-    fehler(err, QStringLiteral("Warnung: nur %1 von %2 Datensätzen der Arbeitsblätter lesbar")
-                    .arg(m.gelesen)
-                    .arg(m.erwartet));
+  if (m.unvollstaendig) fehler(err, QStringLiteral("Warnung: ") + BeschaedigtMeldung(m));
   switch (m.fehler) {
     case MappenInhalt::Fehler::Keiner: return true;
-    case MappenInhalt::Fehler::Oeffnen: fehler(err, QStringLiteral("Fehler beim Öffnen")); return false;
-    case MappenInhalt::Fehler::KeinArbeitsblatt:
-      fehler(err, QStringLiteral("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden"));
-      return false;
+    case MappenInhalt::Fehler::Oeffnen: fehler(err, kFehlerBeimOeffnen); return false;
+    case MappenInhalt::Fehler::KeinArbeitsblatt: fehler(err, kKeinArbeitsblatt); return false;
   }
   return false;
 }
@@ -146,15 +142,10 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
                     .arg(m.arbeitsblaetter.size()));
     return kArgs;
   }
-  gMappenPfad = path;
-  gArbeitsblaetter = m.arbeitsblaetter;
-  if (m.hatText) {
-    gTextTXT = m.textTXT;
-    gTextRTF = m.textRTF;
-  }
+  UebernimmMappe(path, m);
   SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
   // The gap kind of type 103 is read from the worksheet's own text.
-  if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
+  if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
   gFormatDoc = !fuerHtml;
   if (fuerHtml) {
     bool withDetails = true;

@@ -2,6 +2,7 @@
 
 #include "app/variablen.h"
 #include "exercise/helpers.h"
+#include "exercise/uebungstyp.h"
 #include "platform/richeditor.h"
 #include "platform/ui.h"
 
@@ -13,8 +14,6 @@ DocumentVariablesWriter& documentVariablesWriter() {
   return writer;
 }
 
-bool isWordPartNormalised(int typ) { return typ == 103 || typ > 300; }
-
 void collapseUnderscores(QString& row) {
   while (row.contains(QStringLiteral("_ _"))) row.replace(QStringLiteral("_ _"), QStringLiteral("_"));
   while (row.contains(QStringLiteral("__"))) row.replace(QStringLiteral("__"), QStringLiteral("_"));
@@ -25,11 +24,13 @@ void collapseUnderscores(QString& row) {
 void setDocumentVariablesWriter(DocumentVariablesWriter writer) { documentVariablesWriter() = std::move(writer); }
 
 GapList BuildGapRows(int typ, const QString& details, const std::function<int()>& gapKind) {
+  using uebungstyp::Loesung;
+  const Loesung art = uebungstyp::loesung(typ);
   GapList out;
   const QStringList rows = details.split(QStringLiteral("\r\n"));
 
   for (QString row : rows) {
-    if (isWordPartNormalised(typ)) collapseUnderscores(row);
+    if (uebungstyp::zeilenMitMuster(typ)) collapseUnderscores(row);
     const qsizetype p = row.indexOf(QLatin1Char(';')) + 1;  // 1-based, 0 = none
     if (6 - p < 0) {
       // A start field of more than five digits: the run fails as a whole.
@@ -39,7 +40,7 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
     }
     row.prepend(QString(6 - p, QLatin1Char('0')));
     if (!row.contains(QLatin1Char(';'))) continue;
-    if (typ == 301 && row.count(QLatin1Char('_')) > 1) {
+    if (uebungstyp::nurEinUnterstrich(typ) && row.count(QLatin1Char('_')) > 1) {
       ++out.skipped;
       continue;
     }
@@ -52,7 +53,7 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
   }
 
   SortStrings(out.zeilen);
-  if (typ == 103) out.lueckenArt = gapKind ? gapKind() : 0;
+  if (art == Loesung::Haelfte) out.lueckenArt = gapKind ? gapKind() : 0;
 
   const qsizetype k = out.zeilen.size();
   out.arrInhalt.reserve(k);
@@ -63,7 +64,7 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
     QStringList f = row.split(QLatin1Char(';'));
     const QString w = f.value(1);
     const qsizetype len = w.size();
-    if (typ == 103) {
+    if (art == Loesung::Haelfte) {
       if (out.lueckenArt == 1) {
         const qsizetype na = len / 2 + len % 2;
         row += QLatin1Char('_') + w.mid(na) + QLatin1Char(';') + w.left(na);
@@ -74,11 +75,11 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
         const qsizetype na = len / 2;
         row += w.left(na) + QStringLiteral("_;") + w.mid(na);
       }
-    } else if (typ == 104) {
+    } else if (art == Loesung::Wortende) {
       const QString v = QString(f.value(3)).remove(QLatin1Char('_'));
       // A given beginning as long as the word (or longer) leaves nothing to fill.
       row += QLatin1Char(';') + (v.size() >= len ? QString() : w.right(len - v.size()));
-    } else if (typ == 301) {
+    } else if (art == Loesung::Unterstrich) {
       row += QLatin1Char(';') + GapPartOfWord(w, f.value(3));
     } else {
       row += QLatin1Char(';') + w;
@@ -86,7 +87,7 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
     row += QStringLiteral(";{AL};{TP}");
     f = row.split(QLatin1Char(';'));
 
-    if (typ == 103) {
+    if (art == Loesung::Haelfte) {
       out.arrInhalt << f.value(4);
       out.arrGrundform << QString();
     } else {
@@ -111,18 +112,17 @@ int32_t BuildGapList(bool forHtml, bool& withDetails) {
   gLuecken.clear();
   GapList list = BuildGapRows(gUebungstyp, gDetails, [] { return GapKindFromText(); });
   gDetailZeilen = list.zeilen;
-  if (gUebungstyp == 103 && !list.failed) gLueckenArt = static_cast<int16_t>(list.lueckenArt);
+  if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte && !list.failed) gLueckenArt = static_cast<int16_t>(list.lueckenArt);
   if (list.failed) return 0;
 
   gLuecken = list.luecken;
-  if (gUebungstyp == 301 && list.skipped > 0) {
+  if (list.skipped > 0) {
     showMessage(QString::number(list.skipped) +
                     QStringLiteral(" Wort/Wörter kann/können nicht in die Übung aufgenommen werden, ") +
                     QStringLiteral("\r\n") + QStringLiteral("da diese(s) mehr als 1 Lücke hat/haben!"),
                 Icon::Information, Buttons::Ok, kProductName);
   }
-  const bool askable = gUebungstyp == 101 || gUebungstyp == 102 || gUebungstyp == 105 || gUebungstyp == 106;
-  if (askable && gFormatDoc && !forHtml) AskAlternatives(gDetailZeilen);
+  if (uebungstyp::fragtAlternativen(gUebungstyp) && gFormatDoc && !forHtml) AskAlternatives(gDetailZeilen);
 
   const int32_t count = static_cast<int32_t>(gLuecken.size());
   if (!forHtml && documentVariablesWriter())

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/variablen.h"
+#include "exercise/uebungstyp.h"
 #include "exercise/gaplist.h"
 #include "exercise/helpers.h"
 #include "platform/cp1252.h"
@@ -113,7 +114,7 @@ void appendField(QString& out, const QString& n, QLatin1String klasse) {
 
 // The script lines of the array I, one block per gap; lines end in CR LF.
 QString scriptArray(const HtmlSeite& s) {
-  const bool wortteil = s.uebungstyp == 103 || s.uebungstyp == 301;
+  const bool wortteil = uebungstyp::feldImWort(s.uebungstyp);
   QString out;
   out.reserve(24 + s.luecken.size() * 180);
   out += QLatin1String("I = new Array();\r\n");
@@ -141,11 +142,13 @@ QString scriptArray(const HtmlSeite& s) {
 QString textWithFields(const HtmlSeite& s) {
   const QString& text = s.text;
   const qsizetype len = text.size();
-  const bool grundformDahinter = s.wortliste == 3 && s.uebungstyp < 200;
+  const bool grundformDahinter = s.wortliste == 3 && uebungstyp::grundformHinterLueckeImNetz(s.uebungstyp);
+  const bool wortteil = uebungstyp::feldImWort(s.uebungstyp);
+  // The page's style tells the two kinds of word-part field apart.
   QLatin1String klasse("eingabe");
-  if (s.uebungstyp == 301) klasse = QLatin1String("eingabe2");
-  else if (s.uebungstyp == 103) klasse = QLatin1String("eingabe103");
-  const bool wortteil = s.uebungstyp == 301 || s.uebungstyp == 103;
+  if (wortteil) klasse = uebungstyp::loesung(s.uebungstyp) == uebungstyp::Loesung::Unterstrich
+                             ? QLatin1String("eingabe2")
+                             : QLatin1String("eingabe103");
 
   QString out;
   out.reserve(len + len / 8 + s.luecken.size() * 200);

@@ -7,6 +7,7 @@
 #include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
+#include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
@@ -99,10 +100,10 @@ int32_t CreateGapFields() {
     d.setSuperscript(numStart, numEnd, true);
 
     int fs = s, fe = e;
-    switch (gUebungstyp) {
-      case 101: case 102: case 106:
+    switch (uebungstyp::feld(gUebungstyp)) {
+      case uebungstyp::Feld::Wort:
         break;
-      case 103: case 301: {
+      case uebungstyp::Feld::Unterstrich: {
         const QString pattern = t.Bemerkung();
         d.setText(s, e, pattern);
         fe = s + static_cast<int>(pattern.size());
@@ -112,13 +113,13 @@ int32_t CreateGapFields() {
         }
         break;
       }
-      case 104: {
+      case uebungstyp::Feld::Wortende: {
         QString given = t.Bemerkung();
         given.remove(QLatin1Char('_'));
         fs = std::min(e, s + static_cast<int>(given.size()));
         break;
       }
-      default:
+      case uebungstyp::Feld::Nummer:
         fs = numStart;
         fe = numEnd;
         break;

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "app/tools.h"
+#include "exercise/uebungstyp.h"
 #include "platform/archive.h"
 #include "platform/filehelper.h"
 #include "platform/jetdb.h"
@@ -12,9 +13,6 @@
 namespace qv {
 
 namespace {
-
-const QString kKeinArbeitsblatt = QStringLiteral("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden");
-const QString kFehlerBeimOeffnen = QStringLiteral("Fehler beim Öffnen");
 
 // Reads the current record into an entry. A value that is missing or cannot
 // be read leaves its field empty or 0.
@@ -36,7 +34,6 @@ ArbeitsblattEintrag eintrag(const jet::Table& t, const Spalten& s, int32_t typ) 
 
 }  // namespace
 
-bool IstLadbarerTyp(int t) { return (t >= 101 && t <= 106) || t == 301; }
 
 bool UnpackWorkbook(const QString& archivePath, const QString& targetPath) {
   if (archivePath.isEmpty() || targetPath.isEmpty()) return false;
@@ -59,7 +56,7 @@ MappenInhalt LeseMappenDatenbank(const QString& databasePath) {
     while (t->next()) {
       m.hatDatensaetze = true;
       int32_t typ = 0;
-      if (t->integer(s.typ, typ) != jet::ValueState::Value || !IstLadbarerTyp(typ)) continue;
+      if (t->integer(s.typ, typ) != jet::ValueState::Value || !uebungstyp::wirdGeladen(typ)) continue;
       // Only an empty string skips; a Details without value is taken as empty.
       QString details;
       const jet::ValueState d = t->text(s.details, details);
@@ -110,6 +107,21 @@ void RemoveWorkingCopy() {
   if (!gMappenKopie.isEmpty()) files::DeleteFile(gMappenKopie);
 }
 
+QString BeschaedigtMeldung(const MappenInhalt& m) {
+  return QStringLiteral("Die Mappe ist beschädigt: nur %1 von %2 Arbeitsblättern konnten gelesen werden.")
+      .arg(m.gelesen)
+      .arg(m.erwartet);
+}
+
+void UebernimmMappe(const QString& path, const MappenInhalt& m) {
+  gMappenPfad = path;
+  if (m.hatDatensaetze) gArbeitsblaetter = m.arbeitsblaetter;
+  if (!m.arbeitsblaetter.isEmpty() && m.hatText) {
+    gTextTXT = m.textTXT;
+    gTextRTF = m.textRTF;
+  }
+}
+
 bool LadeArbeitsblaetter(TabHost& tabs, const QString& path) {
   gMappenPfad = path;
   if (gMappenPfad.isEmpty()) return false;
@@ -123,25 +135,18 @@ bool LadeArbeitsblaetter(TabHost& tabs, const QString& path) {
     return false;
   }
 
-  if (m.hatDatensaetze) gArbeitsblaetter = m.arbeitsblaetter;
+  UebernimmMappe(gMappenPfad, m);
   for (qsizetype k = 0; k < m.arbeitsblaetter.size(); ++k)
     tabs.addTab(QStringLiteral("Arbeitsblatt ") + QString::number(tabs.tabCount()));
 
   if (m.unvollstaendig) {
     WriteLog(QStringLiteral("Mappe: ") + QStringLiteral("nur %1 von %2 Datensätzen lesbar in ").arg(m.gelesen).arg(m.erwartet) +
              gMappenPfad);
-    showMessage(QStringLiteral("Die Mappe ist beschädigt: nur %1 von %2 Arbeitsblättern konnten gelesen werden.")
-                    .arg(m.gelesen)
-                    .arg(m.erwartet),
-                Icon::Exclamation, Buttons::Ok, kProductName);
+    showMessage(BeschaedigtMeldung(m), Icon::Exclamation, Buttons::Ok, kProductName);
   }
 
   const bool taken = !m.arbeitsblaetter.isEmpty();
   if (taken) {
-    if (m.hatText) {
-      gTextTXT = m.textTXT;
-      gTextRTF = m.textRTF;
-    }
     LoadRichText(txtText(), gTextRTF);
     LoadRichText(txtTemp(), gTextRTF);
   } else {

@@ -57,8 +57,16 @@ struct MappenInhalt {
   int64_t erwartet = 0;  // records the table announces
 };
 
-// True for the exercise types a workbook load takes.
-bool IstLadbarerTyp(int uebungstyp);
+// The messages of reading a workbook.
+inline const QString kFehlerBeimOeffnen = QStringLiteral("Fehler beim Öffnen");
+inline const QString kKeinArbeitsblatt = QStringLiteral("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden");
+QString BeschaedigtMeldung(const MappenInhalt& m);
+
+// Puts what reading the workbook at path gave into the program state, as
+// opening it does: its path, the worksheet list (when the table had
+// records) and, when a worksheet was taken, the text.
+void UebernimmMappe(const QString& path, const MappenInhalt& m);
+
 
 // Reads an already extracted workbook database.
 MappenInhalt LeseMappenDatenbank(const QString& databasePath);

@@ -5,6 +5,7 @@
 
 #include "app/variablen.h"
 #include "app/tools.h"
+#include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/rtf.h"
 #include "platform/scripted_ui.h"
@@ -74,12 +75,9 @@ engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
 engine::Document* buildFromWorkbook(const QString& mappe, int nummer, int wortliste, int menuIndex) {
   const MappenInhalt m = LeseMappe(mappe);
   if (nummer < 1 || nummer > m.arbeitsblaetter.size()) return nullptr;
-  gMappenPfad = mappe;
-  gArbeitsblaetter = m.arbeitsblaetter;
-  gTextTXT = m.textTXT;
-  gTextRTF = m.textRTF;
+  UebernimmMappe(mappe, m);
   SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
-  if (gUebungstyp == 103) LoadRichText(txtText(), gArbeitsblattRTF);
+  if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
   gWortliste = static_cast<int16_t>(wortliste);
   gFormatDoc = true;
   UserInteraction& testDialogs = ui();
