@@ -10,7 +10,7 @@
 #include "app/variablen.h"
 #include "platform/editor_widget.h"
 #include "platform/richeditor.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/widget_ui.h"
 
 using namespace qv;

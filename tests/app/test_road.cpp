@@ -18,7 +18,7 @@
 #include "common/testutil.h"
 #include "platform/cp1252.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/shell.h"
 #include "word/exercisewindow.h"
 #include "word/frmablueckewa.h"

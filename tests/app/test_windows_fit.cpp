@@ -16,7 +16,7 @@
 #include "installwindow.h"
 #include "platform/docengine.h"
 #include "platform/editor_widget.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "students/frmschuelerliste.h"
 #include "word/frmablueckewa.h"
 #include "word/frmprogress.h"

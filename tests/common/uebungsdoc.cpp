@@ -8,7 +8,7 @@
 #include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/rtf.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
 #include "word/exercisewindow.h"

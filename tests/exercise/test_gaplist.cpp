@@ -8,7 +8,7 @@
 #include "common/testutil.h"
 #include "exercise/gaplist.h"
 #include "platform/richeditor.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 
 using namespace qv;
 

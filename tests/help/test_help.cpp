@@ -15,7 +15,7 @@
 #include "help/frmueber.h"
 #include "platform/editor_widget.h"
 #include "platform/filehelper.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/widget_ui.h"
 #include "version.h"
 

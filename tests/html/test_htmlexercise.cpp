@@ -9,7 +9,7 @@
 #include "html/htmlexercise.h"
 #include "platform/cp1252.h"
 #include "platform/shell.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/textfile.h"
 
 // Readable failure output.

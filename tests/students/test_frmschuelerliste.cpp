@@ -12,7 +12,7 @@
 #include <QTreeWidget>
 
 #include "common/testutil.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/widget_ui.h"
 #include "students/frmschuelerliste.h"
 

@@ -6,7 +6,7 @@
 
 #include "common/testutil.h"
 #include "platform/filehelper.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/filehelper.h"
 #include "students/schueler.h"
 

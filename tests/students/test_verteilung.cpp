@@ -11,7 +11,7 @@
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "students/schueler.h"
 #include "word/modword.h"
 

@@ -18,7 +18,7 @@
 #include "word/wordexercise.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "word/exercisewindow.h"
 #include "word/frmuebung.h"
 #include "word/modword.h"

@@ -8,7 +8,7 @@
 #include "app/variablen.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "students/schueler.h"
 #include "word/modword.h"
 

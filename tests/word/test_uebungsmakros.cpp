@@ -6,7 +6,7 @@
 #include "app/tools.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "word/modword.h"
 #include "common/uebungsdoc.h"
 #include "word/uebungsmakros.h"

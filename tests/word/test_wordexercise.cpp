@@ -11,7 +11,7 @@
 #include "common/testutil.h"
 #include "platform/docengine.h"
 #include "platform/richeditor.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "platform/ui.h"
 #include "workbook/workbook.h"
 #include "word/exercisewindow.h"

@@ -9,7 +9,7 @@
 #include "common/testutil.h"
 #include "app/variablen.h"
 #include "platform/docengine.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "workbook/workbook.h"
 #include "word/wordexercise.h"
 #include "word/modword.h"

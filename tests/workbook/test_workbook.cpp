@@ -15,7 +15,7 @@
 #include "platform/filehelper.h"
 #include "platform/jetdb.h"
 #include "platform/richeditor.h"
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 #include "workbook/workbook.h"
 
 using namespace qv;

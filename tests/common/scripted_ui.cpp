@@ -1,4 +1,4 @@
-#include "platform/scripted_ui.h"
+#include "common/scripted_ui.h"
 
 namespace qv {
 
