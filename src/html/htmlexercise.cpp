@@ -22,22 +22,6 @@ const QString kVorlageName = QStringLiteral("template.html");
 const QString kSeiteName = QStringLiteral("Worksheet.html");
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Every occurrence of from in s replaced by to, in one pass over s.
-QString replaceAll(const QString& s, const QString& from, const QString& to) {
-  qsizetype pos = s.indexOf(from);
-  if (pos < 0) return s;
-  QString out;
-  out.reserve(s.size() + std::max<qsizetype>(0, to.size() - from.size()) * 4);
-  qsizetype last = 0;
-  while (pos >= 0) {
-    out.append(QStringView(s).mid(last, pos - last));
-    out.append(to);
-    last = pos + from.size();
-    pos = s.indexOf(from, last);
-  }
-  out.append(QStringView(s).mid(last));
-  return out;
-}
 
 // Plain text as page text: "&", "<", ">" and '"' become entities. With
 // lineBreaks, CR LF and LF become "<br>" (a lone CR stays), as the exercise
@@ -232,25 +216,6 @@ QString withCharset(const QString& head, const QString& charset) {
   return meta + head;
 }
 
-// s in Windows-1252 appended to out; false (out unfinished) as soon as a
-// character does not fit.
-bool appendCp1252(QByteArray& out, QStringView s) {
-  const qsizetype start = out.size();
-  out.resize(start + s.size());
-  char* d = out.data() + start;
-  for (const QChar c : s) {
-    const char16_t u = c.unicode();
-    if (u < 0x80) {
-      *d++ = static_cast<char>(u);
-      continue;
-    }
-    const int b = cp1252::fromUnicode(c);
-    if (b < 0) return false;
-    *d++ = static_cast<char>(b);
-  }
-  return true;
-}
-
 std::optional<QString> readVorlage(const QString& path, QString* error) {
   std::optional<QString> vorlage;
   if (files::FileExists(path)) vorlage = textfile::read(path);
@@ -285,28 +250,23 @@ QString htmlGespeichertText(int luecken, const QString& path) {
 QString BuildHtmlPage(const HtmlSeite& s) {
   // The template's placeholders are filled in this order; the title and the
   // line markers are replaced last, on the whole page.
-  QString page = replaceAll(s.vorlage, QStringLiteral("[DETAILS]"), scriptArray(s));
-  page = replaceAll(page, QStringLiteral("[ANLEITUNG]"), QStringLiteral("Setze die richtigen Wörter ein"));
-  page = replaceAll(page, QStringLiteral("[WORTLISTE]"), wortlisteZeile(s));
-  page = replaceAll(page, QStringLiteral("[ÜBUNGSTEXT]"), textWithFields(s));
-  page = replaceAll(page, QStringLiteral("[TITEL]"), htmlText(files::FileTitle(s.mappenPfad)));
-  return replaceAll(page, QStringLiteral("\\\\p"), kCrLf);
+  QString page = s.vorlage;
+  page.replace(QStringLiteral("[DETAILS]"), scriptArray(s));
+  page.replace(QStringLiteral("[ANLEITUNG]"), QStringLiteral("Setze die richtigen Wörter ein"));
+  page.replace(QStringLiteral("[WORTLISTE]"), wortlisteZeile(s));
+  page.replace(QStringLiteral("[ÜBUNGSTEXT]"), textWithFields(s));
+  page.replace(QStringLiteral("[TITEL]"), htmlText(files::FileTitle(s.mappenPfad)));
+  return page.replace(QStringLiteral("\\\\p"), kCrLf);
 }
 
 QByteArray EncodeHtmlPage(const QString& page) {
-  // Only the head changes with the encoding (its charset declaration is
-  // plain ASCII), so the body is encoded once.
+  // Only the head changes with the encoding: its charset declaration.
   const qsizetype end = headEnd(page);
   const QString head = page.left(end);
   const QStringView body = QStringView(page).mid(end);
-  QByteArray out;
-  out.reserve(page.size() + 64);
-  if (cp1252::fits(head)) {
-    if (appendCp1252(out, withCharset(head, QStringLiteral("windows-1252"))) && appendCp1252(out, body)) {
-      out += "\r\n";
-      return out;
-    }
-  }
+  bool fits = false;
+  QByteArray out = cp1252::encode(withCharset(head, QStringLiteral("windows-1252")).append(body), &fits);
+  if (fits) return out + "\r\n";
   out = QByteArray("\xEF\xBB\xBF", 3);
   out += withCharset(head, QStringLiteral("utf-8")).toUtf8();
   out += body.toUtf8();
