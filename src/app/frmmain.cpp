@@ -6,8 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -24,6 +23,10 @@
 #include "word/frmablueckewa.h"
 #include "word/frmuebung.h"
 #include "word/wordexercise.h"
+
+// The program's images are compiled into the window library, which a
+// program links statically: its resources must be registered by hand.
+static void registerProgramResources() { Q_INIT_RESOURCE(programm); }
 
 namespace qv {
 namespace {
@@ -42,66 +45,6 @@ frmMain::WindowOpener& quickGuideOpener() {
 frmMain::WindowOpener& aboutOpener() {
   static frmMain::WindowOpener o;
   return o;
-}
-
-// The program's logo: a bee over an open exercise sheet with a gap line.
-QPixmap drawLogo() {
-  const qreal dpr = qApp ? qApp->devicePixelRatio() : 1.0;
-  QPixmap pm(QSize(360, 220) * dpr);
-  pm.setDevicePixelRatio(dpr);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-
-  // Sheet of paper.
-  p.setPen(QPen(QColor(120, 70, 20), 2));
-  p.setBrush(QColor(255, 250, 238));
-  p.drawRoundedRect(QRectF(30, 40, 140, 150), 8, 8);
-  p.setPen(QPen(QColor(170, 140, 110), 3, Qt::SolidLine, Qt::RoundCap));
-  for (int i = 0; i < 5; ++i) {
-    const qreal y = 70 + i * 24;
-    p.drawLine(QPointF(48, y), QPointF(i % 2 ? 100 : 80, y));
-    p.setPen(QPen(QColor(220, 120, 20), 3, Qt::DotLine, Qt::RoundCap));
-    p.drawLine(QPointF(i % 2 ? 108 : 88, y), QPointF(150, y));
-    p.setPen(QPen(QColor(170, 140, 110), 3, Qt::SolidLine, Qt::RoundCap));
-  }
-
-  // Bee.
-  p.save();
-  p.translate(175, 70);
-  p.rotate(-15);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(255, 255, 255, 200));
-  p.drawEllipse(QRectF(-8, -34, 26, 34));
-  p.drawEllipse(QRectF(12, -30, 22, 28));
-  QPainterPath body;
-  body.addEllipse(QRectF(-22, -12, 60, 30));
-  p.setBrush(QColor(250, 190, 30));
-  p.setPen(QPen(QColor(60, 40, 10), 2));
-  p.drawPath(body);
-  p.setClipPath(body);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(60, 40, 10));
-  for (int i = 0; i < 3; ++i) p.drawRect(QRectF(-6 + i * 14, -14, 6, 34));
-  p.setClipping(false);
-  p.setBrush(QColor(60, 40, 10));
-  p.drawEllipse(QRectF(34, -6, 14, 14));
-  p.restore();
-
-  // Name.
-  QFont f = p.font();
-  f.setPointSizeF(17);
-  f.setBold(true);
-  p.setFont(f);
-  p.setPen(QColor(90, 45, 5));
-  p.drawText(QRectF(185, 110, 175, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillbee"));
-  p.drawText(QRectF(185, 138, 175, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vodedarivo"));
-  f.setPointSizeF(9);
-  f.setBold(false);
-  p.setFont(f);
-  p.drawText(QRectF(185, 170, 175, 20), Qt::AlignLeft | Qt::AlignVCenter,
-             QStringLiteral("Interaktive Lückenübungen"));
-  return pm;
 }
 
 }  // namespace
@@ -142,7 +85,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
   img_ = new QLabel(central_);
   img_->setObjectName(QStringLiteral("img"));
-  img_->setPixmap(drawLogo());
+  // The logo is drawn at twice its size for sharp high-resolution screens.
+  registerProgramResources();
+  QPixmap logo(QStringLiteral(":/quillbee/logo.png"));
+  logo.setDevicePixelRatio(2.0);
+  img_->setPixmap(logo);
   img_->setFixedSize(360, 220);
 
   stbPanel_ = new QLabel(this);
