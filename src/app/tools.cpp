@@ -15,40 +15,25 @@
 namespace qv {
 
 void LoadRichText(RichEditor& editor, const QByteArray& data) {
-  // The stored bytes go through a temporary file, as the editor loads files.
-  const QString tmp = files::TempFileName();
-  if (tmp.isEmpty()) {
+  if (data.size() < kStoredRichTextHeader) {
     editor.setPlainText(QString());
     return;
   }
-  textfile::writeBytes(tmp, data);
-  LoadEditorFile(editor, tmp);
-  files::DeleteFile(tmp);
+  auto i32 = [&](int offset) { return qFromLittleEndian<qint32>(data.constData() + offset); };
+  editor.setPageMargins(std::min(i32(4), 500), std::min(i32(8), 300), std::min(i32(12), 500), std::min(i32(16), 300));
+  // The stored values are 11906 and 16838 (A4 in twips): width, then height.
+  editor.setPageSize(i32(20), i32(24));
+  const QByteArray body = data.mid(kStoredRichTextHeader);
+  // Only the editor's own format counts: a body that is no RTF (a broken or
+  // foreign value) leaves the editor empty instead of showing its bytes.
+  if (!rtf::looksLikeRtf(body) || !editor.loadBytes(body)) editor.setPlainText(QString());
+  editor.redraw();
+  editor.setZoom(100);
 }
 
 void LoadEditorFile(RichEditor& editor, const QString& path) {
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) {
-    editor.setPlainText(QString());
-    return;
-  }
-  const QByteArray header = f.read(kStoredRichTextHeader);
-  if (header.size() < kStoredRichTextHeader) {
-    editor.setPlainText(QString());
-    return;
-  }
-  auto i32 = [&](int offset) { return qFromLittleEndian<qint32>(header.constData() + offset); };
-  editor.setPageMargins(std::min(i32(4), 500), std::min(i32(8), 300), std::min(i32(12), 500), std::min(i32(16), 300));
-  // The stored values are 11906 and 16838 (A4 in twips): width, then height.
-  editor.setPageSize(i32(20), i32(24));
-  const qint64 offset = f.pos();
-  const QByteArray body = f.readAll();
-  f.close();
-  // Only the editor's own format counts: a body that is no RTF (a broken or
-  // foreign value) leaves the editor empty instead of showing its bytes.
-  if (!rtf::looksLikeRtf(body) || !editor.loadFile(path, offset)) editor.setPlainText(QString());
-  editor.redraw();
-  editor.setZoom(100);
+  LoadRichText(editor, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
 }
 
 void OpenWebPage() { QDesktopServices::openUrl(QUrl(kPublisherPage)); }

@@ -307,9 +307,13 @@ std::optional<std::pair<int, int>> Document::find(int start, int end, const QStr
 }
 
 bool Document::insertFile(const QString& path) {
-  const auto read = readDocument(path, QString(), QString(), nullptr);
-  if (!read) return false;
-  const RichDocument& other = *read;
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) && insertBody(f.readAll());
+}
+
+bool Document::insertBody(const QByteArray& rtf) {
+  RichDocument other;
+  if (!other.readRtf(rtf)) return false;
   // The inserted file's body replaces the body; the document keeps its
   // variables, headers and page set-up.
   data_->fields().clear();

@@ -110,8 +110,9 @@ class Document {
   void setText(int start, int end, const QString& text);
   void deleteRange(int start, int end);
   std::optional<std::pair<int, int>> find(int start, int end, const QString& what) const;
-  // Replaces the whole body by the body of an RTF file.
+  // Replaces the whole body by the body of an RTF file, or of RTF bytes.
   bool insertFile(const QString& path);
+  bool insertBody(const QByteArray& rtf);
   // Inserts an RTF fragment at a position (paste of rich text).
   bool insertRtf(int position, const QByteArray& rtf);
 

@@ -1,5 +1,7 @@
 #include "platform/richeditor.h"
 
+#include "platform/filehelper.h"
+
 #include <QFile>
 #include <QTextBlock>
 #include <QTextLength>
@@ -112,12 +114,7 @@ bool RichEditor::loadBytes(const QByteArray& bytes) {
 
 bool RichEditor::loadDocumentFile(const QString& path, int /*format*/) { return loadFile(path, 0); }
 
-bool RichEditor::saveFile(const QString& path, int /*format*/) const {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const QByteArray bytes = toRtf();
-  return f.write(bytes) == bytes.size();
-}
+bool RichEditor::saveFile(const QString& path, int /*format*/) const { return files::saveWhole(path, toRtf()); }
 
 QByteArray RichEditor::toRtf() const { return rtf::write(*doc_); }
 

@@ -59,13 +59,10 @@ void setProgressOpener(ProgressOpener opener) { progressOpener() = std::move(ope
 void InsertOriginal() {
   if (!gWordDoc) return;
   QString error;
-  const QString tmp = files::TempFileName();
   LoadRichText(txtTemp(), gTextRTF);
-  if (!txtTemp().saveFile(tmp)) error = QStringLiteral("Die Datei ") + tmp + QStringLiteral(" kann nicht geschrieben werden");
   if (gWordApp) gWordApp->setVisible(true);
-  if (error.isEmpty() && !gWordDoc->insertFile(tmp))
-    error = QStringLiteral("Die Datei ") + tmp + QStringLiteral(" kann nicht eingefügt werden");
-  files::DeleteFile(tmp);
+  // The engine takes the editor's rich text as it stands, without a file.
+  if (!gWordDoc->insertBody(txtTemp().toRtf())) error = QStringLiteral("Der Text der Mappe kann nicht eingefügt werden");
   const int end = gWordDoc->length();
   gWordDoc->setLineSpacing(0, end, engine::Application::linesToPoints(1.5));
   gWordDoc->setBold(0, end, false);
