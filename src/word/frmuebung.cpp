@@ -30,6 +30,7 @@
 #include "platform/filehelper.h"
 #include "platform/ui.h"
 #include "word/druck.h"
+#include "word/feldeditor.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
 
@@ -68,8 +69,6 @@ QTextDocument* displayHeader(const RichDocument& d, QObject* parent) {
   }
   return copy;
 }
-
-bool isPlaceholder(const QString& t) { return isEmptyFieldText(t); }
 
 QTextEdit* pageView(QWidget* parent) {
   auto* v = new QTextEdit(parent);
@@ -237,14 +236,7 @@ void frmUebung::resizeEvent(QResizeEvent* event) {
 
 // ---- Fields and macros
 
-int frmUebung::formFieldAt(int start, int end) const {
-  if (!doc_ || doc_->protectionType() != engine::kProtectionFormFields) return 0;
-  for (int i = 1; i <= doc_->fieldCount(); ++i) {
-    const Field* f = doc_->field(i);
-    if (f->kind == FieldKind::FormText && start >= f->result.start() && end <= f->result.end()) return i;
-  }
-  return 0;
-}
+int frmUebung::formFieldAt(int start, int end) const { return doc_ ? FeldEditor(*doc_).feldBei(start, end) : 0; }
 
 void frmUebung::cursorMoved() {
   if (guard_ || !doc_) return;
@@ -316,96 +308,39 @@ void frmUebung::refuse() {
   lblRueckmeldung_->setText(QStringLiteral("Dieser Teil der Übung ist geschützt: nur die Lücken können ausgefüllt werden."));
 }
 
-bool frmUebung::replaceInField(int fieldIndex, int from, int to, const QString& text) {
-  const Field* f = doc_->field(fieldIndex);
-  if (!f) return false;
-  const QString old = f->result.text();
-  const int s = f->result.start();
-  QString neu;
-  int caret;
-  if (isPlaceholder(old)) {
-    neu = text;
-    caret = s + static_cast<int>(text.size());
-  } else {
-    neu = old.left(from - s) + text + old.mid(to - s);
-    caret = from + static_cast<int>(text.size());
+void frmUebung::apply(const FeldEditor::Ergebnis& e) {
+  switch (e.wirkung) {
+    case FeldEditor::Wirkung::Geschuetzt: return refuse();
+    case FeldEditor::Wirkung::ZuLang: return QApplication::beep();
+    case FeldEditor::Wirkung::Unveraendert: return;
+    case FeldEditor::Wirkung::Geaendert: break;
   }
-  if (f->form.maxLength > 0 && neu.size() > f->form.maxLength) {
-    QApplication::beep();
-    return false;
-  }
-  // A field never becomes empty: it would take no more typing.
-  if (neu.isEmpty()) {
-    neu = engine::kEmptyFormFieldText;
-    caret = s;
-  }
-  if (neu == old) return true;
-  const QString name = f->form.name;
   guard_ = true;
-  doc_->setFormFieldResult(name, neu);
   QTextCursor c = txtUebung_->textCursor();
-  c.setPosition(caret);
+  c.setPosition(e.cursor);
   txtUebung_->setTextCursor(c);
   guard_ = false;
-  current_ = fieldIndex;
-  return true;
+  current_ = e.feld;
 }
 
 void frmUebung::insertTyped(const QString& typed) {
-  QString text = typed;
-  for (QChar& ch : text)
-    if (ch == QLatin1Char('\n') || ch == QLatin1Char('\r') || ch == QLatin1Char('\t') ||
-        ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator)
-      ch = QLatin1Char(' ');
-  if (text.isEmpty()) return;
   const QTextCursor c = txtUebung_->textCursor();
-  const int idx = formFieldAt(c.selectionStart(), c.selectionEnd());
-  if (!idx) return refuse();
-  replaceInField(idx, c.selectionStart(), c.selectionEnd(), text);
+  apply(FeldEditor(*doc_).tippe(c.selectionStart(), c.selectionEnd(), typed));
 }
 
 void frmUebung::deleteChar(bool forward) {
   const QTextCursor c = txtUebung_->textCursor();
-  int from = c.selectionStart(), to = c.selectionEnd();
-  if (from == to) {
-    if (forward) ++to;
-    else --from;
-  }
-  const int idx = formFieldAt(from, to);
-  if (!idx) {
-    // At the edge of a field there is nothing to delete inside it.
-    if (formFieldAt(c.position(), c.position())) return;
-    return refuse();
-  }
-  if (isPlaceholder(doc_->field(idx)->result.text())) return;
-  replaceInField(idx, from, to, QString());
+  apply(FeldEditor(*doc_).loesche(c.selectionStart(), c.selectionEnd(), c.position(), forward));
 }
 
 bool frmUebung::handleKey(QKeyEvent* e) {
   if (e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo)) return true;
-  const int n = doc_->formFieldCount();
-  auto formIndexOf = [&](int fieldIndex) {
-    for (int i = 1; i <= n; ++i)
-      if (doc_->formField(i) == doc_->field(fieldIndex)) return i;
-    return 0;
-  };
   const bool ctrl = e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
   if (!ctrl && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ||
                 e->key() == Qt::Key_Backtab)) {
-    if (n == 0) return true;
     const bool back = e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier);
-    int at = formIndexOf(current_);
-    if (at == 0) {
-      // From outside the fields: the next field behind the cursor.
-      const int pos = txtUebung_->textCursor().position();
-      at = back ? n + 1 : 0;
-      for (int i = 1; i <= n; ++i)
-        if (back ? doc_->formField(i)->result.end() < pos : false) at = i + 1;
-      if (!back)
-        for (int i = n; i >= 1; --i)
-          if (doc_->formField(i)->result.start() > pos) at = i - 1;
-    }
-    goToFormField(back ? (at <= 1 ? n : at - 1) : (at >= n ? 1 : at + 1));
+    if (const int next = FeldEditor(*doc_).naechstesFeld(current_, txtUebung_->textCursor().position(), back))
+      goToFormField(next);
     return true;
   }
   if (e->matches(QKeySequence::Paste)) {

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include "word/feldeditor.h"
+
 class QAction;
 class QLabel;
 class QPrinter;
@@ -70,7 +72,7 @@ class frmUebung : public QMainWindow {
   void leaveField();
   // Edits within the form fields of a protected document.
   bool handleKey(class QKeyEvent* e);
-  bool replaceInField(int fieldIndex, int from, int to, const QString& text);
+  void apply(const FeldEditor::Ergebnis& e);
   void insertTyped(const QString& text);
   void deleteChar(bool forward);
   int formFieldAt(int start, int end) const;
