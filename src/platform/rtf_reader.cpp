@@ -1,5 +1,6 @@
-// RTF reader: a byte tokenizer and a group-state machine that builds a
-// QTextDocument and, for a RichDocument, its side data.
+// RTF reader: a group-state machine over the tokenizer's tokens
+// (rtf_tokenizer.h) that builds a QTextDocument and, for a RichDocument, its
+// side data. What each control word does stands in one table (rules()).
 //
 // Damaged input is normal input: the reader never recurses (groups live on an
 // explicit stack with a depth limit), clamps numbers, stops at the end of the
@@ -8,13 +9,16 @@
 #include <QTextCursor>
 #include <QTextTable>
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/cp1252.h"
 #include "platform/docmodel.h"
 #include "platform/richeditor.h"
 #include "platform/rtf_codec.h"
+#include "platform/rtf_tokenizer.h"
 
 namespace qv::rtf::codec {
 namespace {
@@ -130,7 +134,7 @@ struct PendingField {
 class Reader {
  public:
   Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side)
-      : begin_(bytes.constData()), p_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
+      : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
   }
@@ -138,13 +142,29 @@ class Reader {
   void run();
 
  private:
-  // ---- tokenizer helpers
-  void controlWord();
-  void controlSymbol(char c);
-  void hexChar();
-  void skipAfterUnicode(int count);
-  void handleWord(const char* w, int len, bool hasNum, int num);
+  // ---- tokens
+  void token(const Token& t);
+  void symbol(char c);
+  void word(const Token& t);
   void text(QChar c);
+  // What a control word does. Destination words open a destination and are
+  // looked at even in a group marked \* (which is skipped otherwise).
+  struct Word {
+    std::string_view name;
+    bool hasNum;
+    int num;
+    int on() const { return hasNum ? num : 1; }
+    int twips() const { return std::clamp(num, -100'000, 100'000); }
+  };
+  using Handler = std::function<void(Reader& r, State& s, const Word& w)>;
+  struct Rule {
+    Handler handle;
+    bool destination;
+  };
+  static const std::unordered_map<std::string_view, Rule>& rules();
+  void enter(Dest d);
+  void startField();
+  void startHeader(std::string_view kind);
 
   // ---- groups
   void openGroup();
@@ -164,16 +184,17 @@ class Reader {
   void row();
   int bodyPosition();
   int outputPosition(int output);
-  bool rowDefinitionWord(std::string_view word, bool hasNum, int num);
+  bool rowDefinitionWord(const Word& w);
   void applyRowDefinition(Output& o);
   void markHeaderField(const PendingField& f);
   void convertEmptyFields();
   void finish();
 
   const char* begin_;
-  const char* p_;
   const char* end_;
   RichDocument* side_;
+  int unicodeSkip_ = 0;  // characters still to pass over after \uN
+  const char* closedAt_ = nullptr;  // the brace of the group being closed
   std::vector<State> stack_;
   int overflow_ = 0;  // groups beyond the depth limit, skipped whole
   bool pendingStar_ = false;
@@ -383,7 +404,10 @@ int borderTwips(const QByteArray& words, const QByteArray& side) {
 }
 }  // namespace
 
-bool Reader::rowDefinitionWord(std::string_view word, bool hasNum, int num) {
+bool Reader::rowDefinitionWord(const Word& rw) {
+  const std::string_view word = rw.name;
+  const bool hasNum = rw.hasNum;
+  const int num = rw.num;
   Output& o = out();
   if (!o.inRowDef || word == "trowd") return false;
   auto starts = [&](std::string_view prefix) { return word.substr(0, prefix.size()) == prefix; };
@@ -593,7 +617,7 @@ void Reader::closeGroup() {
     else if (side_ && f.recorded) markHeaderField(f);
   }
   if (styleSheetStart_ && stack_.size() + 1 == styleSheetDepth_) {
-    if (side_ && styleSheetDepth_ == 2) side_->setStyleSheet(QByteArray(styleSheetStart_, p_ - styleSheetStart_));
+    if (side_ && styleSheetDepth_ == 2) side_->setStyleSheet(QByteArray(styleSheetStart_, closedAt_ + 1 - styleSheetStart_));
     styleSheetStart_ = nullptr;
   }
   if (s.output != parent.output) flush(outs_[s.output]);
@@ -601,352 +625,275 @@ void Reader::closeGroup() {
 
 // ---- control words
 
-void Reader::handleWord(const char* w, int len, bool hasNum, int num) {
-  const std::string_view word(w, static_cast<size_t>(len));
+void Reader::enter(Dest d) {
+  st().dest = d;
+  collect_.clear();
+}
+
+void Reader::startField() {
+  State& s = st();
+  if (s.dest != Dest::Body) return enter(Dest::Skip);
+  PendingField f;
+  f.recorded = fieldStack_.empty();
+  f.output = s.output;
+  fieldStack_.push_back(f);
+  s.dest = Dest::FieldGroup;
+}
+
+void Reader::startHeader(std::string_view word) {
+  State& s = st();
+  if (!side_ || s.output != 0 || s.dest != Dest::Body || word == "headerl" || word == "footerl")
+    return enter(Dest::Skip);
+  const HeaderKind k = word == "headerf" ? HeaderKind::FirstHeader
+                       : word == "footerf" ? HeaderKind::FirstFooter
+                       : word[0] == 'f'    ? HeaderKind::Footer
+                                           : HeaderKind::Header;
+  Output& o = outs_[static_cast<int>(k) + 1];
+  flush(outs_[0]);
+  QTextDocument* doc = side_->header(k);
+  doc->clear();
+  o = Output{};
+  o.doc = doc;
+  o.cur = QTextCursor(doc);
+  s.output = static_cast<int>(k) + 1;
+  s.para = ParaProps{};
+}
+
+const std::unordered_map<std::string_view, Reader::Rule>& Reader::rules() {
+  static const std::unordered_map<std::string_view, Rule> table = [] {
+    std::unordered_map<std::string_view, Rule> t;
+    auto dest = [&t](std::initializer_list<std::string_view> names, const Handler& h) {
+      for (std::string_view n : names) t[n] = {h, true};
+    };
+    auto add = [&t](std::initializer_list<std::string_view> names, const Handler& h) {
+      for (std::string_view n : names) t[n] = {h, false};
+    };
+
+    // Destinations.
+    dest({"fonttbl"}, [](Reader& r, State&, const Word&) { r.enter(Dest::FontTable); });
+    dest({"colortbl"}, [](Reader& r, State&, const Word&) { r.enter(Dest::ColorTable); });
+    dest({"stylesheet", "pict", "object", "listtable", "listoverridetable", "revtbl", "rsidtbl", "generator",
+          "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore", "footnote", "annotation",
+          "shppict", "nonshppict", "filetbl", "pgdsctbl", "mmathPr", "fldtype"},
+         [](Reader& r, State&, const Word&) { r.enter(Dest::Skip); });
+    dest({"info"}, [](Reader& r, State&, const Word&) { r.enter(Dest::Info); });
+    dest({"docvar"}, [](Reader& r, State&, const Word&) { r.enter(Dest::DocVar); });
+    dest({"field"}, [](Reader& r, State&, const Word&) { r.startField(); });
+    dest({"fldinst"}, [](Reader& r, State& s, const Word&) {
+      r.enter(s.dest == Dest::FieldGroup && !r.fieldStack_.empty() ? Dest::FieldInst : Dest::Skip);
+    });
+    dest({"fldrslt"}, [](Reader& r, State& s, const Word&) {
+      if (s.dest != Dest::FieldGroup || r.fieldStack_.empty()) return r.enter(Dest::Skip);
+      s.dest = Dest::Body;
+      s.fieldIndex = static_cast<int>(r.fieldStack_.size()) - 1;
+      if (s.output == r.fieldStack_.back().output) r.fieldStack_.back().resultStart = r.outputPosition(s.output);
+    });
+    dest({"formfield"}, [](Reader& r, State& s, const Word&) {
+      r.enter(s.dest == Dest::FieldInst ? Dest::FormField : Dest::Skip);
+    });
+    dest({"bkmkstart"}, [](Reader& r, State& s, const Word&) {
+      r.enter(s.output == 0 && s.dest == Dest::Body ? Dest::BookmarkStart : Dest::Skip);
+    });
+    dest({"bkmkend"}, [](Reader& r, State& s, const Word&) {
+      r.enter(s.output == 0 && s.dest == Dest::Body ? Dest::BookmarkEnd : Dest::Skip);
+    });
+    dest({"qvprotpw"}, [](Reader& r, State&, const Word&) { r.enter(Dest::ProtPassword); });
+    dest({"header", "headerr", "headerf", "footer", "footerr", "footerf", "headerl", "footerl"},
+         [](Reader& r, State&, const Word& w) { r.startHeader(w.name); });
+
+    // Special characters, in any text destination.
+    add({"par", "sect"}, [](Reader& r, State& s, const Word&) {
+      if (s.dest == Dest::Body) r.paragraph();
+      else if (s.dest == Dest::DocVarPart) r.text(QChar(u'\r'));
+    });
+    add({"line"}, [](Reader& r, State& s, const Word&) {
+      s.dest == Dest::Body ? r.emitChar(QChar::LineSeparator) : r.text(QChar(u'\v'));
+    });
+    const std::pair<std::string_view, char16_t> zeichen[] = {
+        {"tab", u'\t'},         {"emdash", 0x2014},    {"endash", 0x2013},  {"lquote", 0x2018},
+        {"rquote", 0x2019},     {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"bullet", 0x2022},
+        {"emspace", 0x2003},    {"enspace", 0x2002}};
+    for (const auto& [name, c] : zeichen) add({name}, [c = c](Reader& r, State&, const Word&) { r.text(QChar(c)); });
+    add({"page"}, [](Reader& r, State& s, const Word&) {
+      if (s.dest != Dest::Body) return;
+      if (r.out().blockUsed) r.paragraph();
+      r.out().pageBreakNext = true;
+    });
+    add({"u"}, [](Reader& r, State& s, const Word& w) {
+      const int code = w.num < 0 ? w.num + 65536 : w.num;
+      r.text(QChar(static_cast<char16_t>(std::clamp(code, 0, 0xFFFF))));
+      r.unicodeSkip_ = s.uc;
+    });
+    add({"uc"}, [](Reader&, State& s, const Word& w) { s.uc = std::clamp(w.num, 0, 10); });
+
+    // Document properties.
+    add({"formprot", "revprot", "annotprot", "readprot"}, [](Reader& r, State&, const Word& w) {
+      if (r.side_)
+        r.side_->protection().type = w.name == "formprot"    ? ProtectionType::FormFields
+                                     : w.name == "revprot"   ? ProtectionType::Revisions
+                                     : w.name == "annotprot" ? ProtectionType::Comments
+                                                             : ProtectionType::ReadOnly;
+    });
+    const std::pair<std::string_view, int PageSetup::*> seite[] = {
+        {"paperw", &PageSetup::paperWidth}, {"paperh", &PageSetup::paperHeight},
+        {"margl", &PageSetup::marginLeft},  {"margr", &PageSetup::marginRight},
+        {"margt", &PageSetup::marginTop},   {"margb", &PageSetup::marginBottom},
+        {"headery", &PageSetup::headerDistance}, {"footery", &PageSetup::footerDistance}};
+    for (const auto& [name, member] : seite)
+      add({name}, [m = member](Reader& r, State&, const Word& w) {
+        if (r.side_) r.side_->page().*m = std::clamp(w.num, 0, 1'000'000);
+      });
+    add({"titlepg"}, [](Reader& r, State&, const Word&) {
+      if (r.side_) r.side_->setTitlePage(true);
+    });
+    add({"formshade"}, [](Reader& r, State&, const Word&) {
+      if (r.side_) r.side_->setFormShading(true);
+    });
+    add({"deflang"}, [](Reader& r, State&, const Word& w) {
+      if (r.side_) r.side_->setDefaultLanguage(std::clamp(w.num, 0, 0xFFFF));
+    });
+
+    // Character formatting.
+    add({"plain"}, [](Reader&, State& s, const Word&) { s.chr = CharProps{}; });
+    add({"b"}, [](Reader&, State& s, const Word& w) { s.chr.bold = w.on() != 0; });
+    add({"i"}, [](Reader&, State& s, const Word& w) { s.chr.italic = w.on() != 0; });
+    add({"ul", "uld", "uldb", "ulw", "uldash", "ulth"},
+        [](Reader&, State& s, const Word& w) { s.chr.underline = w.on() != 0; });
+    add({"ulnone"}, [](Reader&, State& s, const Word&) { s.chr.underline = false; });
+    add({"strike"}, [](Reader&, State& s, const Word& w) { s.chr.strike = w.on() != 0; });
+    add({"super"}, [](Reader&, State& s, const Word&) { s.chr.vert = 1; });
+    add({"sub"}, [](Reader&, State& s, const Word&) { s.chr.vert = -1; });
+    add({"nosupersub"}, [](Reader&, State& s, const Word&) { s.chr.vert = 0; });
+    add({"fs"}, [](Reader&, State& s, const Word& w) { s.chr.fontSize = std::clamp(w.hasNum ? w.num : 24, 1, 3276); });
+    add({"f"}, [](Reader& r, State& s, const Word& w) {
+      if (s.dest == Dest::FontTable) r.fontNum_ = w.num;
+      else s.chr.font = w.num;
+    });
+    add({"cf"}, [](Reader&, State& s, const Word& w) { s.chr.color = w.num; });
+    add({"highlight", "cb", "chcbpat"}, [](Reader&, State& s, const Word& w) { s.chr.highlight = w.num; });
+    add({"cs"}, [](Reader&, State& s, const Word& w) { s.chr.style = std::max(0, w.num); });
+    add({"noproof"}, [](Reader&, State& s, const Word& w) { s.chr.noProof = w.on() != 0; });
+    add({"lang"}, [](Reader&, State& s, const Word& w) {
+      if (w.num == 1024) s.chr.noProof = true;
+    });
+
+    // Paragraph formatting.
+    add({"pard"}, [](Reader& r, State& s, const Word&) {
+      r.out().inRowDef = false;
+      s.para = ParaProps{};
+    });
+    add({"s"}, [](Reader&, State& s, const Word& w) { s.para.style = std::max(0, w.num); });
+    add({"ql", "qc", "qr", "qj"}, [](Reader&, State& s, const Word& w) {
+      s.para.align = w.name == "ql" ? 0 : w.name == "qc" ? 1 : w.name == "qr" ? 2 : 3;
+    });
+    const std::pair<std::string_view, int ParaProps::*> abstand[] = {
+        {"li", &ParaProps::left},   {"ri", &ParaProps::right}, {"fi", &ParaProps::first},
+        {"sb", &ParaProps::before}, {"sa", &ParaProps::after}, {"sl", &ParaProps::sl}};
+    for (const auto& [name, member] : abstand)
+      add({name}, [m = member](Reader&, State& s, const Word& w) { s.para.*m = w.twips(); });
+    add({"slmult"}, [](Reader&, State& s, const Word& w) { s.para.slmult = w.on() != 0; });
+    add({"tx"}, [](Reader&, State& s, const Word& w) {
+      if (s.para.tabs.size() < 64) s.para.tabs.push_back(w.twips());
+    });
+    add({"intbl"}, [](Reader& r, State& s, const Word&) {
+      r.out().inRowDef = false;
+      s.para.inTable = true;
+    });
+    // The bottom rule: border words after \brdrb describe it, those after
+    // another side's word are passed over.
+    add({"brdrb"}, [](Reader&, State& s, const Word&) { s.para.borderIsBottom = true; });
+    add({"brdrt", "brdrl", "brdrr", "box", "brdrbtw"}, [](Reader&, State& s, const Word&) { s.para.borderIsBottom = false; });
+    add({"brdrs", "brdrth", "brdrdb", "brdrdot", "brdrdash"}, [](Reader&, State& s, const Word&) {
+      if (s.para.borderIsBottom) s.para.bottomStyle = 1;
+    });
+    add({"brdrnone"}, [](Reader&, State& s, const Word&) {
+      if (s.para.borderIsBottom) s.para.bottomStyle = 0;
+    });
+    add({"brdrw"}, [](Reader&, State& s, const Word& w) {
+      if (s.para.borderIsBottom) s.para.bottomWidth = std::clamp(w.num, 0, 255);
+    });
+    add({"brsp"}, [](Reader&, State& s, const Word& w) {
+      if (s.para.borderIsBottom) s.para.bottomSpace = std::clamp(w.num, 0, 2000);
+    });
+    add({"brdrcf"}, [](Reader&, State& s, const Word& w) {
+      if (s.para.borderIsBottom) s.para.bottomColor = std::clamp(w.num, 0, 255);
+    });
+
+    // Tables.
+    add({"trowd"}, [](Reader& r, State&, const Word&) {
+      Output& o = r.out();
+      o.rowCells = 0;
+      o.inRowDef = true;
+      o.cellBorder = false;
+      o.rowWords.clear();
+      o.cellWords.clear();
+      o.cellDefs.clear();
+    });
+    add({"cellx"}, [](Reader& r, State&, const Word&) { ++r.out().rowCells; });
+    add({"cell", "nestcell"}, [](Reader& r, State& s, const Word&) {
+      if (s.dest == Dest::Body) r.cell();
+    });
+    add({"row", "nestrow"}, [](Reader& r, State& s, const Word&) {
+      if (s.dest == Dest::Body) r.row();
+    });
+    return t;
+  }();
+  return table;
+}
+
+void Reader::word(const Token& t) {
   State& s = st();
   const bool star = pendingStar_;
   pendingStar_ = false;
-  const int on = hasNum ? num : 1;
-
-  // Destinations.
-  auto enter = [&](Dest d) {
-    s.dest = d;
-    collect_.clear();
-  };
-  if (word == "bin") {
-    const qsizetype n = std::clamp<qsizetype>(hasNum ? num : 0, 0, end_ - p_);
-    p_ += n;
-    return;
-  }
   if (s.dest == Dest::Skip) return;
-  if (word == "fonttbl") return enter(Dest::FontTable);
-  if (word == "colortbl") return enter(Dest::ColorTable);
-  if (word == "stylesheet" && !styleSheetStart_ && w - begin_ >= 2 && w[-1] == '\\' && w[-2] == '{') {
+  const Word w{t.word, t.hasNum, t.num};
+  const auto& table = rules();
+  const auto rule = table.find(w.name);
+
+  if (w.name == "stylesheet" && !styleSheetStart_ && t.start > begin_ && t.start[-1] == '{') {
     // Passed over while reading, kept whole for writing back.
-    styleSheetStart_ = w - 2;
+    styleSheetStart_ = t.start - 1;
     styleSheetDepth_ = stack_.size();
-    return enter(Dest::Skip);
   }
-  if (word == "stylesheet" || word == "pict" || word == "object" || word == "listtable" ||
-      word == "listoverridetable" || word == "revtbl" || word == "rsidtbl" || word == "generator" ||
-      word == "xmlnstbl" || word == "themedata" || word == "colorschememapping" || word == "latentstyles" ||
-      word == "datastore" || word == "footnote" || word == "annotation" || word == "shppict" ||
-      word == "nonshppict" || word == "filetbl" || word == "pgdsctbl" || word == "mmathPr" || word == "fldtype")
-    return enter(Dest::Skip);
-  if (word == "info") return enter(Dest::Info);
   if (s.dest == Dest::Info) {
-    if (word == "title") return enter(Dest::InfoTitle);
-    if (word == "author") return enter(Dest::InfoAuthor);
-    if (word == "subject") return enter(Dest::InfoSubject);
+    // Inside the summary only these are kept; other groups are passed over.
+    if (w.name == "title") return enter(Dest::InfoTitle);
+    if (w.name == "author") return enter(Dest::InfoAuthor);
+    if (w.name == "subject") return enter(Dest::InfoSubject);
     return enter(Dest::Skip);
-  }
-  if (word == "docvar") return enter(Dest::DocVar);
-  if (word == "field") {
-    if (s.dest != Dest::Body) return enter(Dest::Skip);
-    PendingField f;
-    f.recorded = fieldStack_.empty();
-    f.output = s.output;
-    fieldStack_.push_back(f);
-    s.dest = Dest::FieldGroup;
-    return;
-  }
-  if (word == "fldinst") {
-    if (s.dest != Dest::FieldGroup || fieldStack_.empty()) return enter(Dest::Skip);
-    return enter(Dest::FieldInst);
-  }
-  if (word == "fldrslt") {
-    if (s.dest != Dest::FieldGroup || fieldStack_.empty()) return enter(Dest::Skip);
-    s.dest = Dest::Body;
-    s.fieldIndex = static_cast<int>(fieldStack_.size()) - 1;
-    if (s.output == fieldStack_.back().output) fieldStack_.back().resultStart = outputPosition(s.output);
-    return;
-  }
-  if (word == "formfield") {
-    if (s.dest != Dest::FieldInst) return enter(Dest::Skip);
-    return enter(Dest::FormField);
   }
   if (s.dest == Dest::FormField) {
-    if (word == "ffname") return enter(Dest::FfName);
-    if (word == "ffdeftext") return enter(Dest::FfDefText);
-    if (word == "ffentrymcr") return enter(Dest::FfEntry);
-    if (word == "ffexitmcr") return enter(Dest::FfExit);
-    if (word == "ffmaxlen" && !fieldStack_.empty()) fieldStack_.back().form.maxLength = std::max(0, num);
+    if (w.name == "ffname") return enter(Dest::FfName);
+    if (w.name == "ffdeftext") return enter(Dest::FfDefText);
+    if (w.name == "ffentrymcr") return enter(Dest::FfEntry);
+    if (w.name == "ffexitmcr") return enter(Dest::FfExit);
+    if (w.name == "ffmaxlen" && !fieldStack_.empty()) fieldStack_.back().form.maxLength = std::max(0, w.num);
     return;
   }
-  if (word == "bkmkstart") return enter(s.output == 0 && s.dest == Dest::Body ? Dest::BookmarkStart : Dest::Skip);
-  if (word == "bkmkend") return enter(s.output == 0 && s.dest == Dest::Body ? Dest::BookmarkEnd : Dest::Skip);
-  if (word == "qvprotpw") return enter(Dest::ProtPassword);
-  if (word == "header" || word == "headerr" || word == "headerf" || word == "footer" || word == "footerr" ||
-      word == "footerf" || word == "headerl" || word == "footerl") {
-    if (!side_ || s.output != 0 || s.dest != Dest::Body || word == "headerl" || word == "footerl")
-      return enter(Dest::Skip);
-    const HeaderKind k = word == "headerf" ? HeaderKind::FirstHeader
-                         : word == "footerf" ? HeaderKind::FirstFooter
-                         : word[0] == 'f'    ? HeaderKind::Footer
-                                             : HeaderKind::Header;
-    Output& o = outs_[static_cast<int>(k) + 1];
-    flush(outs_[0]);
-    QTextDocument* doc = side_->header(k);
-    doc->clear();
-    o = Output{};
-    o.doc = doc;
-    o.cur = QTextCursor(doc);
-    s.output = static_cast<int>(k) + 1;
-    s.para = ParaProps{};
-    return;
-  }
+  if (rule != table.end() && rule->second.destination) return rule->second.handle(*this, s, w);
   if (star) return enter(Dest::Skip);
 
-  // Font and colour tables.
-  if (s.dest == Dest::FontTable) {
-    if (word == "f") fontNum_ = num;
-    return;
-  }
   if (s.dest == Dest::ColorTable) {
-    if (word == "red") red_ = std::clamp(num, 0, 255), colorSet_ = true;
-    else if (word == "green") green_ = std::clamp(num, 0, 255), colorSet_ = true;
-    else if (word == "blue") blue_ = std::clamp(num, 0, 255), colorSet_ = true;
+    const int v = std::clamp(w.num, 0, 255);
+    if (w.name == "red") red_ = v, colorSet_ = true;
+    else if (w.name == "green") green_ = v, colorSet_ = true;
+    else if (w.name == "blue") blue_ = v, colorSet_ = true;
     return;
   }
-
-  // Special characters (in any text destination).
-  if (word == "par" || word == "sect") {
-    if (s.dest == Dest::Body) paragraph();
-    else if (s.dest == Dest::DocVarPart) text(QChar(u'\r'));
-    return;
-  }
-  if (word == "line") return s.dest == Dest::Body ? emitChar(QChar::LineSeparator) : text(QChar(u'\v'));
-  if (word == "tab") return text(QChar(u'\t'));
-  if (word == "emdash") return text(QChar(0x2014));
-  if (word == "endash") return text(QChar(0x2013));
-  if (word == "lquote") return text(QChar(0x2018));
-  if (word == "rquote") return text(QChar(0x2019));
-  if (word == "ldblquote") return text(QChar(0x201C));
-  if (word == "rdblquote") return text(QChar(0x201D));
-  if (word == "bullet") return text(QChar(0x2022));
-  if (word == "emspace") return text(QChar(0x2003));
-  if (word == "enspace") return text(QChar(0x2002));
-  if (word == "page") {
-    if (s.dest != Dest::Body) return;
-    if (out().blockUsed) paragraph();
-    out().pageBreakNext = true;
-    return;
-  }
-  if (word == "u") {
-    const int code = num < 0 ? num + 65536 : num;
-    text(QChar(static_cast<char16_t>(std::clamp(code, 0, 0xFFFF))));
-    return skipAfterUnicode(s.uc);
-  }
-  if (word == "uc") {
-    s.uc = std::clamp(num, 0, 10);
-    return;
-  }
-  // Document properties.
-  if (word == "formprot") {
-    if (side_) side_->protection().type = ProtectionType::FormFields;
-    return;
-  }
-  if (word == "revprot" || word == "annotprot" || word == "readprot") {
-    if (side_)
-      side_->protection().type = word == "revprot"     ? ProtectionType::Revisions
-                                 : word == "annotprot" ? ProtectionType::Comments
-                                                       : ProtectionType::ReadOnly;
-    return;
-  }
-  if (side_) {
-    PageSetup& pg = side_->page();
-    const int v = std::clamp(num, 0, 1'000'000);
-    if (word == "paperw") return void(pg.paperWidth = v);
-    if (word == "paperh") return void(pg.paperHeight = v);
-    if (word == "margl") return void(pg.marginLeft = v);
-    if (word == "margr") return void(pg.marginRight = v);
-    if (word == "margt") return void(pg.marginTop = v);
-    if (word == "margb") return void(pg.marginBottom = v);
-    if (word == "titlepg") return side_->setTitlePage(true);
-    if (word == "headery") return void(pg.headerDistance = v);
-    if (word == "footery") return void(pg.footerDistance = v);
-    if (word == "formshade") return side_->setFormShading(true);
-    if (word == "deflang") return side_->setDefaultLanguage(std::clamp(num, 0, 0xFFFF));
-  }
-
-  if (rowDefinitionWord(word, hasNum, num)) return;
-
-  // Character formatting.
-  CharProps& c = s.chr;
-  if (word == "plain") return void(c = CharProps{});
-  if (word == "b") return void(c.bold = on != 0);
-  if (word == "i") return void(c.italic = on != 0);
-  if (word == "ul" || word == "uld" || word == "uldb" || word == "ulw" || word == "uldash" || word == "ulth")
-    return void(c.underline = on != 0);
-  if (word == "ulnone") return void(c.underline = false);
-  if (word == "strike") return void(c.strike = on != 0);
-  if (word == "super") return void(c.vert = 1);
-  if (word == "sub") return void(c.vert = -1);
-  if (word == "nosupersub") return void(c.vert = 0);
-  if (word == "fs") return void(c.fontSize = std::clamp(hasNum ? num : 24, 1, 3276));
-  if (word == "f") return void(c.font = num);
-  if (word == "cf") return void(c.color = num);
-  if (word == "highlight" || word == "cb" || word == "chcbpat") return void(c.highlight = num);
-  if (word == "cs") return void(c.style = std::max(0, num));
-  if (word == "noproof") return void(c.noProof = on != 0);
-  if (word == "lang" && num == 1024) return void(c.noProof = true);
-
-  // Paragraph formatting.
-  ParaProps& pp = s.para;
-  const int tw = std::clamp(num, -100'000, 100'000);
-  if (word == "pard") {
-    out().inRowDef = false;
-    return void(pp = ParaProps{});
-  }
-  if (word == "s") return void(pp.style = std::max(0, num));
-  if (word == "ql") return void(pp.align = 0);
-  if (word == "qc") return void(pp.align = 1);
-  if (word == "qr") return void(pp.align = 2);
-  if (word == "qj") return void(pp.align = 3);
-  if (word == "li") return void(pp.left = tw);
-  if (word == "ri") return void(pp.right = tw);
-  if (word == "fi") return void(pp.first = tw);
-  if (word == "sb") return void(pp.before = tw);
-  if (word == "sa") return void(pp.after = tw);
-  if (word == "sl") return void(pp.sl = tw);
-  if (word == "slmult") return void(pp.slmult = on != 0);
-  if (word == "tx") {
-    if (pp.tabs.size() < 64) pp.tabs.push_back(tw);
-    return;
-  }
-  if (word == "intbl") {
-    out().inRowDef = false;
-    return void(pp.inTable = true);
-  }
-  if (word == "brdrb") return void(pp.borderIsBottom = true);
-  if (word == "brdrt" || word == "brdrl" || word == "brdrr" || word == "box" || word == "brdrbtw")
-    return void(pp.borderIsBottom = false);
-  if (pp.borderIsBottom) {
-    if (word == "brdrs" || word == "brdrth" || word == "brdrdb" || word == "brdrdot" || word == "brdrdash")
-      return void(pp.bottomStyle = 1);
-    if (word == "brdrnone") return void(pp.bottomStyle = 0);
-    if (word == "brdrw") return void(pp.bottomWidth = std::clamp(num, 0, 255));
-    if (word == "brsp") return void(pp.bottomSpace = std::clamp(num, 0, 2000));
-    if (word == "brdrcf") return void(pp.bottomColor = std::clamp(num, 0, 255));
-  }
-
-  // Tables.
-  if (word == "trowd") {
-    Output& o = out();
-    o.rowCells = 0;
-    o.inRowDef = true;
-    o.cellBorder = false;
-    o.rowWords.clear();
-    o.cellWords.clear();
-    o.cellDefs.clear();
-    return;
-  }
-  if (word == "cellx") {
-    ++outs_[s.output].rowCells;
-    return;
-  }
-  if (word == "cell" || word == "nestcell") {
-    if (s.dest == Dest::Body) cell();
-    return;
-  }
-  if (word == "row" || word == "nestrow") {
-    if (s.dest == Dest::Body) row();
-    return;
-  }
+  if (s.dest == Dest::FontTable && w.name != "f") return;
+  if (rowDefinitionWord(w)) return;
+  if (rule != table.end()) rule->second.handle(*this, s, w);
 }
 
-void Reader::skipAfterUnicode(int count) {
-  while (count > 0 && p_ < end_) {
-    const char c = *p_;
-    if (c == '{' || c == '}') return;
-    if (c == '\r' || c == '\n') {
-      ++p_;
-      continue;
-    }
-    if (c == '\\') {
-      if (p_ + 1 >= end_) {
-        p_ = end_;
-        return;
-      }
-      const char n = p_[1];
-      if (n == '\'') {
-        p_ = std::min(end_, p_ + 4);
-      } else if ((n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z')) {
-        const char* q = p_ + 1;
-        while (q < end_ && ((*q >= 'a' && *q <= 'z') || (*q >= 'A' && *q <= 'Z'))) ++q;
-        if (q < end_ && (*q == '-' || (*q >= '0' && *q <= '9'))) ++q;
-        while (q < end_ && *q >= '0' && *q <= '9') ++q;
-        if (q < end_ && *q == ' ') ++q;
-        p_ = q;
-      } else {
-        p_ += 2;
-      }
-    } else {
-      ++p_;
-    }
-    --count;
-  }
-}
-
-void Reader::controlWord() {
-  // p_ is on the first letter.
-  const char* w = p_;
-  while (p_ < end_ && ((*p_ >= 'a' && *p_ <= 'z') || (*p_ >= 'A' && *p_ <= 'Z')) && p_ - w < 32) ++p_;
-  const int len = static_cast<int>(p_ - w);
-  while (p_ < end_ && ((*p_ >= 'a' && *p_ <= 'z') || (*p_ >= 'A' && *p_ <= 'Z'))) ++p_;  // overlong word
-  bool neg = false, hasNum = false;
-  long long num = 0;
-  if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && p_[1] >= '0' && p_[1] <= '9') {
-    neg = true;
-    ++p_;
-  }
-  while (p_ < end_ && *p_ >= '0' && *p_ <= '9') {
-    hasNum = true;
-    if (num < 10'000'000'000LL) num = num * 10 + (*p_ - '0');
-    ++p_;
-  }
-  if (p_ < end_ && *p_ == ' ') ++p_;
-  if (neg) num = -num;
-  num = std::clamp<long long>(num, INT32_MIN, INT32_MAX);
-  handleWord(w, len, hasNum, static_cast<int>(num));
-}
-
-void Reader::hexChar() {
-  // p_ is behind "\'".
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  if (p_ + 1 >= end_) {
-    p_ = end_;
-    return;
-  }
-  const int h = hex(p_[0]), l = hex(p_[1]);
-  if (h < 0 || l < 0) {
-    // An invalid escape is dropped; what follows is read normally.
-    return;
-  }
-  p_ += 2;
-  pendingStar_ = false;
-  if (st().dest == Dest::Skip) return;
-  text(cp1252::toUnicode(static_cast<unsigned char>(h * 16 + l)));
-}
-
-void Reader::controlSymbol(char c) {
+void Reader::symbol(char c) {
   switch (c) {
     case '*':
       pendingStar_ = true;
       return;
-    case '\'':
-      return hexChar();
     case '~':
       return text(QChar(0x00A0));
     case '_':
       return text(QChar(0x2011));
-    case '-':
-      return;
     case '\r':
     case '\n':
       if (st().dest == Dest::Body) paragraph();
@@ -960,74 +907,65 @@ void Reader::controlSymbol(char c) {
   }
 }
 
+void Reader::token(const Token& t) {
+  using K = Token::Kind;
+  if (t.kind == K::Open || t.kind == K::Close) {
+    // A group brace ends the characters a \uN stands in for.
+    unicodeSkip_ = 0;
+    closedAt_ = t.start;
+    return t.kind == K::Open ? openGroup() : closeGroup();
+  }
+  // Inside groups nested too deep only the braces count.
+  if (overflow_ > 0) return;
+  if (unicodeSkip_ > 0 && t.kind != K::Text) {
+    --unicodeSkip_;
+    return;
+  }
+  const bool skip = st().dest == Dest::Skip;
+  switch (t.kind) {
+    case K::Word:
+      return word(t);
+    case K::Symbol:
+      if (!skip) symbol(t.symbol);
+      return;
+    case K::Hex:
+      pendingStar_ = false;
+      if (!skip) text(cp1252::toUnicode(t.byte));
+      return;
+    case K::Text: {
+      std::string_view run = t.text;
+      const size_t passed = std::min<size_t>(run.size(), static_cast<size_t>(unicodeSkip_));
+      run.remove_prefix(passed);
+      unicodeSkip_ -= static_cast<int>(passed);
+      pendingStar_ = false;
+      if (skip || run.empty()) return;
+      const bool body = st().dest == Dest::Body;
+      for (char c : run) {
+        const QChar ch = cp1252::toUnicode(static_cast<unsigned char>(c));
+        body ? emitChar(ch) : text(ch);
+      }
+      return;
+    }
+    default:
+      return;
+  }
+}
+
 void Reader::run() {
-  // Find the opening "{\rtf".
-  while (p_ < end_ && *p_ != '{') ++p_;
-  while (p_ < end_) {
-    const char c = *p_;
-    if (c == '{') {
-      ++p_;
-      if (stack_.empty()) {
-        stack_.push_back(State{});
-        continue;
-      }
-      openGroup();
+  Tokenizer tokens(begin_, end_);
+  bool started = false;
+  for (Token t = tokens.next(); t.kind != Token::Kind::End; t = tokens.next()) {
+    if (stack_.empty()) {
+      // Up to the document's opening brace nothing counts; after its
+      // closing brace the rest is outside the document.
+      if (started) break;
+      if (t.kind != Token::Kind::Open) continue;
+      started = true;
+      stack_.push_back(State{});
       continue;
     }
-    if (stack_.empty()) break;  // the document's group is closed
-    if (c == '}') {
-      ++p_;
-      closeGroup();
-      if (stack_.empty()) break;
-      continue;
-    }
-    if (overflow_ > 0) {
-      // Inside groups nested too deep: only braces and \bin matter.
-      if (c == '\\' && p_ + 1 < end_) {
-        if (p_[1] == 'b' && end_ - p_ > 4 && std::string_view(p_ + 1, 3) == "bin") {
-          ++p_;
-          controlWord();
-          continue;
-        }
-        p_ += 2;
-        continue;
-      }
-      ++p_;
-      continue;
-    }
-    if (c == '\\') {
-      ++p_;
-      if (p_ >= end_) break;
-      const char n = *p_;
-      if ((n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z')) {
-        controlWord();
-      } else {
-        ++p_;
-        if (st().dest == Dest::Skip && n != '\'') continue;
-        controlSymbol(n);
-      }
-      continue;
-    }
-    if (c == '\r' || c == '\n' || c == '\0') {
-      ++p_;
-      continue;
-    }
-    pendingStar_ = false;
-    if (st().dest == Dest::Skip) {
-      ++p_;
-      continue;
-    }
-    // A run of plain characters.
-    const char* s = p_;
-    while (p_ < end_ && *p_ != '\\' && *p_ != '{' && *p_ != '}' && *p_ != '\r' && *p_ != '\n' && *p_ != '\0') ++p_;
-    if (st().dest == Dest::Body) {
-      QString run;
-      run.reserve(p_ - s);
-      for (const char* q = s; q < p_; ++q) run += cp1252::toUnicode(static_cast<unsigned char>(*q));
-      for (QChar ch : std::as_const(run)) emitChar(ch);
-    } else {
-      for (const char* q = s; q < p_; ++q) text(cp1252::toUnicode(static_cast<unsigned char>(*q)));
-    }
+    token(t);
+    if (stack_.empty()) break;
   }
   finish();
 }
