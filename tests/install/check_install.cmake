@@ -7,7 +7,7 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 foreach(f
-    bin/Quillbee-Vodedarivo bin/Install bin/vodedarivo
+    bin/Quillbee-Vodedarivo bin/quillbee-vodedarivo-install bin/vodedarivo
     share/quillbee-vodedarivo/template.html
     share/quillbee-vodedarivo/Quillbee_Interaktiv_V2.dot
     share/quillbee-vodedarivo/Anleitung.doc
