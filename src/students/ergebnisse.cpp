@@ -27,8 +27,25 @@ std::unique_ptr<engine::Document> lies(const QString& path) {
   const auto bytes = textfile::readBytes(path);
   if (!bytes) return nullptr;
   auto data = std::make_unique<RichDocument>();
-  if (!data->readRtf(*bytes)) return nullptr;
+  // Inside one edit block the text cursor does not lay out the paragraph
+  // after every insertion, which makes reading a long copy three times as
+  // fast; the document read is the same.
+  QTextCursor block(data->body());
+  block.beginEditBlock();
+  const bool read = data->readRtf(*bytes);
+  block.endEditBlock();
+  if (!read) return nullptr;
   return std::make_unique<engine::Document>(nullptr, std::move(data), path, true);
+}
+
+// A field's text, read character by character: a cursor over it would lay
+// its paragraph out.
+QString feldText(const TextRange& r) {
+  QString t;
+  if (r.isNull()) return t;
+  t.reserve(r.length());
+  for (int p = r.start(); p < r.end(); ++p) t += r.document()->characterAt(p);
+  return t;
 }
 
 // The leading digits of a copy's file name before "_" ("07_Mueller.doc").
@@ -171,7 +188,7 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
   }
   const UebungsStand stand = UebungsStand::lesen(*doc);
   for (int k = 1; k <= n; ++k) {
-    QString text = felder[k] ? felder[k]->result.text() : QString();
+    QString text = felder[k] ? feldText(felder[k]->result) : QString();
     if (isEmptyFieldText(text)) text.clear();
     const QString antwort = NormalisiereAntwort(text);
     const LueckenWertung w = Wertung(BewerteAntwort(antwort, vorlage.zeilen[k - 1].loesungen()));

@@ -48,8 +48,8 @@ using Eingaben = QList<std::pair<int, QString>>;
 const QList<std::pair<Eingaben, Erwartet>> kMuster = {
     {{{1, "fuhren"}, {2, u8("Mühlsee")}, {3, "gab"}, {4, "Eis"}},
      {AbgabeZustand::Fertig, 4, 0, 0, 4, {"fuhren", u8("Mühlsee"), "gab", "Eis"}}},
-    {{{1, "reisten"}, {2, u8("mühlsee")}, {3, u8("\u201Agab\u2018")}},
-     {AbgabeZustand::InArbeit, 1, 2, 1, 3, {"reisten", u8("mühlsee"), "'gab'", ""}}},
+    {{{1, "reisten"}, {2, u8("mühlsee")}, {3, u8("\u201Agab\u2018")}, {4, "%9; E"}},
+     {AbgabeZustand::Fertig, 1, 3, 0, 4, {"reisten", u8("mühlsee"), "'gab'", "%9; E"}}},
     {{}, {AbgabeZustand::NichtBegonnen, 0, 0, 4, 0, {"", "", "", ""}}},
     {{{1, "fahren"}, {1, "fuhren"}, {2, "Muehlsee"}, {3, "gab"}, {4, "Eis"}},
      {AbgabeZustand::Fertig, 3, 1, 0, 5, {"fuhren", "Muehlsee", "gab", "Eis"}}},
@@ -217,6 +217,7 @@ TEST_F(Ergebnisse, CoreJudgesEveryCopyOfTheList) {
   const QStringList lines = ErgebnisTabelle(e).split("\r\n", Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 32);
   EXPECT_EQ(lines[1], s->liste.rows[0].ID + u8(";Müller, Kind 1;fertig;4;0;0;4;100;richtig: fuhren;richtig: Mühlsee;richtig: gab;richtig: Eis"));
+  EXPECT_TRUE(lines[2].endsWith(";\"falsch: %9; E\"")) << lines[2].toStdString();
   EXPECT_TRUE(lines[6].endsWith(";nicht abgegeben")) << lines[6].toStdString();
   EXPECT_TRUE(lines[31].startsWith(";Anteil richtig;;")) << lines[31].toStdString();
   const QString csv = s->out.filePath("tabelle.csv");
@@ -299,7 +300,7 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   ASSERT_EQ(m->rowCount(), 31);
   ASSERT_EQ(m->columnCount(), 12);
   auto zelle = [m](int r, int c, int role = Qt::DisplayRole) { return m->index(r, c).data(role); };
-  EXPECT_EQ(zelle(1, 2).toString(), "in Arbeit");
+  EXPECT_EQ(zelle(1, 2).toString(), "fertig");
   EXPECT_EQ(zelle(1, 7).toString(), "25");
   EXPECT_EQ(zelle(1, 9, Qt::BackgroundRole).value<QColor>(), farbe::kFalsch);
   EXPECT_EQ(zelle(1, 9, Qt::ToolTipRole).toString(), u8("Lücke 2: \u201Emühlsee\u201C"));
