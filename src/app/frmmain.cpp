@@ -38,6 +38,10 @@ frmMain::WindowOpener& studentListOpener() {
   static frmMain::WindowOpener o;
   return o;
 }
+frmMain::WindowOpener& resultsOpener() {
+  static frmMain::WindowOpener o;
+  return o;
+}
 frmMain::WindowOpener& quickGuideOpener() {
   static frmMain::WindowOpener o;
   return o;
@@ -50,6 +54,7 @@ frmMain::WindowOpener& aboutOpener() {
 }  // namespace
 
 void frmMain::setStudentListOpener(WindowOpener o) { studentListOpener() = std::move(o); }
+void frmMain::setResultsOpener(WindowOpener o) { resultsOpener() = std::move(o); }
 void frmMain::setQuickGuideOpener(WindowOpener o) { quickGuideOpener() = std::move(o); }
 void frmMain::setAboutOpener(WindowOpener o) { aboutOpener() = std::move(o); }
 
@@ -140,9 +145,7 @@ void frmMain::buildMenus() {
   const QString d = QStringLiteral("mnuDatei");
   wire(addEntry(datei, d, 1, QStringLiteral("Quillbee-Mappe &öffnen")), &frmMain::mnuDatei_Click, 1);
   wire(addEntry(datei, d, 2, QStringLiteral("Übung duplizieren")), &frmMain::mnuDatei_Click, 2);
-  QAction* erg = addEntry(datei, d, 3, QStringLiteral("Ergebnisverwaltung"));
-  erg->setEnabled(false);
-  wire(erg, &frmMain::mnuDatei_Click, 3);
+  wire(addEntry(datei, d, 3, QStringLiteral("Ergebnisverwaltung")), &frmMain::mnuDatei_Click, 3);
   wire(addEntry(datei, d, 4, QStringLiteral("Übung öffnen")), &frmMain::mnuDatei_Click, 4);
   addEntry(datei, d, 10, QStringLiteral("-"));
   wire(addEntry(datei, d, 11, QStringLiteral("Beenden")), &frmMain::mnuDatei_Click, 11);
@@ -260,6 +263,8 @@ void frmMain::mnuDatei_Click(int index) {
     openWorkbook();
   } else if (index == 2) {
     if (studentListOpener()) studentListOpener()(this);
+  } else if (index == 3) {
+    if (resultsOpener()) resultsOpener()(this);
   } else if (index == 4) {
     openExerciseDocument();
   } else {

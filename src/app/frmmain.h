@@ -54,6 +54,7 @@ class frmMain : public QMainWindow, public TabHost {
   // Windows that later parts of the program open from the menus.
   using WindowOpener = std::function<void(QWidget* owner)>;
   static void setStudentListOpener(WindowOpener opener);
+  static void setResultsOpener(WindowOpener opener);
   static void setQuickGuideOpener(WindowOpener opener);
   static void setAboutOpener(WindowOpener opener);
 

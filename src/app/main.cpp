@@ -8,6 +8,7 @@
 #include "app/frmmain.h"
 #include "help/frmanleitung.h"
 #include "help/frmueber.h"
+#include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"
 #include "platform/filehelper.h"
 #include "platform/ui.h"
@@ -80,6 +81,10 @@ int main(int argc, char** argv) {
   qv::InstallExerciseMacros();
   qv::frmMain::setStudentListOpener([](QWidget* owner) {
     qv::frmSchuelerListe dlg(owner);
+    dlg.exec();
+  });
+  qv::frmMain::setResultsOpener([](QWidget* owner) {
+    qv::frmErgebnisse dlg(owner);
     dlg.exec();
   });
   qv::frmMain::setQuickGuideOpener([](QWidget* owner) { qv::frmAnleitung::zeige(owner); });

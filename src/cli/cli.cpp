@@ -7,6 +7,7 @@
 #include "html/htmlexercise.h"
 #include "platform/docengine.h"
 #include "platform/ui.h"
+#include "students/ergebnisse.h"
 #include "students/schueler.h"
 #include "word/ausgabeoptionen.h"
 #include "word/druck.h"
@@ -18,6 +19,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 namespace qv {
 
@@ -112,11 +114,8 @@ int blaetter(const QString& path, QTextStream& out, QTextStream& err) {
   for (qsizetype k = 0; k < m.arbeitsblaetter.size(); ++k) {
     const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
     items << QStringLiteral("{\"nummer\": %1, \"id\": %2, \"caption\": %3, \"uebungstyp\": %4, \"details\": %5}")
-                 .arg(k + 1)
-                 .arg(e.ID)
-                 .arg(json(e.Caption))
-                 .arg(e.Uebungstyp)
-                 .arg(json(e.Details));
+                 .arg(QString::number(k + 1), QString::number(e.ID), json(e.Caption),
+                      QString::number(e.Uebungstyp), json(e.Details));
   }
   out << QStringLiteral("{\n  \"mappe\": ") << json(path) << QStringLiteral(",\n  \"text\": ")
       << (m.hatText ? json(m.textTXT) : QStringLiteral("null")) << QStringLiteral(",\n  \"arbeitsblaetter\": ")
@@ -178,6 +177,7 @@ struct Optionen {
   QString ziel;
   QString pdf;
   bool ohneLoesung = false;
+  QString uebung, csv, loesungsblatt, papier;
 };
 
 // Reads the options ("--name value", "--name=value", "-o value") with Qt's
@@ -201,9 +201,12 @@ int leseOptionen(const QStringList& args, const QStringList& mitWert, const QStr
     return kArgs;
   }
   o.rest = p.positionalArguments();
-  if (p.isSet(QStringLiteral("o"))) o.ziel = p.value(QStringLiteral("o"));
+  if (mitWert.contains(QStringLiteral("-o")) && p.isSet(QStringLiteral("o"))) o.ziel = p.value(QStringLiteral("o"));
   if (mitWert.contains(QStringLiteral("--wortliste"))) o.wortliste = p.value(QStringLiteral("wortliste"));
   if (mitWert.contains(QStringLiteral("--pdf"))) o.pdf = p.value(QStringLiteral("pdf"));
+  for (auto [name, ziel] : {std::pair{"uebung", &o.uebung}, std::pair{"csv", &o.csv},
+                            std::pair{"loesungsblatt", &o.loesungsblatt}, std::pair{"papier", &o.papier}})
+    if (mitWert.contains(QStringLiteral("--") + QLatin1String(name))) *ziel = p.value(QLatin1String(name));
   if (schalter.contains(QStringLiteral("--ohne-loesung"))) o.ohneLoesung = p.isSet(QStringLiteral("ohne-loesung"));
   return kOk;
 }
@@ -257,12 +260,18 @@ int html(const QStringList& args, QTextStream& err) {
 // the PDF the document window makes). The engine is quit afterwards.
 int doc(const QStringList& args, QTextStream& err) {
   Optionen o;
-  if (leseOptionen(args, {QStringLiteral("--wortliste"), QStringLiteral("-o"), QStringLiteral("--pdf")},
+  if (leseOptionen(args,
+                   {QStringLiteral("--wortliste"), QStringLiteral("-o"), QStringLiteral("--pdf"),
+                    QStringLiteral("--loesungsblatt"), QStringLiteral("--papier")},
                    {QStringLiteral("--ohne-loesung")}, o, err) != kOk)
     return kArgs;
   if (o.rest.size() != 2) {
     fehler(err, QStringLiteral("Aufruf: vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung] "
-                               "[-o DATEI.doc] [--pdf DATEI.pdf]"));
+                               "[-o DATEI.doc] [--pdf DATEI.pdf] [--loesungsblatt DATEI.pdf] [--papier DATEI.pdf]"));
+    return kArgs;
+  }
+  if (o.ohneLoesung && !o.loesungsblatt.isEmpty()) {
+    fehler(err, QStringLiteral("--loesungsblatt geht nicht mit --ohne-loesung: die Übung hat dann keine Lösungen"));
     return kArgs;
   }
   int count = 0;
@@ -294,12 +303,73 @@ int doc(const QStringList& args, QTextStream& err) {
   } else if (!o.pdf.isEmpty() && !SchreibePdf(built->data(), o.pdf, &error)) {
     fehler(err, error);
     rc = kSchreiben;
+  } else {
+    // The answer key and the paper sheet, as the document window makes them.
+    const auto blatt = o.loesungsblatt.isEmpty() ? nullptr : Loesungsblatt(*built);
+    const auto papier = o.papier.isEmpty() ? nullptr : Papierblatt(*built);
+    if ((!o.loesungsblatt.isEmpty() && (!blatt || !SchreibePdf(*blatt, o.loesungsblatt, &error))) ||
+        (!o.papier.isEmpty() && (!papier || !SchreibePdf(*papier, o.papier, &error)))) {
+      fehler(err, error.isEmpty() ? QStringLiteral("Das Blatt konnte nicht erstellt werden.") : error);
+      rc = kSchreiben;
+    }
   }
   engine::Application* app = built ? built->application() : nullptr;
   if (app) app->quit();
   gWordApp = nullptr;
   gWordDoc = nullptr;
   return rc;
+}
+
+// Judges the pupils' copies named by a student list or lying in a folder
+// against the master and prints the overview as JSON (and the table file).
+int ergebnisse(const QStringList& args, QTextStream& out, QTextStream& err) {
+  Optionen o;
+  if (leseOptionen(args, {QStringLiteral("--uebung"), QStringLiteral("--csv")}, {}, o, err) != kOk) return kArgs;
+  if (o.rest.size() != 1 || o.uebung.isEmpty()) {
+    fehler(err, QStringLiteral("Aufruf: vodedarivo ergebnisse LISTE.txt|ORDNER --uebung VORLAGE.doc [--csv DATEI]"));
+    return kArgs;
+  }
+  QString error;
+  const auto vorlage = LeseVorlage(o.uebung, &error);
+  if (!vorlage) {
+    fehler(err, error);
+    return kMappe;
+  }
+  QList<Einsendung> kopien;
+  if (QFileInfo(o.rest[0]).isDir()) {
+    kopien = EinsendungenAusOrdner(o.rest[0], vorlage->pfad);
+  } else if (const auto liste = EinsendungenAusListe(o.rest[0])) {
+    kopien = *liste;
+  } else {
+    fehler(err, QStringLiteral("Die Schülerliste ") + o.rest[0] + QStringLiteral(" kann nicht gelesen werden"));
+    return kMappe;
+  }
+  const ErgebnisUebersicht e = WerteAus(*vorlage, kopien);
+  QStringList schueler, jeLuecke;
+  for (const SchuelerErgebnis& s : e.schueler) {
+    QStringList antworten;
+    for (const QString& a : s.antworten) antworten << json(a);
+    schueler << QStringLiteral("{\"id\": %1, \"name\": %2, \"datei\": %3, \"zustand\": %4, \"richtig\": %5, "
+                               "\"falsch\": %6, \"leer\": %7, \"versuche\": %8, \"antworten\": [%9]}")
+                    .arg(json(s.id), json(s.name), json(s.datei), json(ZustandText(s.zustand)),
+                         QString::number(s.richtig), QString::number(s.falsch), QString::number(s.leer),
+                         QString::number(s.versuche), antworten.join(QStringLiteral(", ")));
+  }
+  for (const LueckenStatistik& l : e.jeLuecke)
+    jeLuecke << QStringLiteral("{\"nummer\": %1, \"richtig\": %2, \"falsch\": %3, \"leer\": %4}")
+                    .arg(l.nummer)
+                    .arg(l.richtig)
+                    .arg(l.falsch)
+                    .arg(l.leer);
+  out << QStringLiteral("{\n  \"uebung\": ") << json(e.uebung) << QStringLiteral(",\n  \"luecken\": ") << e.luecken
+      << QStringLiteral(",\n  \"schueler\": ") << jsonList(schueler, QStringLiteral("  "))
+      << QStringLiteral(",\n  \"je_luecke\": ") << jsonList(jeLuecke, QStringLiteral("  ")) << QStringLiteral("\n}\n");
+  out.flush();
+  if (!o.csv.isEmpty() && !SchreibeErgebnisTabelle(e, o.csv, &error)) {
+    fehler(err, QString(error).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    return kSchreiben;
+  }
+  return kOk;
 }
 
 }  // namespace
@@ -331,15 +401,30 @@ QString cliHelp() {
       "      vollständiger Lösung\" tut (mit --ohne-loesung: \"Arbeitsblatt ohne\n"
       "      Lösung\"), ohne alternative Lösungen, und schreibt es nach DATEI.doc\n"
       "      (Vorgabe: der Titel des Arbeitsblatts als Dateiname im aktuellen Ordner).\n"
-      "      Mit --pdf zusätzlich die PDF-Datei, wie \"Als PDF speichern\" sie schreibt.\n"
+      "      Mit --pdf zusätzlich die PDF-Datei, wie \"Als PDF speichern\" sie schreibt,\n"
+      "      mit --loesungsblatt das Lösungsblatt (jede Lücke mit ihrer Lösung) und mit\n"
+      "      --papier das Arbeitsblatt zum Ausfüllen auf Papier, beide als PDF.\n"
       "      Die Dokumentvorlage muss eingerichtet sein (Programm Install).\n"
+      "  vodedarivo ergebnisse LISTE.txt|ORDNER --uebung VORLAGE.doc [--csv DATEI]\n"
+      "      Wertet die Kopien der Schülerinnen und Schüler aus, ohne sie zu ändern: die\n"
+      "      Kopien, die die Schülerliste im Feld \"Dateiname\" nennt, oder jede .doc- und\n"
+      "      .rtf-Datei im ORDNER außer der Vorlage (ID aus den Ziffern vor \"_\" im\n"
+      "      Dateinamen, Name aus dem Kopf der Kopie). Ausgabe als JSON: {\"uebung\",\n"
+      "      \"luecken\", \"schueler\": [{\"id\", \"name\", \"datei\", \"zustand\", \"richtig\",\n"
+      "      \"falsch\", \"leer\", \"versuche\", \"antworten\"}], \"je_luecke\": [{\"nummer\",\n"
+      "      \"richtig\", \"falsch\", \"leer\"}]}. Zustand: \"nicht abgegeben\", \"nicht\n"
+      "      begonnen\", \"in Arbeit\", \"fertig\", \"andere Übung\" oder \"nicht lesbar\"\n"
+      "      (die letzten beiden werden nicht gezählt). Eine Antwort, die nur in Groß-\n"
+      "      und Kleinschreibung oder in ae/oe/ue/ss abweicht, zählt als falsch. Mit --csv\n"
+      "      zusätzlich die Tabelle für eine Tabellenkalkulation (durch \";\" getrennt).\n"
       "  vodedarivo --help\n"
       "      Zeigt diese Hilfe.\n"
       "\n"
       "Ausgabe in UTF-8. Fehler und Hinweise stehen auf der Fehlerausgabe.\n"
       "Rückgabewerte: 0 erledigt, 1 falscher Aufruf (auch: kein solches Arbeitsblatt),\n"
       "2 Mappe nicht lesbar (\"Fehler beim Öffnen\") oder ohne geeignetes Arbeitsblatt,\n"
-      "3 Übung konnte nicht geschrieben werden.\n");
+      "bei \"ergebnisse\": Vorlage keine Übung mit Lösungen oder Schülerliste nicht lesbar,\n"
+      "3 Übung, Blatt oder Tabelle konnte nicht geschrieben werden.\n");
 }
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -360,6 +445,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (cmd == QStringLiteral("luecken") && args.size() == 3) return luecken(args[1], args[2], out, err);
   if (cmd == QStringLiteral("html")) return html(args.mid(1), err);
   if (cmd == QStringLiteral("doc")) return doc(args.mid(1), err);
+  if (cmd == QStringLiteral("ergebnisse")) return ergebnisse(args.mid(1), out, err);
   if (cmd == QStringLiteral("blaetter") || cmd == QStringLiteral("luecken"))
     fehler(err, QStringLiteral("falsche Zahl von Angaben für \"") + cmd + QStringLiteral("\" (siehe --help)"));
   else

@@ -1,6 +1,7 @@
 #include "word/druck.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -10,13 +11,17 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/docengine.h"
 #include "platform/docmodel.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
 #include "platform/ui.h"
+#include "word/uebungsmakros.h"
 
 namespace qv {
 namespace {
@@ -61,7 +66,83 @@ std::unique_ptr<QTextDocument> kopie(const QTextDocument* h, QPagedPaintDevice& 
   return c;
 }
 
+// Takes the given character properties off every character of the range.
+void ohne(const TextRange& range, std::initializer_list<int> properties) {
+  if (range.isNull() || range.isEmpty()) return;
+  QTextDocument* d = range.document();
+  struct Stueck {
+    int start, end;
+    QTextCharFormat format;
+  };
+  QList<Stueck> stuecke;
+  for (QTextBlock b = d->findBlock(range.start()); b.isValid() && b.position() < range.end(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fr = it.fragment();
+      const int fs = std::max(fr.position(), range.start()), fe = std::min(fr.position() + fr.length(), range.end());
+      if (fs < fe) stuecke.append({fs, fe, fr.charFormat()});
+    }
+  for (Stueck& st : stuecke) {
+    for (int p : properties) st.format.clearProperty(p);
+    QTextCursor c(d);
+    c.setPosition(st.start);
+    c.setPosition(st.end, QTextCursor::KeepAnchor);
+    c.setCharFormat(st.format);
+  }
+}
+
+// A copy of the exercise for paper: fields unshaded, header words unmarked;
+// each gap field k handed to fill (with its row, or nullptr without one).
+std::unique_ptr<RichDocument> papierKopie(const engine::Document& doc,
+                                          const std::function<void(Field&, const LueckenZeile*)>& fill) {
+  auto copy = std::make_unique<RichDocument>();
+  if (!copy->readRtf(doc.data().toRtf())) return nullptr;
+  copy->setFormShading(false);
+  const QList<LueckenZeile> rows = LueckenZeilen(doc);
+  for (Field& f : copy->fields()) {
+    if (f.kind == FieldKind::MacroButton) ohne(f.result, {QTextFormat::FontStrikeOut, QTextFormat::ForegroundBrush});
+    if (f.kind != FieldKind::FormText) continue;
+    ohne(f.result, {QTextFormat::BackgroundBrush});
+    const int k = GapNumber(f.form.name);
+    fill(f, k >= 1 && k <= rows.size() ? &rows[k - 1] : nullptr);
+  }
+  return copy;
+}
+
+QTextCharFormat formatAm(const TextRange& r) {
+  QTextCursor c = r.cursor();
+  c.setPosition(r.start() + (r.isEmpty() ? 0 : 1));
+  return c.charFormat();
+}
+
 }  // namespace
+
+std::unique_ptr<RichDocument> Loesungsblatt(const engine::Document& doc) {
+  if (LueckenZeilen(doc).isEmpty()) return nullptr;
+  return papierKopie(doc, [](Field& f, const LueckenZeile* row) {
+    if (!row) return;
+    f.result.setText(row->loesungen().join(QStringLiteral(" / ")));
+    QTextCharFormat fmt;
+    fmt.setFontWeight(QFont::Bold);
+    fmt.setFontUnderline(true);
+    fmt.setForeground(QColor(170, 0, 0));
+    f.result.cursor().mergeCharFormat(fmt);
+  });
+}
+
+std::unique_ptr<RichDocument> Papierblatt(const engine::Document& doc) {
+  return papierKopie(doc, [](Field& f, const LueckenZeile* row) {
+    if (!isEmptyFieldText(f.result.text())) return;
+    const QFontMetricsF fm(formatAm(f.result).font());
+    double breite = 8 * fm.horizontalAdvance(QStringLiteral("n"));
+    for (const QString& l : row ? row->loesungen() : QStringList())
+      breite = std::max(breite, 1.5 * fm.horizontalAdvance(l));
+    const int n = std::max(1, static_cast<int>(std::ceil(breite / fm.horizontalAdvance(kEmptyFieldChar))));
+    f.result.setText(QString(n, kEmptyFieldChar));
+    QTextCharFormat linie;
+    linie.setFontUnderline(true);
+    f.result.cursor().mergeCharFormat(linie);
+  });
+}
 
 QTextDocument* KopfzeileFuerSeite(const QTextDocument& header, int page, int pages, QObject* parent) {
   QTextDocument* c = header.clone(parent);

@@ -7,6 +7,7 @@
 // speichern" of the document window and the command line's PDF use it.
 
 #include <QString>
+#include <memory>
 
 class QObject;
 class QPagedPaintDevice;
@@ -15,6 +16,9 @@ class QTextDocument;
 namespace qv {
 
 class RichDocument;
+namespace engine {
+class Document;
+}
 
 // Draws the document on the device, one page after the other, and returns
 // the number of pages. The device's page layout is set from the document.
@@ -27,5 +31,14 @@ bool SchreibePdf(const RichDocument& doc, const QString& path, QString* error = 
 // A copy of a header or footer as it shows on page `page` of `pages`: its
 // PAGE and NUMPAGES fields show those numbers. parent owns the copy.
 QTextDocument* KopfzeileFuerSeite(const QTextDocument& header, int page, int pages, QObject* parent);
+
+// The answer key of an exercise: a copy in which every gap field shows its
+// solution, the alternatives after " / ", in bold dark red and underlined,
+// and no field is shaded. nullptr when the exercise carries no solutions.
+std::unique_ptr<RichDocument> Loesungsblatt(const engine::Document& doc);
+// The paper sheet: a copy in which every empty gap field is a writing line
+// half as long again as its longest solution, no field is shaded and no
+// header word is marked as used.
+std::unique_ptr<RichDocument> Papierblatt(const engine::Document& doc);
 
 }  // namespace qv

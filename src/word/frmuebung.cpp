@@ -206,6 +206,11 @@ void frmUebung::buildMenu() {
   add(2, QStringLiteral("Speichern &unter ..."), QKeySequence::SaveAs, [this] { saveAs(); }, true);
   add(3, QStringLiteral("&Drucken ..."), QKeySequence::Print, [this] { print(); }, true);
   add(4, QStringLiteral("Als &PDF speichern ..."), QKeySequence(), [this] { exportPdf(); }, true);
+  add(5, QStringLiteral("&Lösungsblatt als PDF ..."), QKeySequence(), [this] { exportLoesungsblatt(); }, false);
+  add(6, QStringLiteral("&Arbeitsblatt drucken ..."), QKeySequence(), [this] { printPapierblatt(); }, false);
+  add(7, QStringLiteral("Arbeitsblatt als PD&F ..."), QKeySequence(), [this] { exportPapierblatt(); }, false);
+  const bool vorlage = doc_ && doc_->variableValue(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
+  for (int i : {5, 6, 7}) entries_.value(i)->setVisible(vorlage);
   datei->addSeparator();
   leiste->addSeparator();
   add(11, QStringLiteral("S&chließen"), QKeySequence::Close, [this] { close(); }, true);

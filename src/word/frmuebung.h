@@ -41,7 +41,8 @@ class frmUebung : public QMainWindow {
   QTextEdit* headerView() const { return txtKopf_; }
   QString feedback() const;
   // Menu entries by index: 1 "Speichern", 2 "Speichern unter ...",
-  // 3 "Drucken ...", 4 "Als PDF speichern ...", 11 "Schließen".
+  // 3 "Drucken ...", 4 "Als PDF speichern ...", 5 "Lösungsblatt als PDF ...",
+  // 6 "Arbeitsblatt drucken ...", 7 "Arbeitsblatt als PDF ...", 11 "Schließen".
   QAction* menuEntry(int index) const { return entries_.value(index); }
 
   // Saves under the document's own path, or asks for one.
@@ -52,6 +53,11 @@ class frmUebung : public QMainWindow {
   bool exportPdf();
   // The document as the pupil sees it: first-page header, then the text.
   void printTo(QPrinter& printer) const;
+  // In a master (TEMPLATE "1"), entries 5 to 7: the answer key as PDF, and
+  // the paper sheet printed or as PDF.
+  bool exportLoesungsblatt();
+  void printPapierblatt();
+  bool exportPapierblatt();
 
   // Puts the cursor into the form field (1-based in document order) with
   // its text selected, as moving there with the tab key does.

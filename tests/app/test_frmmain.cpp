@@ -30,7 +30,7 @@ const MenuRow kMenu[] = {
     {"mnuMain", 10, "Datei", true, true},
     {"mnuDatei", 1, "Quillbee-Mappe &öffnen", true, true},
     {"mnuDatei", 2, "Übung duplizieren", true, true},
-    {"mnuDatei", 3, "Ergebnisverwaltung", true, false},
+    {"mnuDatei", 3, "Ergebnisverwaltung", true, true},
     {"mnuDatei", 10, "-", true, true},
     {"mnuDatei", 11, "Beenden", true, true},
     {"mnuMain", 30, "Arbeitsblätter", true, true},

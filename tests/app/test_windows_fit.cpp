@@ -17,6 +17,7 @@
 #include "platform/docengine.h"
 #include "platform/editor_widget.h"
 #include "common/scripted_ui.h"
+#include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"
 #include "word/frmablueckewa.h"
 #include "word/frmprogress.h"
@@ -86,6 +87,10 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     s.zeigeListe();
     look(&s, "schuelerliste");
     qputenv("QV_PROGRAM_FOLDER", program);
+  }
+  {
+    frmErgebnisse e(&main);
+    look(&e, "ergebnisse-leer");
   }
   {
     frmAnleitung a(&main);

@@ -1,0 +1,373 @@
+#include "students/ergebnisse.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
+#include <algorithm>
+#include <memory>
+
+#include "platform/docengine.h"
+#include "platform/filehelper.h"
+#include "platform/textfile.h"
+#include "word/modword.h"
+
+namespace qv {
+namespace {
+
+// A copy read for looking only: the document model behind an engine
+// document of no engine instance, so the exercise's readers apply.
+std::unique_ptr<engine::Document> lies(const QString& path) {
+  const auto bytes = textfile::readBytes(path);
+  if (!bytes) return nullptr;
+  auto data = std::make_unique<RichDocument>();
+  // Inside one edit block the text cursor does not lay out the paragraph
+  // after every insertion, which makes reading a long copy three times as
+  // fast; the document read is the same.
+  QTextCursor block(data->body());
+  block.beginEditBlock();
+  const bool read = data->readRtf(*bytes);
+  block.endEditBlock();
+  if (!read) return nullptr;
+  return std::make_unique<engine::Document>(nullptr, std::move(data), path, true);
+}
+
+// A field's text, read character by character: a cursor over it would lay
+// its paragraph out.
+QString feldText(const TextRange& r) {
+  QString t;
+  if (r.isNull()) return t;
+  t.reserve(r.length());
+  for (int p = r.start(); p < r.end(); ++p) t += r.document()->characterAt(p);
+  return t;
+}
+
+// The leading digits of a copy's file name before "_" ("07_Mueller.doc").
+QString idAusDatei(const QString& path) {
+  static const QRegularExpression re(QStringLiteral("^(\\d+)_"));
+  return re.match(QFileInfo(path).fileName()).captured(1);
+}
+
+QString prozentText(double p) { return QString::number(qRound(p)); }
+
+QString csvFeld(const QString& s) {
+  if (!s.contains(QLatin1Char(';')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')) &&
+      !s.contains(QLatin1Char('\r')))
+    return s;
+  return QLatin1Char('"') + QString(s).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+QString wertungText(LueckenWertung w) {
+  switch (w) {
+    case LueckenWertung::Richtig: return QStringLiteral("richtig");
+    case LueckenWertung::Falsch: return QStringLiteral("falsch");
+    case LueckenWertung::Leer: break;
+  }
+  return QStringLiteral("leer");
+}
+
+}  // namespace
+
+QString ZustandText(AbgabeZustand z) {
+  switch (z) {
+    case AbgabeZustand::NichtAbgegeben: return QStringLiteral("nicht abgegeben");
+    case AbgabeZustand::NichtBegonnen: return QStringLiteral("nicht begonnen");
+    case AbgabeZustand::InArbeit: return QStringLiteral("in Arbeit");
+    case AbgabeZustand::Fertig: return QStringLiteral("fertig");
+    case AbgabeZustand::AndereUebung: return QStringLiteral("andere Übung");
+    case AbgabeZustand::NichtLesbar: return QStringLiteral("nicht lesbar");
+  }
+  return {};
+}
+
+bool IstGezaehlt(AbgabeZustand z) {
+  return z == AbgabeZustand::NichtBegonnen || z == AbgabeZustand::InArbeit || z == AbgabeZustand::Fertig;
+}
+
+LueckenWertung Wertung(Urteil u) {
+  if (u == Urteil::Richtig) return LueckenWertung::Richtig;
+  if (u == Urteil::Leer || u == Urteil::NichtGeprueft) return LueckenWertung::Leer;
+  return LueckenWertung::Falsch;
+}
+
+double SchuelerErgebnis::prozent(int luecken) const {
+  return IstGezaehlt(zustand) && luecken > 0 ? 100.0 * richtig / luecken : 0.0;
+}
+
+double LueckenStatistik::anteilRichtig() const {
+  const int n = richtig + falsch + leer;
+  return n > 0 ? 100.0 * richtig / n : 0.0;
+}
+
+int ErgebnisUebersicht::gezaehlt() const {
+  return static_cast<int>(std::count_if(schueler.begin(), schueler.end(),
+                                        [](const SchuelerErgebnis& s) { return IstGezaehlt(s.zustand); }));
+}
+
+std::optional<ErgebnisVorlage> LeseVorlage(const QString& path, QString* error) {
+  const auto doc = files::FileExists(path) ? lies(path) : nullptr;
+  if (!doc || !IstUebungsdokument(*doc)) {
+    if (error) *error = QStringLiteral("'") + path + QStringLiteral("' ist keine Datei für interaktive Übungen");
+    return std::nullopt;
+  }
+  ErgebnisVorlage v;
+  v.pfad = QFileInfo(path).absoluteFilePath();
+  v.guid = doc->variableValue(QStringLiteral("GUID")).value_or(QString());
+  v.zeilen = LueckenZeilen(*doc);
+  if (v.zeilen.isEmpty()) {
+    if (error)
+      *error = QStringLiteral("Die Übung '") + path +
+               QStringLiteral("' enthält keine Lösungen (Arbeitsblatt ohne Lösung) und kann nicht ausgewertet werden");
+    return std::nullopt;
+  }
+  return v;
+}
+
+std::optional<QList<Einsendung>> EinsendungenAusListe(const QString& listPath) {
+  const auto text = files::FileExists(listPath) ? textfile::read(listPath) : std::nullopt;
+  if (!text) return std::nullopt;
+  QStringList lines = textfile::splitLines(*text);
+  lines.removeIf([](const QString& l) { return l.trimmed().isEmpty(); });
+  const QDir beside = QFileInfo(listPath).absoluteDir();
+  const int digits = static_cast<int>(QString::number(lines.size()).size());
+  QList<Einsendung> out;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const QStringList f = lines[i].split(QLatin1Char(';'));
+    Einsendung e;
+    e.name = f.value(0);
+    e.datei = f.value(2);
+    if (!e.datei.isEmpty() && QFileInfo(e.datei).isRelative()) e.datei = beside.filePath(e.datei);
+    e.id = idAusDatei(e.datei);
+    if (e.id.isEmpty()) e.id = QStringLiteral("%1").arg(i + 1, digits, 10, QLatin1Char('0'));
+    out << e;
+  }
+  return out;
+}
+
+QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& masterPath) {
+  const QString master = QFileInfo(masterPath).canonicalFilePath();
+  QFileInfoList found = QDir(folder).entryInfoList({QStringLiteral("*.doc"), QStringLiteral("*.rtf")}, QDir::Files);
+  QCollator order;
+  order.setNumericMode(true);
+  std::sort(found.begin(), found.end(),
+            [&order](const QFileInfo& a, const QFileInfo& b) { return order.compare(a.fileName(), b.fileName()) < 0; });
+  QList<Einsendung> out;
+  for (const QFileInfo& fi : found) {
+    if (fi.canonicalFilePath() == master) continue;
+    out << Einsendung{idAusDatei(fi.filePath()), QString(), fi.absoluteFilePath()};
+  }
+  return out;
+}
+
+SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& datei, QString* nameAusKopie) {
+  SchuelerErgebnis r;
+  r.datei = datei;
+  if (!files::FileExists(datei)) return r;
+  const auto doc = lies(datei);
+  r.zustand = AbgabeZustand::NichtLesbar;
+  if (!doc || !IstUebungsdokument(*doc)) return r;
+  if (nameAusKopie) {
+    *nameAusKopie = doc->firstPageHeaderCell(1, 2).value_or(QString()).trimmed();
+    if (nameAusKopie->isEmpty()) *nameAusKopie = doc->author().trimmed();
+  }
+  r.zustand = AbgabeZustand::AndereUebung;
+  if (doc->variableValue(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
+
+  // The fields by gap number, found in one pass (the first of a number counts).
+  const int n = static_cast<int>(vorlage.zeilen.size());
+  std::vector<const Field*> felder(n + 1, nullptr);
+  for (const Field& f : doc->data().fields()) {
+    const int k = f.kind == FieldKind::FormText ? GapNumber(f.form.name) : 0;
+    if (k >= 1 && k <= n && !felder[k]) felder[k] = &f;
+  }
+  const UebungsStand stand = UebungsStand::lesen(*doc);
+  for (int k = 1; k <= n; ++k) {
+    QString text = felder[k] ? feldText(felder[k]->result) : QString();
+    if (isEmptyFieldText(text)) text.clear();
+    const QString antwort = NormalisiereAntwort(text);
+    const LueckenWertung w = Wertung(BewerteAntwort(antwort, vorlage.zeilen[k - 1].loesungen()));
+    r.antworten << antwort;
+    r.wertungen << w;
+    if (w == LueckenWertung::Richtig) ++r.richtig;
+    else if (w == LueckenWertung::Falsch) ++r.falsch;
+    else ++r.leer;
+    const auto s = stand.luecken.constFind(k);
+    if (s != stand.luecken.cend()) r.versuche += s->versuche;
+    if (!antwort.isEmpty() && (s == stand.luecken.cend() || s->gezaehlt != antwort)) ++r.versuche;
+  }
+  r.zustand = r.leer == n ? AbgabeZustand::NichtBegonnen : r.leer == 0 ? AbgabeZustand::Fertig : AbgabeZustand::InArbeit;
+  return r;
+}
+
+ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendung>& kopien,
+                            const ErgebnisFortschritt& fortschritt) {
+  ErgebnisUebersicht e;
+  e.uebung = vorlage.pfad;
+  e.luecken = static_cast<int>(vorlage.zeilen.size());
+  for (int k = 1; k <= e.luecken; ++k) e.jeLuecke << LueckenStatistik{k, 0, 0, 0, vorlage.zeilen[k - 1].loesung};
+  const int total = static_cast<int>(kopien.size());
+  for (int i = 0; i < total; ++i) {
+    const Einsendung& k = kopien[i];
+    QString ausKopie;
+    SchuelerErgebnis r = BewerteKopie(vorlage, k.datei, k.name.isEmpty() ? &ausKopie : nullptr);
+    r.id = k.id;
+    r.name = k.name.isEmpty() ? (ausKopie.isEmpty() ? files::FileTitle(k.datei) : ausKopie) : k.name;
+    for (int g = 0; g < r.wertungen.size(); ++g) {
+      LueckenStatistik& s = e.jeLuecke[g];
+      if (r.wertungen[g] == LueckenWertung::Richtig) ++s.richtig;
+      else if (r.wertungen[g] == LueckenWertung::Falsch) ++s.falsch;
+      else ++s.leer;
+    }
+    e.schueler << r;
+    if (fortschritt && !fortschritt(i + 1, total)) break;
+  }
+  return e;
+}
+
+QString ErgebnisTabelle(const ErgebnisUebersicht& e) {
+  const QString sep = QStringLiteral(";");
+  QStringList kopf = {QStringLiteral("ID"),     QStringLiteral("Name"),    QStringLiteral("Zustand"),
+                      QStringLiteral("Richtig"), QStringLiteral("Falsch"), QStringLiteral("Leer"),
+                      QStringLiteral("Versuche"), QStringLiteral("Prozent richtig")};
+  for (int k = 1; k <= e.luecken; ++k) kopf << QStringLiteral("Lücke ") + QString::number(k);
+  QStringList lines{kopf.join(sep)};
+  int richtig = 0, falsch = 0, leer = 0, versuche = 0;
+  double prozent = 0;
+  for (const SchuelerErgebnis& s : e.schueler) {
+    QStringList f = {csvFeld(s.id), csvFeld(s.name), ZustandText(s.zustand)};
+    if (IstGezaehlt(s.zustand)) {
+      f << QString::number(s.richtig) << QString::number(s.falsch) << QString::number(s.leer)
+        << QString::number(s.versuche) << prozentText(s.prozent(e.luecken));
+      for (int g = 0; g < s.wertungen.size(); ++g) {
+        const QString w = wertungText(s.wertungen[g]);
+        f << (s.wertungen[g] == LueckenWertung::Leer ? w : csvFeld(w + QStringLiteral(": ") + s.antworten.value(g)));
+      }
+      richtig += s.richtig;
+      falsch += s.falsch;
+      leer += s.leer;
+      versuche += s.versuche;
+      prozent += s.prozent(e.luecken);
+    }
+    lines << f.join(sep);
+  }
+  const int n = e.gezaehlt();
+  QStringList anteil = {QString(), QStringLiteral("Anteil richtig"), QString()};
+  anteil << QString::number(richtig) << QString::number(falsch) << QString::number(leer) << QString::number(versuche)
+         << (n ? prozentText(prozent / n) : QString());
+  for (const LueckenStatistik& s : e.jeLuecke) anteil << (n ? prozentText(s.anteilRichtig()) : QString());
+  lines << anteil.join(sep);
+  return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+bool SchreibeErgebnisTabelle(const ErgebnisUebersicht& e, const QString& path, QString* error) {
+  QString reason;
+  if (files::saveWhole(path, textfile::encode(ErgebnisTabelle(e)), &reason)) return true;
+  if (error)
+    *error = QStringLiteral("Die Tabelle konnte nicht geschrieben werden:\r\n") + path + QStringLiteral("\r\n") + reason;
+  return false;
+}
+
+void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device) {
+  device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
+                                   QPageLayout::Millimeter));
+  QTextDocument doc;
+  QFont font(QStringLiteral("DejaVu Sans"), 9);
+  doc.setDefaultFont(font);
+  QTextCursor c(&doc);
+  QTextCharFormat titel;
+  titel.setFontPointSize(13);
+  titel.setFontWeight(QFont::Bold);
+  c.insertText(QStringLiteral("Ergebnisse: ") + files::FileTitle(e.uebung), titel);
+  c.insertBlock();
+  c.insertText(QStringLiteral("%1 Lücken, %2 von %3 Kopien ausgewertet. Lücken: + richtig, – falsch, · leer")
+                   .arg(e.luecken)
+                   .arg(e.gezaehlt())
+                   .arg(e.schueler.size()),
+               QTextCharFormat());
+  c.insertBlock();
+
+  QTextTableFormat tf;
+  tf.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+  tf.setCellPadding(2);
+  tf.setCellSpacing(0);
+  tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+  tf.setBorderCollapse(true);
+  tf.setHeaderRowCount(1);
+  QTextCharFormat fett;
+  fett.setFontWeight(QFont::Bold);
+  QTextCharFormat zeichen;
+  zeichen.setFontFamilies({QStringLiteral("DejaVu Sans Mono")});
+  auto zeile = [](QTextTable* t, int row, const QStringList& cells, const QTextCharFormat& f) {
+    for (int col = 0; col < cells.size(); ++col) t->cellAt(row, col).firstCursorPosition().insertText(cells[col], f);
+  };
+  const QStringList kopf = {QStringLiteral("ID"),  QStringLiteral("Name"), QStringLiteral("Zustand"),
+                            QStringLiteral("R"),   QStringLiteral("F"),    QStringLiteral("L"),
+                            QStringLiteral("Vers."), QStringLiteral("%"),  QStringLiteral("Lücken")};
+  QList<QTextLength> breiten;
+  for (double p : {5, 18, 13, 4, 4, 4, 5, 4, 43}) breiten << QTextLength(QTextLength::PercentageLength, p);
+  tf.setColumnWidthConstraints(breiten);
+  QTextTable* t = c.insertTable(static_cast<int>(e.schueler.size()) + 1, static_cast<int>(kopf.size()), tf);
+  zeile(t, 0, kopf, fett);
+  for (int i = 0; i < e.schueler.size(); ++i) {
+    const SchuelerErgebnis& s = e.schueler[i];
+    QStringList cells = {s.id, s.name, ZustandText(s.zustand)};
+    if (IstGezaehlt(s.zustand)) {
+      cells << QString::number(s.richtig) << QString::number(s.falsch) << QString::number(s.leer)
+            << QString::number(s.versuche) << prozentText(s.prozent(e.luecken));
+      QString signs;
+      for (int g = 0; g < s.wertungen.size(); ++g) {
+        if (g && g % 10 == 0) signs += QLatin1Char(' ');
+        signs += s.wertungen[g] == LueckenWertung::Richtig ? QStringLiteral("+")
+                 : s.wertungen[g] == LueckenWertung::Falsch ? QStringLiteral("–")
+                                                            : QStringLiteral("·");
+      }
+      zeile(t, i + 1, cells, QTextCharFormat());
+      t->cellAt(i + 1, 8).firstCursorPosition().insertText(signs, zeichen);
+    } else {
+      zeile(t, i + 1, cells, QTextCharFormat());
+    }
+  }
+  c.movePosition(QTextCursor::End);
+  c.insertBlock();
+  tf.setColumnWidthConstraints({});
+  tf.setWidth(QTextLength(QTextLength::PercentageLength, 70));
+  const bool gezaehlt = e.gezaehlt() > 0;
+  QTextTable* g = c.insertTable(static_cast<int>(e.jeLuecke.size()) + 1, 6, tf);
+  zeile(g, 0, {QStringLiteral("Lücke"), QStringLiteral("Lösung"), QStringLiteral("richtig"), QStringLiteral("falsch"), QStringLiteral("leer"),
+               QStringLiteral("Anteil richtig")},
+        fett);
+  for (int i = 0; i < e.jeLuecke.size(); ++i) {
+    const LueckenStatistik& s = e.jeLuecke[i];
+    zeile(g, i + 1,
+          {QString::number(s.nummer), s.loesung, QString::number(s.richtig), QString::number(s.falsch),
+           QString::number(s.leer), gezaehlt ? prozentText(s.anteilRichtig()) + QStringLiteral(" %") : QString()},
+          QTextCharFormat());
+  }
+  doc.print(&device);
+}
+
+bool SchreibeErgebnisPdf(const ErgebnisUebersicht& e, const QString& path, QString* error) {
+  QString reason;
+  const bool ok = files::saveWhole(
+      path,
+      [&e](QIODevice& file) {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(300);
+        pdf.setCreator(kProductName);
+        pdf.setTitle(QStringLiteral("Ergebnisse: ") + files::FileTitle(e.uebung));
+        DruckeErgebnisse(e, pdf);
+        return true;
+      },
+      &reason);
+  if (!ok && error)
+    *error = QStringLiteral("Die PDF-Datei konnte nicht geschrieben werden:\r\n") + path + QStringLiteral("\r\n") + reason;
+  return ok;
+}
+
+}  // namespace qv

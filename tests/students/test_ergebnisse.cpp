@@ -1,0 +1,357 @@
+// Collecting a class's work: a master from the form builder handed out to
+// 30 pupils by the real distribution, the copies filled through the exercise
+// macros with a fixed pattern (one missing, one of another exercise, one
+// damaged, one filled by editing its RTF as another word processor would);
+// the core, the results window and the command line must show exactly that.
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextStream>
+
+#include "cli/cli.h"
+#include "common/fitcheck.h"
+#include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "platform/docengine.h"
+#include "common/scripted_ui.h"
+#include "platform/textfile.h"
+#include "students/ergebnisse.h"
+#include "students/frmergebnisse.h"
+#include "students/schueler.h"
+#include "word/druck.h"
+#include "word/frmuebung.h"
+#include "word/modword.h"
+
+using namespace qv;
+using qvtest::u8;
+
+namespace {
+
+struct Erwartet {
+  AbgabeZustand zustand;
+  int richtig, falsch, leer, versuche;
+  QStringList antworten;
+};
+
+using Eingaben = QList<std::pair<int, QString>>;
+// The five pupils of the pattern, repeated: typed answers in order (gap 1
+// fuhren or reisten, 2 Mühlsee, 3 gab, 4 Eis) and what must come out.
+// Capitals ("mühlsee") and written-out umlauts ("Muehlsee") are wrong.
+const QList<std::pair<Eingaben, Erwartet>> kMuster = {
+    {{{1, "fuhren"}, {2, u8("Mühlsee")}, {3, "gab"}, {4, "Eis"}},
+     {AbgabeZustand::Fertig, 4, 0, 0, 4, {"fuhren", u8("Mühlsee"), "gab", "Eis"}}},
+    {{{1, "reisten"}, {2, u8("mühlsee")}, {3, u8("\u201Agab\u2018")}, {4, "%9; E"}},
+     {AbgabeZustand::Fertig, 1, 3, 0, 4, {"reisten", u8("mühlsee"), "'gab'", "%9; E"}}},
+    {{}, {AbgabeZustand::NichtBegonnen, 0, 0, 4, 0, {"", "", "", ""}}},
+    {{{1, "fahren"}, {1, "fuhren"}, {2, "Muehlsee"}, {3, "gab"}, {4, "Eis"}},
+     {AbgabeZustand::Fertig, 3, 1, 0, 5, {"fuhren", "Muehlsee", "gab", "Eis"}}},
+    // An answer left and emptied again keeps its attempt.
+    {{{1, "fuhr"}, {1, ""}, {3, "  gab "}}, {AbgabeZustand::InArbeit, 1, 0, 3, 2, {"", "", "gab", ""}}},
+};
+const Erwartet kNichts{AbgabeZustand::NichtAbgegeben, 0, 0, 0, 0, {}};
+const Erwartet kAndere{AbgabeZustand::AndereUebung, 0, 0, 0, 0, {}};
+const Erwartet kKaputt{AbgabeZustand::NichtLesbar, 0, 0, 0, 0, {}};
+// Row 8, edited in its RTF: no saved progress, one attempt per answer.
+const Erwartet kFremd{AbgabeZustand::InArbeit, 2, 1, 1, 3, {"reisten", u8("Mühlsee"), "gibt", ""}};
+
+qvtest::UebungVorgabe vorgabe() {
+  qvtest::UebungVorgabe v;
+  v.text = u8("Am Montag [fuhren] wir an den [Mühlsee]. Dort [gab] es [Eis].");
+  v.gaps = {{"fuhren", "fahren", {"reisten"}}, {u8("Mühlsee"), u8("Mühlsee"), {}}, {"gab", "geben", {}}, {"Eis", "Eis", {}}};
+  v.headerLine = false;
+  return v;
+}
+
+QMap<QString, QByteArray> dateien(const QString& folder) {
+  QMap<QString, QByteArray> out;
+  for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+    const QString p = it.next();
+    out.insert(p, qvtest::readFile(p));
+  }
+  return out;
+}
+
+QString pdfText(const QString& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  p.waitForFinished(30000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class Ergebnisse : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s = new Stand;
+    qputenv("QV_PROGRAM_FOLDER", s->out.path().toUtf8());
+    setUi(&s->ui);
+    InstallDistributionEngine();
+    InstallExerciseMacros();
+    s->master = s->out.filePath("uebung.doc");
+    engine::Document* m = qvtest::makeExercise(vorgabe());
+    ASSERT_TRUE(m && m->saveAs(s->master));
+    m->application()->quit();
+
+    // The class, handed out by the student list.
+    SchuelerListe& l = s->liste;
+    QByteArray list;
+    for (int i = 1; i <= 30; ++i) {
+      const QString folder = s->out.filePath(QStringLiteral("klasse/k%1").arg(i));
+      QDir().mkpath(folder);
+      list += textfile::encode(QStringLiteral("M\u00fcller, Kind %1;%2;;\r\n").arg(i).arg(folder));
+    }
+    qvtest::writeFile(s->out.filePath("import.txt"), list);
+    ASSERT_TRUE(l.ImportiereDatei(s->out.filePath("import.txt"), true));
+    l.txtQuelle = gQuelle = s->master;
+    l.ErzeugeDateinamen();
+    ASSERT_EQ(l.DupliziereUebungen().geschrieben, 30);
+    s->listFile = s->out.filePath("klasse.txt");
+    s->ui.answerSaveFile(s->listFile);
+    l.SpeichereSchuelerliste();
+
+    for (int i = 0; i < 30; ++i) {
+      const QString path = l.rows[i].Dateiname;
+      if (i == 5) QFile::remove(path);
+      if (i == 6) {
+        engine::Document* other = qvtest::makeExercise(vorgabe());
+        ASSERT_TRUE(other->saveAs(path));
+        other->application()->quit();
+      }
+      if (i == 7) qvtest::writeFile(path, "PK\x03\x04 beschaedigt");
+      if (i == 8) fremdBearbeitet(path);
+      if (i >= 5 && i <= 8) continue;
+      engine::Application* app = engine::Application::create();
+      engine::Document* d = app->openDocument(path, false);
+      ASSERT_NE(d, nullptr);
+      app->run("Document_Open", d);
+      for (const auto& [k, text] : kMuster[i % 5].first) qvtest::answer(*d, k, text);
+      ASSERT_TRUE(d->saveAs(path));
+      app->quit();
+    }
+    s->vorher = dateien(s->out.filePath("klasse"));
+  }
+  static void TearDownTestSuite() {
+    qvtest::quitEngines();
+    setDistributionEngine(nullptr);
+    setExerciseRecognizer({});
+    setUi(nullptr);
+    delete s;
+    qunsetenv("QV_PROGRAM_FOLDER");
+  }
+  void TearDown() override { EXPECT_EQ(dateien(s->out.filePath("klasse")), s->vorher) << "a copy was changed"; }
+
+  // Types into the empty fields' RTF text, as another word processor saves.
+  static void fremdBearbeitet(const QString& path) {
+    QByteArray rtf = qvtest::readFile(path);
+    for (const auto& [k, text] : Eingaben{{1, "reisten"}, {2, "M\\'fchlsee"}, {3, "gibt"}}) {
+      const QRegularExpression re(QStringLiteral("(Gap_%1\\}.*?\\\\fldrslt \\{[^ ]* )((?:\\\\u8194\\?)+)").arg(k));
+      const QString t = QString::fromLatin1(rtf);
+      const auto m = re.match(t);
+      ASSERT_TRUE(m.hasMatch()) << k;
+      rtf = (t.left(m.capturedStart(2)) + text + t.mid(m.capturedEnd(2))).toLatin1();
+    }
+    qvtest::writeFile(path, rtf);
+  }
+  static const Erwartet& erwartet(int row) {
+    return row == 5 ? kNichts : row == 6 ? kAndere : row == 7 ? kKaputt : row == 8 ? kFremd : kMuster[row % 5].second;
+  }
+  // What every output must show, row by row of the student list.
+  static void pruefe(const SchuelerErgebnis& r, int row) {
+    SCOPED_TRACE(row);
+    const Erwartet& e = erwartet(row);
+    EXPECT_EQ(r.id, s->liste.rows[row].ID);
+    EXPECT_EQ(r.name, s->liste.rows[row].Name);
+    EXPECT_EQ(r.datei, s->liste.rows[row].Dateiname);
+    EXPECT_EQ(ZustandText(r.zustand), ZustandText(e.zustand));
+    EXPECT_EQ(QList<int>({r.richtig, r.falsch, r.leer, r.versuche}), QList<int>({e.richtig, e.falsch, e.leer, e.versuche}));
+    EXPECT_EQ(r.antworten, e.antworten);
+  }
+  // Right, wrong and empty per gap over the counted copies' expected answers.
+  static QList<QList<int>> jeLuecke() {
+    QList<QList<int>> out(4, QList<int>(3, 0));
+    for (int row = 0; row < 30; ++row)
+      for (int g = 0; IstGezaehlt(erwartet(row).zustand) && g < 4; ++g) {
+        const QString a = erwartet(row).antworten[g];
+        const qvtest::Gap gap = vorgabe().gaps[g];
+        ++out[g][a.isEmpty() ? 2 : a == gap.word || gap.alternativen.contains(a) ? 0 : 1];
+      }
+    return out;
+  }
+
+  struct Stand {
+    qvtest::TemplateFolder templates;
+    QTemporaryDir out;
+    ScriptedInteraction ui;
+    SchuelerListe liste;
+    QString master, listFile;
+    QMap<QString, QByteArray> vorher;
+  };
+  static inline Stand* s = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Ergebnisse, CoreJudgesEveryCopyOfTheList) {
+  QString error;
+  const auto v = LeseVorlage(s->master, &error);
+  ASSERT_TRUE(v) << error.toStdString();
+  const auto kopien = EinsendungenAusListe(s->listFile);
+  ASSERT_TRUE(kopien && kopien->size() == 30);
+  int meldungen = 0;
+  const ErgebnisUebersicht e = WerteAus(*v, *kopien, [&](int done, int total) { return ++meldungen == done && total == 30; });
+  EXPECT_EQ(meldungen, 30);
+  ASSERT_EQ(e.schueler.size(), 30);
+  for (int row = 0; row < 30; ++row) pruefe(e.schueler[row], row);
+  EXPECT_EQ(e.gezaehlt(), 27);
+  const auto g = jeLuecke();
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(QList<int>({e.jeLuecke[k].richtig, e.jeLuecke[k].falsch, e.jeLuecke[k].leer}), g[k]) << k + 1;
+  // The table for spreadsheets: head, 30 pupils, shares; quoted answers.
+  const QStringList lines = ErgebnisTabelle(e).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 32);
+  EXPECT_EQ(lines[1], s->liste.rows[0].ID + u8(";Müller, Kind 1;fertig;4;0;0;4;100;richtig: fuhren;richtig: Mühlsee;richtig: gab;richtig: Eis"));
+  EXPECT_TRUE(lines[2].endsWith(";\"falsch: %9; E\"")) << lines[2].toStdString();
+  EXPECT_TRUE(lines[6].endsWith(";nicht abgegeben")) << lines[6].toStdString();
+  EXPECT_TRUE(lines[31].startsWith(";Anteil richtig;;")) << lines[31].toStdString();
+  const QString csv = s->out.filePath("tabelle.csv");
+  ASSERT_TRUE(SchreibeErgebnisTabelle(e, csv));
+  EXPECT_EQ(textfile::decode(qvtest::readFile(csv)), ErgebnisTabelle(e));
+  EXPECT_TRUE(qvtest::readFile(csv).contains("M\xfcller"));  // Windows-1252
+  // A damaged master and one without solutions are refused.
+  EXPECT_FALSE(LeseVorlage(s->liste.rows[7].Dateiname, &error));
+  EXPECT_EQ(error, "'" + s->liste.rows[7].Dateiname + u8("' ist keine Datei für interaktive Übungen"));
+  qvtest::UebungVorgabe ohne = vorgabe();
+  ohne.withDetails = false;
+  engine::Document* d = qvtest::makeExercise(ohne);
+  ASSERT_TRUE(d && d->saveAs(s->out.filePath("ohne.doc")));
+  d->application()->quit();
+  EXPECT_FALSE(LeseVorlage(s->out.filePath("ohne.doc"), &error));
+  EXPECT_TRUE(error.contains(u8("enthält keine Lösungen"))) << error.toStdString();
+}
+
+TEST_F(Ergebnisse, FolderTakesIdAndNameFromTheCopiesAndSkipsTheMaster) {
+  QTemporaryDir ordner;
+  for (int row : {0, 1, 7}) QFile::copy(s->liste.rows[row].Dateiname, ordner.filePath(QFileInfo(s->liste.rows[row].Dateiname).fileName()));
+  QFile::copy(s->master, ordner.filePath("uebung.doc"));
+  qvtest::writeFile(ordner.filePath("notiz.txt"), "x");
+  const auto kopien = EinsendungenAusOrdner(ordner.path(), ordner.filePath("uebung.doc"));
+  ASSERT_EQ(kopien.size(), 3);
+  const ErgebnisUebersicht e = WerteAus(*LeseVorlage(ordner.filePath("uebung.doc")), kopien);
+  for (int i : {0, 1}) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(e.schueler[i].id, s->liste.rows[i].ID);
+    EXPECT_EQ(e.schueler[i].name, s->liste.rows[i].Name);
+    EXPECT_EQ(e.schueler[i].richtig, erwartet(i).richtig);
+  }
+  // The damaged copy keeps its file's title as the name.
+  EXPECT_EQ(e.schueler[2].name, QFileInfo(s->liste.rows[7].Dateiname).completeBaseName());
+  EXPECT_EQ(e.schueler[2].zustand, AbgabeZustand::NichtLesbar);
+}
+
+TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  const QString csv = s->out.filePath("cli.csv");
+  ASSERT_EQ(runCli({"ergebnisse", s->listFile, "--uebung", s->master, "--csv", csv}, o, e), 0) << err.toStdString();
+  QStringList keys = {"\"uebung\"", "\"luecken\"", "\"schueler\"", "\"id\"", "\"name\"", "\"datei\"", "\"zustand\"",
+                      "\"richtig\"", "\"falsch\"", "\"leer\"", "\"versuche\"", "\"antworten\"", "\"je_luecke\"", "\"nummer\""};
+  for (int i = 1; i < keys.size(); ++i) EXPECT_LT(out.indexOf(keys[i - 1]), out.indexOf(keys[i])) << keys[i].toStdString();
+  const QJsonObject j = QJsonDocument::fromJson(out.toUtf8()).object();
+  EXPECT_EQ(j["luecken"].toInt(), 4);
+  const QJsonArray a = j["schueler"].toArray();
+  ASSERT_EQ(a.size(), 30);
+  for (int row = 0; row < 30; ++row) {
+    const QJsonObject p = a[row].toObject();
+    SchuelerErgebnis r{p["id"].toString(), p["name"].toString(), p["datei"].toString()};
+    for (AbgabeZustand z : {AbgabeZustand::NichtAbgegeben, AbgabeZustand::NichtBegonnen, AbgabeZustand::InArbeit,
+                            AbgabeZustand::Fertig, AbgabeZustand::AndereUebung, AbgabeZustand::NichtLesbar})
+      if (ZustandText(z) == p["zustand"].toString()) r.zustand = z;
+    r.richtig = p["richtig"].toInt(), r.falsch = p["falsch"].toInt(), r.leer = p["leer"].toInt(), r.versuche = p["versuche"].toInt();
+    for (const auto& t : p["antworten"].toArray()) r.antworten << t.toString();
+    pruefe(r, row);
+  }
+  const auto g = jeLuecke();
+  for (int k = 0; k < 4; ++k) {
+    const QJsonObject l = j["je_luecke"].toArray()[k].toObject();
+    EXPECT_EQ(QList<int>({l["nummer"].toInt(), l["richtig"].toInt(), l["falsch"].toInt(), l["leer"].toInt()}),
+              QList<int>({k + 1, g[k][0], g[k][1], g[k][2]}));
+  }
+  EXPECT_TRUE(QFile::exists(csv));
+  // Wrong calls: no master, a document that is no exercise, a missing list.
+  for (const auto& [args, rc] : QList<std::pair<QStringList, int>>{{{"ergebnisse", s->listFile}, 1},
+                                                                  {{"ergebnisse", s->listFile, "--uebung", csv}, 2},
+                                                                  {{"ergebnisse", "fehlt.txt", "--uebung", s->master}, 2}})
+    EXPECT_EQ(runCli(args, o, e), rc) << args.join(' ').toStdString();
+}
+
+TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
+  frmErgebnisse w;
+  ASSERT_TRUE(w.waehleUebung(s->master));
+  ASSERT_TRUE(w.waehleListe(s->listFile));
+  for (int row = 0; row < 30; ++row) pruefe(w.uebersicht().schueler[row], row);
+  QAbstractItemModel* m = w.tabelle()->model();
+  ASSERT_EQ(m->rowCount(), 31);
+  ASSERT_EQ(m->columnCount(), 12);
+  auto zelle = [m](int r, int c, int role = Qt::DisplayRole) { return m->index(r, c).data(role); };
+  EXPECT_EQ(zelle(1, 2).toString(), "fertig");
+  EXPECT_EQ(zelle(1, 7).toString(), "25");
+  EXPECT_EQ(zelle(1, 9, Qt::BackgroundRole).value<QColor>(), farbe::kFalsch);
+  EXPECT_EQ(zelle(1, 9, Qt::ToolTipRole).toString(), u8("Lücke 2: \u201Emühlsee\u201C"));
+  EXPECT_EQ(zelle(30, 1).toString(), "Anteil richtig (%)");
+  w.resize(1100, 700);
+  w.show();
+  EXPECT_TRUE(qvtest::cutTexts(&w).isEmpty()) << qvtest::cutTexts(&w).join('\n').toStdString();
+  EXPECT_TRUE(qvtest::saveScreenshot(&w, "ergebnisse"));
+  for (Qt::SortOrder order : {Qt::DescendingOrder, Qt::AscendingOrder}) {
+    w.tabelle()->sortByColumn(3, order);  // "Richtig", as numbers
+    EXPECT_EQ(zelle(30, 1).toString(), "Anteil richtig (%)");
+    EXPECT_EQ(zelle(0, 3).toString(), order == Qt::DescendingOrder ? "4" : "");
+  }
+  s->ui.answerSaveFile(s->out.filePath("fenster"));
+  EXPECT_TRUE(w.alsPdf());
+  const QString pdf = pdfText(s->out.filePath("fenster.pdf"));
+  EXPECT_TRUE(pdf.contains(u8("Müller, Kind 1")) && pdf.contains("andere") && pdf.contains("Anteil richtig")) << pdf.toStdString();
+}
+
+TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
+  engine::Application* app = engine::Application::create();
+  engine::Document* d = app->openDocument(s->master);
+  const auto key = Loesungsblatt(*d);
+  const auto paper = Papierblatt(*d);
+  ASSERT_TRUE(key && paper);
+  for (const auto& [blatt, name] : {std::pair{key.get(), "key.pdf"}, std::pair{paper.get(), "paper.pdf"}}) {
+    ASSERT_TRUE(SchreibePdf(*blatt, s->out.filePath(name)));
+    for (const Field& f : blatt->fields()) {
+      if (f.kind != FieldKind::FormText) continue;
+      QTextCursor c = f.result.cursor();
+      c.setPosition(f.result.start() + 1);
+      EXPECT_FALSE(c.charFormat().hasProperty(QTextFormat::BackgroundBrush)) << name;
+      EXPECT_TRUE(c.charFormat().fontUnderline());
+    }
+  }
+  const QString k = pdfText(s->out.filePath("key.pdf")), p = pdfText(s->out.filePath("paper.pdf"));
+  for (const char* w : {"fuhren / reisten", "Mühlsee", "gab", "Eis"}) {
+    EXPECT_TRUE(k.contains(u8(w))) << w;
+    EXPECT_FALSE(p.contains(u8(w))) << w;
+  }
+  EXPECT_TRUE(p.contains("Am Montag") && p.contains("1)"));
+  EXPECT_EQ(key->formField("Gap_1")->result.text(), "fuhren / reisten");
+  EXPECT_GE(paper->formField("Gap_2")->result.length(), 8);
+  // The document window offers them in a master only.
+  frmUebung master(d);
+  frmUebung copy(app->openDocument(s->liste.rows[0].Dateiname));
+  for (int i : {5, 6, 7}) {
+    EXPECT_TRUE(master.menuEntry(i)->isVisible());
+    EXPECT_FALSE(copy.menuEntry(i)->isVisible());
+  }
+  s->ui.answerSaveFile(s->out.filePath("fenster-key.pdf"));
+  EXPECT_TRUE(master.exportLoesungsblatt());
+  EXPECT_TRUE(pdfText(s->out.filePath("fenster-key.pdf")).contains("fuhren / reisten"));
+}
