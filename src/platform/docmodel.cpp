@@ -91,9 +91,9 @@ void RichDocument::clear() {
   for (auto& h : headers_) h.reset();
 }
 
-bool RichDocument::readRtf(const QByteArray& bytes) {
+bool RichDocument::readRtf(const QByteArray& bytes, ReadScope scope) {
   clear();
-  return rtf::codec::read(bytes, *body_, this);
+  return rtf::codec::read(bytes, *body_, this, scope == ReadScope::FieldsOnly);
 }
 
 QByteArray RichDocument::toRtf() const {

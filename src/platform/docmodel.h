@@ -178,8 +178,12 @@ class RichDocument {
 
   // Replaces everything with what can be read from the RTF bytes; damaged
   // input gives what could be read. False when the bytes hold no RTF at all
-  // (the document is then empty).
-  bool readRtf(const QByteArray& bytes);
+  // (the document is then empty). ReadScope::FieldsOnly keeps of the body
+  // only the text of its field results (for looking at filled-in fields
+  // quickly); variables, info, protection, page set-up and headers are read
+  // whole.
+  enum class ReadScope { Whole, FieldsOnly };
+  bool readRtf(const QByteArray& bytes, ReadScope scope = ReadScope::Whole);
   QByteArray toRtf() const;
   // The RTF read last ended its text with a paragraph mark, which the body
   // does not keep (a document's text ends without one). Pasting such text

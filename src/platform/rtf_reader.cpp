@@ -88,6 +88,7 @@ struct State {
   ParaProps para;
   int docVarParts = 0;  // subgroups seen inside \docvar
   int fieldIndex = -1;  // field whose \fldrslt this group is
+  bool inResult = false;  // inside some field's \fldrslt (subgroups included)
 };
 
 struct Output {
@@ -133,8 +134,8 @@ struct PendingField {
 
 class Reader {
  public:
-  Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side)
-      : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
+  Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly)
+      : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side), fieldsOnly_(fieldsOnly) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
   }
@@ -190,9 +191,14 @@ class Reader {
   void convertEmptyFields();
   void finish();
 
+  // Body text outside field results is passed over when only the fields
+  // are read.
+  bool passedOver() { return fieldsOnly_ && st().output == 0 && !st().inResult; }
+
   const char* begin_;
   const char* end_;
   RichDocument* side_;
+  const bool fieldsOnly_;
   int unicodeSkip_ = 0;  // characters still to pass over after \uN
   const char* closedAt_ = nullptr;  // the brace of the group being closed
   std::vector<State> stack_;
@@ -327,6 +333,7 @@ void Reader::leaveTable(Output& o) {
 }
 
 void Reader::emitChar(QChar c) {
+  if (passedOver()) return;
   Output& o = out();
   o.inRowDef = false;
   enterTableIfNeeded(o);
@@ -345,6 +352,7 @@ void Reader::emitChar(QChar c) {
 }
 
 void Reader::paragraph() {
+  if (passedOver()) return;
   Output& o = out();
   enterTableIfNeeded(o);
   flush(o);
@@ -357,6 +365,7 @@ void Reader::paragraph() {
 }
 
 void Reader::cell() {
+  if (passedOver()) return;
   Output& o = out();
   if (!o.table || o.rowEnded) {
     st().para.inTable = true;
@@ -685,6 +694,7 @@ const std::unordered_map<std::string_view, Reader::Rule>& Reader::rules() {
     dest({"fldrslt"}, [](Reader& r, State& s, const Word&) {
       if (s.dest != Dest::FieldGroup || r.fieldStack_.empty()) return r.enter(Dest::Skip);
       s.dest = Dest::Body;
+      s.inResult = true;
       s.fieldIndex = static_cast<int>(r.fieldStack_.size()) - 1;
       if (s.output == r.fieldStack_.back().output) r.fieldStack_.back().resultStart = r.outputPosition(s.output);
     });
@@ -1051,12 +1061,23 @@ void Reader::convertEmptyFields() {
     c.setPosition(f.end, QTextCursor::KeepAnchor);
     const QString t = c.selectedText();
     if (!isEmptyFieldText(t) || !t.contains(kFileEmptyFieldChar)) continue;
-    for (int i = f.start; i < f.end; ++i) {
-      QTextCursor one(body);
-      one.setPosition(i + 1);
-      const QTextCharFormat fmt = one.charFormat();
-      one.setPosition(i, QTextCursor::KeepAnchor);
-      one.insertText(QString(kEmptyFieldChar), fmt);
+    // Run by run of one format (mostly the whole field at once), each run
+    // keeping its format.
+    QTextCursor at(body);
+    auto formatOf = [&at](int pos) {
+      at.setPosition(pos + 1);
+      return at.charFormat();
+    };
+    int from = f.start;
+    QTextCharFormat format = formatOf(from);
+    for (int i = f.start + 1; i <= f.end; ++i) {
+      const QTextCharFormat next = i < f.end ? formatOf(i) : QTextCharFormat();
+      if (i < f.end && next == format) continue;
+      c.setPosition(from);
+      c.setPosition(i, QTextCursor::KeepAnchor);
+      c.insertText(QString(i - from, kEmptyFieldChar), format);
+      from = i;
+      format = next;
     }
   }
 }
@@ -1073,14 +1094,20 @@ void Reader::removedBodyChar(int pos) {
 
 }  // namespace
 
-bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side) {
+bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly) {
   body.clear();
   const qsizetype start = bytes.indexOf("{\\rtf");
   if (start < 0) return false;
   body.setUndoRedoEnabled(false);
   const QByteArray rest = bytes.mid(start);  // the reader points into it
-  Reader r(rest, body, side);
+  Reader r(rest, body, side, fieldsOnly);
+  // The field results read alone make one long paragraph, which the cursor
+  // would lay out again after every insertion; inside one edit block that
+  // waits for the end.
+  QTextCursor block(&body);
+  if (fieldsOnly) block.beginEditBlock();
   r.run();
+  if (fieldsOnly) block.endEditBlock();
   body.setUndoRedoEnabled(true);
   return true;
 }

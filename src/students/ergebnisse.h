@@ -103,8 +103,10 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
 // Told after each copy (done of total); returning false stops the run with
 // the copies judged so far.
 using ErgebnisFortschritt = std::function<bool(int done, int total)>;
-// Judges every copy in order. An Einsendung without a name takes the name
-// from its copy, else the file's title.
+// Judges every copy (read on worker threads, one per processor) and gives
+// the results in list order; fortschritt is told on the calling thread. An
+// Einsendung without a name takes the name from its copy, else the file's
+// title.
 ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendung>& kopien,
                             const ErgebnisFortschritt& fortschritt = {});
 

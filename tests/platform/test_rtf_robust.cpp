@@ -134,6 +134,15 @@ TEST(RtfFuzz, MutatedRealFilesNeverCrash) {
     }
     RichDocument d;
     d.readRtf(b);
+    // Reading the fields alone finds the same fields with the same texts.
+    RichDocument f;
+    f.readRtf(b, RichDocument::ReadScope::FieldsOnly);
+    ASSERT_EQ(f.fields().size(), d.fields().size()) << n;
+    for (qsizetype i = 0; i < f.fields().size(); ++i) {
+      EXPECT_EQ(f.fields()[i].form.name, d.fields()[i].form.name) << n;
+      EXPECT_EQ(f.fields()[i].result.text(), d.fields()[i].result.text()) << n;
+    }
+    EXPECT_EQ(f.variables().size(), d.variables().size()) << n;
     // What was read writes and reads again.
     if (n % 10 == 0) {
       RichDocument again;
