@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTextCursor>
 
 #include "common/testutil.h"
+#include "platform/docengine.h"
 #include "platform/produkt.h"
 
 namespace qvtest {
@@ -37,5 +39,17 @@ Umgebung::Umgebung() {
 }
 
 QString Umgebung::log() const { return QString::fromLatin1(readFile(QDir(program.path()).filePath("log.txt"))); }
+
+QTextCharFormat formatAt(const qv::engine::Document& doc, int pos) {
+  QTextCursor c(doc.data().body());
+  c.setPosition(pos + 1);
+  return c.charFormat();
+}
+
+int headerWordField(const qv::engine::Document& doc, int n) {
+  for (int i = 1; i <= doc.fieldCount(); ++i)
+    if (doc.field(i)->kind == qv::FieldKind::MacroButton && --n == 0) return i;
+  return 0;
+}
 
 }  // namespace qvtest

@@ -7,8 +7,13 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTextCharFormat>
 #include <initializer_list>
 #include <utility>
+
+namespace qv::engine {
+class Document;
+}
 
 namespace qvtest {
 
@@ -43,5 +48,10 @@ struct Umgebung {
   Umgebung();
   QString log() const;  // the program's log file as text
 };
+
+// The format of the character at pos in the document's text.
+QTextCharFormat formatAt(const qv::engine::Document& doc, int pos);
+// The field index of the n-th header word (1-based); 0 when there is none.
+int headerWordField(const qv::engine::Document& doc, int n);
 
 }  // namespace qvtest

@@ -14,7 +14,6 @@
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
-#include "workbook/workbook.h"
 #include "word/wordexercise.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
@@ -23,6 +22,7 @@
 #include "word/frmuebung.h"
 #include "word/modword.h"
 #include "common/uebungsdoc.h"
+#include "common/umgebung.h"
 #include "word/uebungsmakros.h"
 
 using namespace qv;
@@ -67,22 +67,25 @@ class Fenster : public ::testing::Test {
     return w->document()->formField(name)->result.text();
   }
   static void clickHeaderWord(frmUebung* w, int n) {
-    int seen = 0;
     const engine::Document* d = w->document();
-    for (int i = 1; i <= d->fieldCount(); ++i)
-      if (d->field(i)->kind == FieldKind::MacroButton && ++seen == n) {
-        QTextCursor c(d->data().body());
-        c.setPosition(d->field(i)->result.start() + 1);
-        const QPointF at = w->textView()->cursorRect(c).center();
-        for (auto t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-          QMouseEvent e(t, at, w->textView()->viewport()->mapToGlobal(at), Qt::LeftButton,
-                        t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-          QApplication::sendEvent(w->textView()->viewport(), &e);
-        }
-      }
+    QTextCursor c(d->data().body());
+    c.setPosition(d->field(qvtest::headerWordField(*d, n))->result.start() + 1);
+    const QPointF at = w->textView()->cursorRect(c).center();
+    for (auto t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent e(t, at, w->textView()->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(w->textView()->viewport(), &e);
+    }
+  }
+  // The exercise window opened last.
+  static frmUebung* lastWindow() {
+    frmUebung* w = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+      if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
+    return w;
   }
 
-  qvtest::TemplateFolder templates;
+  qvtest::Umgebung env;
   QTemporaryDir out;
   ScriptedInteraction ui;
 };
@@ -158,9 +161,7 @@ TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
   frmMain main;
   ui.answerOpenFile(path);
   main.menuEntry(QStringLiteral("mnuDatei"), 4)->trigger();
-  frmUebung* again = nullptr;
-  for (QWidget* t : QApplication::topLevelWidgets())
-    if (auto* f = qobject_cast<frmUebung*>(t)) again = f;
+  frmUebung* again = lastWindow();
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(ui.shown().last().file.title, QStringLiteral("Übung öffnen"));
   EXPECT_EQ(fieldText(again, "Gap_1"), QStringLiteral("reisten"));
@@ -169,12 +170,8 @@ TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
   EXPECT_EQ(st.luecken.value(1).urteil, Urteil::Richtig);
   EXPECT_EQ(st.luecken.value(2).urteil, Urteil::Umlaut);
   EXPECT_EQ(st.markiert, QList<int>{1});
-  QTextCursor c = again->document()->formField("Gap_2")->result.cursor();
-  c.setPosition(again->document()->formField("Gap_2")->result.start() + 1);
-  EXPECT_EQ(c.charFormat().background().color(), farbe::kFalsch);
-  // The existing entries of the menu are where they were.
-  EXPECT_EQ(main.menuEntry(QStringLiteral("mnuDatei"), 2)->text(), QStringLiteral("Übung duplizieren"));
-  EXPECT_EQ(main.menuEntry(QStringLiteral("mnuDatei"), 11)->text(), QStringLiteral("Beenden"));
+  EXPECT_EQ(qvtest::formatAt(*again->document(), again->document()->formField("Gap_2")->result.start()).background().color(),
+            farbe::kFalsch);
 }
 
 TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
@@ -246,9 +243,7 @@ TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
   doc->application()->quit();
 
   ASSERT_TRUE(frmUebung::openFile(path));
-  frmUebung* w = nullptr;
-  for (QWidget* t : QApplication::topLevelWidgets())
-    if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
+  frmUebung* w = lastWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), u8("mueller_anna.doc - Anna Müller"));
   EXPECT_TRUE(w->headerView()->isVisible());
@@ -268,9 +263,7 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAndPdfHoldsTheExercise) {
   setExerciseWindowOpener([](engine::Document* d) { frmUebung::showDocument(d); });
   ShowExerciseWindow(doc);
   setExerciseWindowOpener({});
-  frmUebung* w = nullptr;
-  for (QWidget* t : QApplication::topLevelWidgets())
-    if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
+  frmUebung* w = lastWindow();
   ASSERT_NE(w, nullptr);
   ASSERT_EQ(w->document(), doc);
 
@@ -292,23 +285,9 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAndPdfHoldsTheExercise) {
 // The sample workbook's first worksheet, built with the header line of
 // words, as the window shows it to a pupil who filled in two gaps.
 TEST_F(Fenster, ScreenshotOfABuiltExercise) {
-  const MappenInhalt m = LeseMappe(qvtest::fixture("klassenfahrt.qbm"));
-  ASSERT_FALSE(m.arbeitsblaetter.isEmpty());
-  QTemporaryDir program;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  InstallDocumentVariablesWriter();
-  gTextTXT = m.textTXT;
-  gTextRTF = m.textRTF;
-  gUebungstyp = m.arbeitsblaetter[0].Uebungstyp;
-  gCaption = m.arbeitsblaetter[0].Caption;
-  gDetails = m.arbeitsblaetter[0].Details;
-  gArbeitsblattRTF = m.arbeitsblaetter[0].ArbeitsblattRTF;
-  gWortliste = 1;
-  frmUebung* w = nullptr;
-  setExerciseWindowOpener([&w](engine::Document* d) { w = frmUebung::showDocument(d); });
-  CreateWordExercise(gUebungstyp, 1);
-  setExerciseWindowOpener({});
-  qunsetenv("QV_PROGRAM_FOLDER");
+  engine::Document* doc = qvtest::buildFromWorkbook(qvtest::fixture("klassenfahrt.qbm"), 1, 1, 1);
+  ASSERT_NE(doc, nullptr);
+  frmUebung* w = frmUebung::showDocument(doc);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->document()->formFieldCount(), 10);
   QApplication::processEvents();
