@@ -16,6 +16,8 @@
 #include "app/frmmain.h"
 #include "app/variablen.h"
 #include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "common/umgebung.h"
 #include "platform/cp1252.h"
 #include "platform/docengine.h"
 #include "common/scripted_ui.h"
@@ -43,12 +45,10 @@ void answerOptionsDialog(int option) {
 }  // namespace
 
 TEST(Road, FromWorkbookToHtmlPageAndForm) {
-  QTemporaryDir program, templates, user;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
-  qputenv("QV_USER_DATA", user.path().toUtf8());
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), program.filePath("template.html"));
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  qvtest::Umgebung env;
+  QTemporaryDir user;
+  env.env.set("QV_USER_DATA", user.path().toUtf8());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), env.program.filePath("template.html"));
   QStringList opened;
   shell::setOpener([&opened](const QString& p) {
     opened << p;
@@ -60,7 +60,6 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
 
   frmMain w;
   ScriptedInteraction dialogs;
-  setUi(&dialogs);
   w.resize(900, 640);
   w.show();
 
@@ -80,7 +79,7 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   dialogs.clear();
   w.menuEntry("mnuArbeitsblatt", 2)->trigger();
   EXPECT_TRUE(w.isEnabled());
-  const QString page = QDir(program.path()).filePath("Worksheet.html");
+  const QString page = env.program.filePath("Worksheet.html");
   ASSERT_EQ(opened, QStringList{page});
   const QString html = cp1252::decode(qvtest::readFile(page));
   EXPECT_EQ(html.count(QStringLiteral("<input")), 10);
@@ -101,20 +100,14 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 10 Lücken erstellt"));
   EXPECT_TRUE(w.isEnabled());
 
-  setUi(nullptr);
   setExerciseWindowOpener(nullptr);
   shell::setOpener(nullptr);
-  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
-  for (const char* v : {"QV_PROGRAM_FOLDER", "QV_TEMPLATES_DIR", "QV_USER_DATA"}) qunsetenv(v);
+  qvtest::quitEngines();
 }
 
 TEST(Road, TheTeachersClipboardSurvivesTheHeadBlock) {
-  QTemporaryDir program, templates;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  qvtest::Umgebung env;
   ScriptedInteraction dialogs;
-  setUi(&dialogs);
   QApplication::clipboard()->setText(QStringLiteral("Notiz für die Elternbriefe"));
   gTextTXT = QStringLiteral("Ein Haus.");
   gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Ein Haus.}";
@@ -126,8 +119,5 @@ TEST(Road, TheTeachersClipboardSurvivesTheHeadBlock) {
   ASSERT_EQ(engine::Application::runningCount(), 1);
   EXPECT_TRUE(engine::Application::running().front()->activeDocument()->text().startsWith("Kopf\r"));
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
-  setUi(nullptr);
-  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
-  qunsetenv("QV_PROGRAM_FOLDER");
-  qunsetenv("QV_TEMPLATES_DIR");
+  qvtest::quitEngines();
 }
