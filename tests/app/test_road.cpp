@@ -15,6 +15,7 @@
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
+#include "common/fitcheck.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "common/umgebung.h"
@@ -87,8 +88,7 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   ASSERT_FALSE(dialogs.messageTexts().isEmpty());
   EXPECT_TRUE(dialogs.messageTexts().last().contains("10"));
 
-  QDir().mkpath(QStringLiteral(QV_BINARY_DIR "/screenshots"));
-  EXPECT_TRUE(w.grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/hauptfenster.png")));
+  EXPECT_TRUE(qvtest::saveScreenshot(&w, "hauptfenster"));
 
   // The same worksheet as a form document with the base forms behind the gaps.
   w.menuEntry("mnuAusgabeformat", 1)->trigger();

@@ -11,6 +11,7 @@
 
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
+#include "common/umgebung.h"
 #include "platform/docengine.h"
 #include "word/druck.h"
 
@@ -21,13 +22,9 @@ namespace {
 
 class Druck : public ::testing::Test {
  protected:
-  void SetUp() override { qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8()); }
-  void TearDown() override {
-    qvtest::quitEngines();
-    qunsetenv("QV_PROGRAM_FOLDER");
-  }
-  qvtest::TemplateFolder templates;
-  QTemporaryDir program, dir;
+  void TearDown() override { qvtest::quitEngines(); }
+  qvtest::Umgebung env;
+  QTemporaryDir dir;
 };
 
 // Where an empty field lies in the layout of text at that width: false when
