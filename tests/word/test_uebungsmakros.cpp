@@ -154,6 +154,8 @@ TEST_F(Makros, AnswersVerdictsAndMarksSurviveSavingAndReopening) {
   EXPECT_FALSE(headerWordFormat(*doc, 3).hasProperty(QTextFormat::ForegroundBrush));
   const UebungsStand st = UebungsStand::lesen(*doc);
   EXPECT_EQ(st.markiert, QList<int>{2});
+  const auto kopf = doc->bookmarkRange("Kopf");
+  ASSERT_TRUE(kopf.has_value());
   const QString path = out.filePath("schueler.doc");
   ASSERT_TRUE(doc->saveAs(path));
   doc->application()->quit();
@@ -162,6 +164,8 @@ TEST_F(Makros, AnswersVerdictsAndMarksSurviveSavingAndReopening) {
   engine::Document* again = OpenExerciseDocument(path, &error);
   ASSERT_NE(again, nullptr) << error.toStdString();
   EXPECT_TRUE(again->saved());
+  EXPECT_EQ(again->bookmarkRange("Kopf"), kopf);
+  EXPECT_EQ(again->protectionType(), engine::kProtectionFormFields);
   EXPECT_EQ(again->formField("Gap_1")->result.text(), QStringLiteral("fuhren"));
   EXPECT_EQ(again->formField("Gap_3")->result.text(), QStringLiteral("ga;b%"));
   EXPECT_EQ(UebungsStand::lesen(*again), st);

@@ -241,25 +241,6 @@ TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
   EXPECT_EQ(head.body()->toPlainText(), "abcdef");
 }
 
-TEST_F(WordExerciseTest, SavedExerciseKeepsFieldsAndVariables) {
-  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
-  gWortliste = 1;
-  engine::Document* d = build();
-  ASSERT_NE(d, nullptr);
-  QTemporaryDir out;
-  ASSERT_TRUE(d->saveAs(out.filePath("uebung.doc")));
-  engine::Application* app = engine::Application::create();
-  engine::Document* again = app->openDocument(out.filePath("uebung.doc"), true);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->text(), d->text());
-  EXPECT_EQ(again->formFieldCount(), d->formFieldCount());
-  EXPECT_EQ(again->formField(3)->form.exitMacro, "Lost_Focus");
-  EXPECT_EQ(again->bookmarkRange("Kopf"), d->bookmarkRange("Kopf"));
-  EXPECT_EQ(again->protectionType(), engine::kProtectionFormFields);
-  EXPECT_EQ(again->variableValue("LSTDET"), d->variableValue("LSTDET"));
-  EXPECT_TRUE(EngineRecognisesExercise(out.filePath("uebung.doc")));
-}
-
 TEST_F(WordExerciseTest, WithoutEngineNothingIsBuiltAndOnlyThatIsSaid) {
   qvtest::Env off{{"QV_ENGINE_UNAVAILABLE", "1"}};
   SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
