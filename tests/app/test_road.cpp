@@ -4,7 +4,6 @@
 
 #include <QPushButton>
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -102,22 +101,5 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
 
   setExerciseWindowOpener(nullptr);
   shell::setOpener(nullptr);
-  qvtest::quitEngines();
-}
-
-TEST(Road, TheTeachersClipboardSurvivesTheHeadBlock) {
-  qvtest::Umgebung env;
-  ScriptedInteraction dialogs;
-  QApplication::clipboard()->setText(QStringLiteral("Notiz für die Elternbriefe"));
-  gTextTXT = QStringLiteral("Ein Haus.");
-  gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Ein Haus.}";
-  gArbeitsblattRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi{\\cs207 Kopf\\par}Ein Haus. Und noch mehr Text dahinter.}";
-  gUebungstyp = 101;
-  gDetails = QStringLiteral("5;Haus;Haus;");
-  gWortliste = 4;
-  CreateWordExercise(gUebungstyp, 1);
-  ASSERT_EQ(engine::Application::runningCount(), 1);
-  EXPECT_TRUE(engine::Application::running().front()->activeDocument()->text().startsWith("Kopf\r"));
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
   qvtest::quitEngines();
 }

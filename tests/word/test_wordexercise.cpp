@@ -1,7 +1,8 @@
 // The form builder on the engine, with the worksheets of the sample workbook.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -219,9 +220,12 @@ TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
   gArbeitsblattRTF = storedRichText(
       "{\\rtf1\\ansi{\\cs207\\b Verben}{\\cs207 \\par}Setze die Verben ein. Der Rest des Arbeitsblatts ist lang genug.}");
   gWortliste = 1;
+  QGuiApplication::clipboard()->setText(QStringLiteral("Notiz für die Elternbriefe"));
   engine::Document* d = build();
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->text().startsWith("Verben\rHaus\rEin ")) << d->text().toStdString();
+  // Taking the head block leaves the teacher's clipboard alone.
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
   QTextCursor c(d->data().body());
   c.setPosition(1);
   EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
