@@ -24,15 +24,6 @@ ArbeitsblattEintrag sheet(int id, int typ, const QString& caption) {
   return e;
 }
 
-// A main window with two worksheets loaded by hand, as the workbook loading
-// leaves it.
-void loadTwoSheets(frmMain& w) {
-  gArbeitsblaetter = {sheet(11, 101, "Verben"), sheet(12, 201, "Satzglieder")};
-  gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Originaltext}";
-  w.addTab("Arbeitsblatt 1");
-  w.addTab("Arbeitsblatt 2");
-}
-
 }  // namespace
 
 TEST(frmMain, FormatSwitchEnablesTheWorksheetEntries) {
@@ -48,9 +39,14 @@ TEST(frmMain, FormatSwitchEnablesTheWorksheetEntries) {
   EXPECT_FALSE(w.menuEntry("mnuArbeitsblatt", 4)->isVisible());
 }
 
-TEST(frmMain, TabClickMakesTheWorksheetCurrent) {
+// Two worksheets loaded by hand, as the workbook loading leaves them.
+TEST(frmMain, TabClickMakesTheWorksheetCurrentAndAnUnbuildableTypeDoesNothing) {
+  ScriptedInteraction ui;
   frmMain w;
-  loadTwoSheets(w);
+  gArbeitsblaetter = {sheet(11, 101, "Verben"), sheet(12, 201, "Satzglieder")};
+  gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Originaltext}";
+  w.addTab("Arbeitsblatt 1");
+  w.addTab("Arbeitsblatt 2");
   w.tabReg()->setCurrentIndex(1);
   EXPECT_EQ(gArbeitsblattID, 11);
   EXPECT_EQ(gCaption, "Verben");
@@ -64,20 +60,16 @@ TEST(frmMain, TabClickMakesTheWorksheetCurrent) {
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Quillbee - Vodedarivo"));
   EXPECT_FALSE(w.menuEntry("mnuMain", 30)->isEnabled());
   EXPECT_TRUE(txtText().text().contains("Originaltext"));
-}
 
-TEST(frmMain, UnbuildableTypeDoesNothingAndSeparatorIndexesStop) {
-  ScriptedInteraction ui;
-  frmMain w;
-  loadTwoSheets(w);
-  w.tabReg()->setCurrentIndex(2);  // type 201
+  // Type 201 cannot be built: nothing is shown, no wait cursor; separator
+  // indexes stop too.
+  w.tabReg()->setCurrentIndex(2);
   gDialogErgebnis = 1;
   w.mnuArbeitsblatt_Click(2);
   EXPECT_EQ(gDialogErgebnis, 2);
-  EXPECT_TRUE(ui.shown().isEmpty());
-  EXPECT_EQ(ui.waitCursorChanges(), 0);
   w.mnuArbeitsblatt_Click(11);
   EXPECT_TRUE(ui.shown().isEmpty());
+  EXPECT_EQ(ui.waitCursorChanges(), 0);
 }
 
 TEST(frmMain, NarrowWindowKeepsTheTabStripAndPlacesTheEditorInIt) {

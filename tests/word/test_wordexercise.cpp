@@ -98,9 +98,8 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
       SCOPED_TRACE(k);
       const Field* f = d->formField(k);
       ASSERT_NE(f, nullptr);
-      EXPECT_EQ(f->form.name, QStringLiteral("Gap_") + QString::number(k));
-      EXPECT_EQ(f->form.entryMacro, "Got_Focus");
-      EXPECT_EQ(f->form.exitMacro, "Lost_Focus");
+      EXPECT_EQ((QStringList{f->form.name, f->form.entryMacro, f->form.exitMacro}),
+                (QStringList{QStringLiteral("Gap_%1").arg(k), "Got_Focus", "Lost_Focus"}));
       const clsToken& t = gLuecken[k - 1];
       const int start = f->result.start(), end = f->result.end();
       const QString number = QString::number(k) + ")";
@@ -120,10 +119,9 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
       if (gUebungstyp == 103 || gUebungstyp == 301) after.remove(0, t.Bemerkung().size() - t.Bemerkung().indexOf('_') - 1);
       ASSERT_TRUE(after.startsWith(number)) << after.left(20).toStdString();
       // The number is bold superscript.
-      QTextCursor c(d->data().body());
-      c.setPosition(end + (text.mid(end).indexOf(number)) + 1);
-      EXPECT_EQ(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
-      EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+      const QTextCharFormat nf = qvtest::formatAt(*d, end + text.mid(end).indexOf(number));
+      EXPECT_EQ(nf.verticalAlignment(), QTextCharFormat::AlignSuperScript);
+      EXPECT_EQ(nf.fontWeight(), QFont::Bold);
     }
   }
   EXPECT_EQ(built, 6);
@@ -155,10 +153,9 @@ TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
   const QString& e = engine::kEmptyFormFieldText;
   EXPECT_EQ(d->text().left(d->length()),
             "Wir " + e + " (fahren)1) los.\rDann " + e + " (laufen)2) wir und " + e + " (singen)3).");
-  QTextCursor c(d->data().body());
-  c.setPosition(d->text().indexOf("(fahren)") + 1);
-  EXPECT_NE(c.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
-  EXPECT_NE(c.charFormat().fontWeight(), QFont::Bold);
+  const QTextCharFormat f = qvtest::formatAt(*d, d->text().indexOf("(fahren)"));
+  EXPECT_NE(f.verticalAlignment(), QTextCharFormat::AlignSuperScript);
+  EXPECT_NE(f.fontWeight(), QFont::Bold);
   // No header line in forms 3 and 4.
   EXPECT_FALSE(d->bookmarkRange("Kopf").has_value());
   for (int i = 1; i <= d->fieldCount(); ++i) EXPECT_NE(d->field(i)->kind, FieldKind::MacroButton);
@@ -195,12 +192,9 @@ TEST_F(WordExerciseTest, HeaderLineOfButtonsUnderTheBookmarkKopf) {
     const auto kopf = d->bookmarkRange("Kopf");
     ASSERT_TRUE(kopf.has_value());
     EXPECT_EQ(d->text(kopf->first, kopf->second), line);
-    QTextCursor c(d->data().body());
-    c.setPosition(2);
-    EXPECT_EQ(c.charFormat().fontPointSize(), 10);
+    EXPECT_EQ(qvtest::formatAt(*d, 1).fontPointSize(), 10);
     // The text itself keeps its size and gets no rule.
-    c.setPosition(d->length());
-    EXPECT_NE(c.charFormat().fontPointSize(), 10);
+    EXPECT_NE(qvtest::formatAt(*d, d->length() - 1).fontPointSize(), 10);
     EXPECT_EQ(d->data().body()->firstBlock().next().text().left(4), "Der ");
     EXPECT_EQ(d->formFieldCount(), 3);
   }
@@ -226,9 +220,7 @@ TEST_F(WordExerciseTest, HeadBlockOfTheWorksheetGoesToTheTop) {
   EXPECT_TRUE(d->text().startsWith("Verben\rHaus\rEin ")) << d->text().toStdString();
   // Taking the head block leaves the teacher's clipboard alone.
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
-  QTextCursor c(d->data().body());
-  c.setPosition(1);
-  EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+  EXPECT_EQ(qvtest::formatAt(*d, 0).fontWeight(), QFont::Bold);
   EXPECT_EQ(d->formField(1)->result.start(), 16);
   // The rule stays under the header line, not under the head block.
   const QTextBlock first = d->data().body()->firstBlock();
