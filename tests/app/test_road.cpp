@@ -25,7 +25,6 @@
 #include "word/exercisewindow.h"
 #include "word/frmablueckewa.h"
 #include "word/modword.h"
-#include "word/wordexercise.h"
 
 using namespace qv;
 

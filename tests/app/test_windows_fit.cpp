@@ -16,7 +16,6 @@
 #include "help/frmueber.h"
 #include "installwindow.h"
 #include "platform/docengine.h"
-#include "platform/editor_widget.h"
 #include "common/scripted_ui.h"
 #include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"

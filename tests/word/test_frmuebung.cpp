@@ -10,7 +10,6 @@
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
-#include "word/wordexercise.h"
 #include "common/testutil.h"
 #include "platform/docengine.h"
 #include "common/scripted_ui.h"

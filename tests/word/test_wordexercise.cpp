@@ -6,7 +6,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"

@@ -8,7 +8,6 @@
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "common/umgebung.h"
-#include "platform/docengine.h"
 #include "word/modword.h"
 
 using namespace qv;
