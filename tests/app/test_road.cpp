@@ -4,7 +4,6 @@
 
 #include <QPushButton>
 #include <QApplication>
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -15,7 +14,10 @@
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
+#include "common/fitcheck.h"
 #include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "common/umgebung.h"
 #include "platform/cp1252.h"
 #include "platform/docengine.h"
 #include "common/scripted_ui.h"
@@ -23,7 +25,6 @@
 #include "word/exercisewindow.h"
 #include "word/frmablueckewa.h"
 #include "word/modword.h"
-#include "word/wordexercise.h"
 
 using namespace qv;
 
@@ -43,12 +44,10 @@ void answerOptionsDialog(int option) {
 }  // namespace
 
 TEST(Road, FromWorkbookToHtmlPageAndForm) {
-  QTemporaryDir program, templates, user;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
-  qputenv("QV_USER_DATA", user.path().toUtf8());
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), program.filePath("template.html"));
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
+  qvtest::Umgebung env;
+  QTemporaryDir user;
+  env.env.set("QV_USER_DATA", user.path().toUtf8());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), env.program.filePath("template.html"));
   QStringList opened;
   shell::setOpener([&opened](const QString& p) {
     opened << p;
@@ -60,7 +59,6 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
 
   frmMain w;
   ScriptedInteraction dialogs;
-  setUi(&dialogs);
   w.resize(900, 640);
   w.show();
 
@@ -80,7 +78,7 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   dialogs.clear();
   w.menuEntry("mnuArbeitsblatt", 2)->trigger();
   EXPECT_TRUE(w.isEnabled());
-  const QString page = QDir(program.path()).filePath("Worksheet.html");
+  const QString page = env.program.filePath("Worksheet.html");
   ASSERT_EQ(opened, QStringList{page});
   const QString html = cp1252::decode(qvtest::readFile(page));
   EXPECT_EQ(html.count(QStringLiteral("<input")), 10);
@@ -88,8 +86,7 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   ASSERT_FALSE(dialogs.messageTexts().isEmpty());
   EXPECT_TRUE(dialogs.messageTexts().last().contains("10"));
 
-  QDir().mkpath(QStringLiteral(QV_BINARY_DIR "/screenshots"));
-  EXPECT_TRUE(w.grab().save(QStringLiteral(QV_BINARY_DIR "/screenshots/hauptfenster.png")));
+  EXPECT_TRUE(qvtest::saveScreenshot(&w, "hauptfenster"));
 
   // The same worksheet as a form document with the base forms behind the gaps.
   w.menuEntry("mnuAusgabeformat", 1)->trigger();
@@ -101,33 +98,7 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 10 Lücken erstellt"));
   EXPECT_TRUE(w.isEnabled());
 
-  setUi(nullptr);
   setExerciseWindowOpener(nullptr);
   shell::setOpener(nullptr);
-  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
-  for (const char* v : {"QV_PROGRAM_FOLDER", "QV_TEMPLATES_DIR", "QV_USER_DATA"}) qunsetenv(v);
-}
-
-TEST(Road, TheTeachersClipboardSurvivesTheHeadBlock) {
-  QTemporaryDir program, templates;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  qputenv("QV_TEMPLATES_DIR", templates.path().toUtf8());
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(kTemplateName));
-  ScriptedInteraction dialogs;
-  setUi(&dialogs);
-  QApplication::clipboard()->setText(QStringLiteral("Notiz für die Elternbriefe"));
-  gTextTXT = QStringLiteral("Ein Haus.");
-  gTextRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi Ein Haus.}";
-  gArbeitsblattRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi{\\cs207 Kopf\\par}Ein Haus. Und noch mehr Text dahinter.}";
-  gUebungstyp = 101;
-  gDetails = QStringLiteral("5;Haus;Haus;");
-  gWortliste = 4;
-  CreateWordExercise(gUebungstyp, 1);
-  ASSERT_EQ(engine::Application::runningCount(), 1);
-  EXPECT_TRUE(engine::Application::running().front()->activeDocument()->text().startsWith("Kopf\r"));
-  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Notiz für die Elternbriefe"));
-  setUi(nullptr);
-  while (engine::Application::runningCount() > 0) engine::Application::running().front()->quit();
-  qunsetenv("QV_PROGRAM_FOLDER");
-  qunsetenv("QV_TEMPLATES_DIR");
+  qvtest::quitEngines();
 }

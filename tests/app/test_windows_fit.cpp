@@ -11,11 +11,11 @@
 #include "common/fitcheck.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
+#include "common/umgebung.h"
 #include "help/frmanleitung.h"
 #include "help/frmueber.h"
 #include "installwindow.h"
 #include "platform/docengine.h"
-#include "platform/editor_widget.h"
 #include "common/scripted_ui.h"
 #include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"
@@ -43,7 +43,7 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
   QTemporaryDir dir;
   // The program's folder in the build tree, with the files that lie beside it.
   const QByteArray program = QV_BINARY_DIR "/bin";
-  qputenv("QV_PROGRAM_FOLDER", program);
+  qvtest::Env env{{"QV_PROGRAM_FOLDER", program}};
   frmMain main;
   main.openWorkbook(QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm"));
   main.tabReg()->setCurrentIndex(1);
@@ -78,7 +78,7 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     engine::Application::setMacroHandler({});
   }
   {
-    qputenv("QV_PROGRAM_FOLDER", dir.path().toUtf8());
+    qvtest::Env here{{"QV_PROGRAM_FOLDER", dir.path().toUtf8()}};
     qvtest::writeFile(dir.filePath("klasse.txt"), "Zoe Zimmermann\r\nAnna Bergmann\r\nMehmet Yilmaz\r\n");
     frmSchuelerListe s(&main);
     s.liste().txtBasisverzeichnis = dir.path();
@@ -86,7 +86,6 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     s.liste().ErzeugeDateinamen();
     s.zeigeListe();
     look(&s, "schuelerliste");
-    qputenv("QV_PROGRAM_FOLDER", program);
   }
   {
     frmErgebnisse e(&main);
@@ -103,5 +102,4 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
   }
   qvinstall::frmInstall install(QStringLiteral(QV_BINARY_DIR "/bin"));
   look(&install, "install");
-  qunsetenv("QV_PROGRAM_FOLDER");
 }
