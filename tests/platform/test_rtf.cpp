@@ -1,16 +1,26 @@
+// The RTF codec and the document model: the sample workbook's stored rich
+// texts, a round trip of everything the codec knows, foreign RTF as word
+// processors write it, and damaged and hostile RTF.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextTable>
+#include <random>
 
 #include "common/testutil.h"
 #include "platform/docmodel.h"
 #include "platform/richeditor.h"
 #include "platform/rtf.h"
-#include "rtf_testdata.h"
 
 using namespace qv;
+
+// Readable test failures.
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -21,31 +31,144 @@ QTextCharFormat formatAt(const QTextDocument& d, int pos) {
 }
 
 int find(const QTextDocument& d, const QString& s) { return static_cast<int>(d.toPlainText().indexOf(s)); }
+QTextCharFormat formatOf(const QTextDocument& d, const QString& s) { return formatAt(d, find(d, s)); }
+
+QString readText(const QByteArray& bytes) {
+  RichDocument d;
+  d.readRtf(bytes);
+  return d.body()->toPlainText();
+}
+
+struct StoredRichText {
+  QString label;
+  QByteArray rtf;     // the bytes after the 30-byte header
+  QString plainText;  // the stored plain text where there is one
+};
+
+// Every stored rich text of klassenfahrt.json.
+QList<StoredRichText> sampleRichTexts() {
+  QList<StoredRichText> out;
+  const QJsonObject root =
+      QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture(QStringLiteral("klassenfahrt.json")))).object();
+  auto add = [&](const QString& label, const QJsonObject& o, const QString& plain) {
+    if (!o.isEmpty()) out.append({label, o[QStringLiteral("rtf")].toString().toLatin1(), plain});
+  };
+  for (const QJsonValue& v : root[QStringLiteral("Arbeitsblatt")].toArray()) {
+    const QJsonObject a = v.toObject();
+    const QString id = QString::number(a[QStringLiteral("ID")].toInt());
+    add(QStringLiteral("Arbeitsblatt ") + id, a[QStringLiteral("ArbeitsblattRTF")].toObject(), QString());
+    add(QStringLiteral("Kontrollblatt ") + id, a[QStringLiteral("KontrollblattRTF")].toObject(), QString());
+  }
+  for (const QJsonValue& v : root[QStringLiteral("Text")].toArray()) {
+    const QJsonObject t = v.toObject();
+    add(QStringLiteral("Text ") + QString::number(t[QStringLiteral("ID")].toInt()),
+        t[QStringLiteral("TextRTF")].toObject(), t[QStringLiteral("TextTXT")].toString());
+  }
+  return out;
+}
+
+// Formatted text, a table, fields, bookmarks, variables, headers and page
+// set-up: everything the codec knows.
+void buildFullDocument(RichDocument& doc) {
+  doc.clear();
+  QTextCursor c(doc.body());
+  QTextCharFormat title;
+  title.setFontWeight(QFont::Bold);
+  title.setFontPointSize(16);
+  title.setFontFamilies({QStringLiteral("Times New Roman")});
+  title.setProperty(kHeadMarkerProperty, 207);
+  QTextBlockFormat centred;
+  centred.setAlignment(Qt::AlignHCenter);
+  c.setBlockFormat(centred);
+  c.insertText(QStringLiteral("Überschrift „Mühlsee“ €"), title);
+  QTextBlockFormat para;
+  para.setLeftMargin(36);
+  para.setTextIndent(-18);
+  para.setRightMargin(9);
+  para.setTopMargin(6);
+  para.setBottomMargin(3);
+  para.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+  para.setTabPositions({QTextOption::Tab(72, QTextOption::LeftTab), QTextOption::Tab(144, QTextOption::LeftTab)});
+  c.insertBlock(para);
+  QTextCharFormat plain;
+  plain.setFontFamilies({QStringLiteral("Arial")});
+  plain.setFontPointSize(12);
+  c.insertText(QStringLiteral("Am Montag\t"), plain);
+  QTextCharFormat f = plain;
+  f.setFontItalic(true);
+  f.setFontUnderline(true);
+  f.setForeground(QColor(200, 10, 20));
+  c.insertText(QStringLiteral("trafen"), f);
+  f = plain;
+  f.setFontWeight(QFont::Bold);
+  f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  c.insertText(QStringLiteral("1)"), f);
+  c.insertText(QStringLiteral(" sich{}\\ \u00A0alle"), plain);
+  f = plain;
+  f.setFontStrikeOut(true);
+  f.setBackground(QColor(255, 255, 0));
+  c.insertText(QStringLiteral(" Kinder"), f);
+  f = plain;
+  f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+  c.insertText(QStringLiteral("2"), f);
+  c.insertText(QString(QChar::LineSeparator) + QStringLiteral("Zeile \u03A9\u4E2D"), plain);
+  QTextBlockFormat broken;
+  broken.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  broken.setLineHeight(14, QTextBlockFormat::FixedHeight);
+  c.insertBlock(broken);
+  c.insertText(QStringLiteral("Neue Seite: Haus und "), plain);
+  const int formPos = c.position();
+  c.insertBlock(QTextBlockFormat());
+  c.insertText(QStringLiteral("Ende"), plain);
+
+  FormFieldData ff{QStringLiteral("Gap_1"), QStringLiteral("Got_Focus"), QStringLiteral("Lost_Focus"),
+                   QStringLiteral("\u2002\u2002"), 0};
+  doc.insertField(formPos, QStringLiteral(" FORMTEXT "), QString(3, kEmptyFieldChar), FieldKind::FormText, ff);
+  doc.insertField(0, QStringLiteral("MACROBUTTON MarkSingleField Haus "), QStringLiteral("Haus"), FieldKind::MacroButton);
+  doc.setBookmark(QStringLiteral("Kopf"), 0, 4);
+
+  doc.setVariable(QStringLiteral("APP"), QStringLiteral("Quillbee-Vodedarivo1.0.8"));
+  QString scrambled;
+  for (int i = 0; i < 256; ++i) scrambled += QChar(char16_t(i));
+  doc.setVariable(QStringLiteral("LSTIH"), scrambled + QStringLiteral("\u20AC\u0152\u03A9"));
+  doc.setVariable(QStringLiteral("OUSER"), QString());
+  doc.setVariable(QStringLiteral("Klammern {x} \\"), QStringLiteral("CR\r\nLF"));
+  doc.info().author = QStringLiteral("Frau Köhler");
+  doc.info().title = QStringLiteral("Klassenfahrt");
+  doc.protect(ProtectionType::FormFields, QStringLiteral("7991rednefnreL"));
+  doc.page() = PageSetup{11906, 16838, 400, 600, 250, 350};
+  doc.setTitlePage(true);
+
+  QTextTable* t = QTextCursor(doc.header(HeaderKind::FirstHeader)).insertTable(2, 3, QTextTableFormat());
+  t->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral("Name:"));
+  t->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("?"));
+  t->cellAt(1, 2).firstCursorPosition().insertText(QStringLiteral("Datum"));
+  QTextCursor(doc.header(HeaderKind::Header)).insertText(QStringLiteral("Seitenkopf"));
+}
 
 }  // namespace
 
 // ---- The sample workbook's stored rich texts
 
-TEST(RtfSample, EveryStoredRichTextReadsWithItsText) {
-  const auto samples = qvtest::sampleRichTexts();
+TEST(RtfSample, EveryStoredRichTextReadsWithItsTextAndSurvivesOurWriter) {
+  const auto samples = sampleRichTexts();
   ASSERT_GE(samples.size(), 10);
   for (const auto& s : samples) {
-    QTextDocument d;
-    ASSERT_TRUE(rtf::read(s.rtf, d)) << s.label.toStdString();
-    EXPECT_FALSE(d.toPlainText().contains(QLatin1Char('\\'))) << s.label.toStdString();
-    EXPECT_FALSE(d.toPlainText().contains(QLatin1String("Times New Roman"))) << s.label.toStdString();
-    if (!s.plainText.isEmpty()) {
+    SCOPED_TRACE(s.label.toStdString());
+    QTextDocument a, b;
+    ASSERT_TRUE(rtf::read(s.rtf, a));
+    EXPECT_FALSE(a.toPlainText().contains(QLatin1Char('\\')));
+    EXPECT_FALSE(a.toPlainText().contains(QLatin1String("Times New Roman")));
+    rtf::read(rtf::write(a), b);
+    EXPECT_EQ(a.toPlainText(), b.toPlainText());
+    EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString());
+    if (s.label == QLatin1String("Text 1")) {
       RichEditor e;
       e.loadBytes(s.rtf);
-      if (s.label == QLatin1String("Text 1")) {
-        EXPECT_EQ(e.text(), s.plainText);
-      }
+      EXPECT_EQ(e.text(), s.plainText);
     }
   }
-}
-
-TEST(RtfSample, WorksheetKeepsBoldTitleAndUmlauts) {
-  const auto samples = qvtest::sampleRichTexts();
+  // The first worksheet keeps its bold title, umlauts and quotes.
   QTextDocument d;
   ASSERT_TRUE(rtf::read(samples[0].rtf, d));
   EXPECT_TRUE(d.toPlainText().startsWith(QStringLiteral("Verben in der Vergangenheit\n")));
@@ -55,70 +178,40 @@ TEST(RtfSample, WorksheetKeepsBoldTitleAndUmlauts) {
   EXPECT_EQ(t.fontWeight(), QFont::Bold);
   EXPECT_EQ(t.fontPointSize(), 16);
   EXPECT_EQ(t.fontFamilies().toStringList().value(0), QStringLiteral("Arial"));
-  const QTextCharFormat i = formatAt(d, find(d, QStringLiteral("Setze")));
+  const QTextCharFormat i = formatOf(d, QStringLiteral("Setze"));
   EXPECT_TRUE(i.fontItalic());
   EXPECT_NE(i.fontWeight(), QFont::Bold);
   EXPECT_EQ(i.fontPointSize(), 12);
 }
 
-TEST(RtfSample, SampleSurvivesOurWriter) {
-  for (const auto& s : qvtest::sampleRichTexts()) {
-    QTextDocument a, b;
-    rtf::read(s.rtf, a);
-    rtf::read(rtf::write(a), b);
-    EXPECT_EQ(a.toPlainText(), b.toPlainText()) << s.label.toStdString();
-    EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString()) << s.label.toStdString();
-  }
-}
-
 // ---- Round trip of everything the codec knows
 
-TEST(RtfRoundTrip, WritingWhatWasReadGivesTheSameBytes) {
-  RichDocument doc;
-  qvtest::buildFullDocument(doc);
-  const QByteArray first = doc.toRtf();
-  RichDocument again;
-  ASSERT_TRUE(again.readRtf(first));
-  EXPECT_EQ(again.body()->toPlainText().toStdString(), doc.body()->toPlainText().toStdString());
-  EXPECT_EQ(again.toRtf().toStdString(), first.toStdString());
-}
-
-TEST(RtfRoundTrip, ATemplateKeepsItsStylesHeaderTablesAndFields) {
-  RichDocument t;
-  ASSERT_TRUE(t.readRtf(qvtest::readFile(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"))));
-  const QByteArray out = t.toRtf();
-  for (const char* part :
-       {"\\deflang1031", "{\\stylesheet{\\s0\\ql\\sl360\\slmult1\\f0\\fs24\\lang1031 Normal;}",
-        "{\\f1\\fnil Times New Roman;}", "\\red170\\green85\\blue0;", "{\\subject L\\'fcckentext}", "\\formshade",
-        "\\titlepg\\headery567\\footery567",
-        "{\\headerf \\trowd\\trgaph70\\trleft0\\clbrdrb\\brdrs\\brdrw10\\cellx2268\\clbrdrb\\brdrs\\brdrw10\\cellx7371"
-        "\\clbrdrb\\brdrs\\brdrw10\\cellx9638",
-        "\\pard\\intbl\\s2 \\plain\\f0\\fs20 \\cell", "Seite {\\field{\\*\\fldinst PAGE}{\\fldrslt {\\plain\\f0\\fs18 1}}}"})
-    EXPECT_TRUE(out.contains(part)) << part << "\n" << out.toStdString();
-  RichDocument again;
-  ASSERT_TRUE(again.readRtf(out));
-  EXPECT_EQ(again.toRtf().toStdString(), out.toStdString());
-}
-
-TEST(RtfRoundTrip, CharacterAndParagraphFormats) {
+TEST(RtfRoundTrip, FullDocumentKeepsTextFormatsAndSideData) {
   RichDocument src;
-  qvtest::buildFullDocument(src);
+  buildFullDocument(src);
+  ASSERT_TRUE(src.setHeaderCellText(HeaderKind::FirstHeader, 1, 2, QStringLiteral("Jonas Müller")));
+  EXPECT_FALSE(src.setHeaderCellText(HeaderKind::FirstFooter, 1, 2, QStringLiteral("x")));
+  const QByteArray first = src.toRtf();
   RichDocument doc;
-  ASSERT_TRUE(doc.readRtf(src.toRtf()));
+  ASSERT_TRUE(doc.readRtf(first));
+  // Writing what was read gives the same bytes.
+  EXPECT_EQ(doc.body()->toPlainText().toStdString(), src.body()->toPlainText().toStdString());
+  EXPECT_EQ(doc.toRtf().toStdString(), first.toStdString());
+
   const QTextDocument& d = *doc.body();
-  const QTextCharFormat title = formatAt(d, find(d, QStringLiteral("Überschrift")));
+  const QTextCharFormat title = formatOf(d, QStringLiteral("Überschrift"));
   EXPECT_EQ(title.fontWeight(), QFont::Bold);
   EXPECT_EQ(title.fontPointSize(), 16);
   EXPECT_EQ(title.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
   EXPECT_EQ(title.intProperty(kHeadMarkerProperty), 207);
   EXPECT_EQ(d.begin().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
-  const QTextCharFormat it = formatAt(d, find(d, QStringLiteral("trafen")));
+  const QTextCharFormat it = formatOf(d, QStringLiteral("trafen"));
   EXPECT_TRUE(it.fontItalic());
   EXPECT_TRUE(it.fontUnderline());
   EXPECT_EQ(it.foreground().color(), QColor(200, 10, 20));
   EXPECT_EQ(it.intProperty(kHeadMarkerProperty), 0);
-  EXPECT_EQ(formatAt(d, find(d, QStringLiteral("1)"))).verticalAlignment(), QTextCharFormat::AlignSuperScript);
-  const QTextCharFormat strike = formatAt(d, find(d, QStringLiteral("Kinder")));
+  EXPECT_EQ(formatOf(d, QStringLiteral("1)")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+  const QTextCharFormat strike = formatOf(d, QStringLiteral("Kinder"));
   EXPECT_TRUE(strike.fontStrikeOut());
   EXPECT_EQ(strike.background().color(), QColor(255, 255, 0));
   EXPECT_EQ(formatAt(d, find(d, QStringLiteral("Kinder")) + 6).verticalAlignment(), QTextCharFormat::AlignSubScript);
@@ -138,13 +231,7 @@ TEST(RtfRoundTrip, CharacterAndParagraphFormats) {
   EXPECT_TRUE(br.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
   EXPECT_EQ(br.lineHeightType(), QTextBlockFormat::FixedHeight);
   EXPECT_TRUE(d.toPlainText().endsWith(QStringLiteral("\nEnde")));
-}
 
-TEST(RtfRoundTrip, SideData) {
-  RichDocument src;
-  qvtest::buildFullDocument(src);
-  RichDocument doc;
-  ASSERT_TRUE(doc.readRtf(src.toRtf()));
   ASSERT_EQ(doc.variables().size(), src.variables().size());
   for (qsizetype i = 0; i < src.variables().size(); ++i) {
     EXPECT_EQ(doc.variables()[i].name, src.variables()[i].name);
@@ -152,16 +239,19 @@ TEST(RtfRoundTrip, SideData) {
   }
   // Control characters of values are written as \uN?: word processors take
   // \'hh ones for paragraph marks of the text.
-  EXPECT_TRUE(src.toRtf().contains("CR\\u13?\\u10?LF"));
-  EXPECT_FALSE(src.toRtf().contains("\\'0d"));
+  EXPECT_TRUE(first.contains("CR\\u13?\\u10?LF"));
+  EXPECT_FALSE(first.contains("\\'0d"));
+  // Variables are matched without case.
   EXPECT_EQ(doc.variable(QStringLiteral("app")).value_or(QString()), QStringLiteral("Quillbee-Vodedarivo1.0.8"));
   EXPECT_TRUE(doc.variable(QStringLiteral("OUSER")).has_value());
   EXPECT_EQ(doc.info().author, QStringLiteral("Frau Köhler"));
   EXPECT_EQ(doc.info().title, QStringLiteral("Klassenfahrt"));
+  // The password is never written in clear.
+  EXPECT_FALSE(first.contains("7991rednefnreL"));
   EXPECT_EQ(doc.protection().type, ProtectionType::FormFields);
   EXPECT_FALSE(doc.unprotect(QStringLiteral("falsch")));
   EXPECT_TRUE(doc.unprotect(QStringLiteral("7991rednefnreL")));
-  EXPECT_EQ(src.page().marginLeft, doc.page().marginLeft);
+  EXPECT_EQ(doc.page().marginLeft, 400);
   EXPECT_EQ(doc.page().marginBottom, 350);
   EXPECT_EQ(doc.page().paperHeight, 16838);
   EXPECT_TRUE(doc.titlePage());
@@ -180,21 +270,36 @@ TEST(RtfRoundTrip, SideData) {
   EXPECT_EQ(gap->form.defaultText, QStringLiteral("\u2002\u2002"));
   EXPECT_EQ(gap->result.text(), QString(3, kEmptyFieldChar));
   EXPECT_EQ(gap->result.start(), src.formField(QStringLiteral("Gap_1"))->result.start());
-
   Bookmark* kopf = doc.bookmark(QStringLiteral("KOPF"));
   ASSERT_NE(kopf, nullptr);
   EXPECT_EQ(kopf->range.start(), 0);
   EXPECT_EQ(kopf->range.end(), 4);
 
   EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 1, 1).value_or(QString()), QStringLiteral("Name:"));
-  EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 1, 2).value_or(QString()), QStringLiteral("?"));
+  EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 1, 2).value_or(QString()), QStringLiteral("Jonas Müller"));
   EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 2, 3).value_or(QString()), QStringLiteral("Datum"));
   EXPECT_FALSE(doc.headerCellText(HeaderKind::FirstHeader, 3, 1).has_value());
   EXPECT_FALSE(doc.headerCellText(HeaderKind::Footer, 1, 1).has_value());
   ASSERT_NE(doc.existingHeader(HeaderKind::Header), nullptr);
   EXPECT_EQ(doc.existingHeader(HeaderKind::Header)->toPlainText(), QStringLiteral("Seitenkopf"));
-  // The body holds no header text.
   EXPECT_FALSE(doc.body()->toPlainText().contains(QStringLiteral("Seitenkopf")));
+}
+
+TEST(RtfRoundTrip, ATemplateKeepsItsStylesHeaderTablesAndFields) {
+  RichDocument t;
+  ASSERT_TRUE(t.readRtf(qvtest::readFile(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"))));
+  const QByteArray out = t.toRtf();
+  for (const char* part :
+       {"\\deflang1031", "{\\stylesheet{\\s0\\ql\\sl360\\slmult1\\f0\\fs24\\lang1031 Normal;}",
+        "{\\f1\\fnil Times New Roman;}", "\\red170\\green85\\blue0;", "{\\subject L\\'fcckentext}", "\\formshade",
+        "\\titlepg\\headery567\\footery567",
+        "{\\headerf \\trowd\\trgaph70\\trleft0\\clbrdrb\\brdrs\\brdrw10\\cellx2268\\clbrdrb\\brdrs\\brdrw10\\cellx7371"
+        "\\clbrdrb\\brdrs\\brdrw10\\cellx9638",
+        "\\pard\\intbl\\s2 \\plain\\f0\\fs20 \\cell", "Seite {\\field{\\*\\fldinst PAGE}{\\fldrslt {\\plain\\f0\\fs18 1}}}"})
+    EXPECT_TRUE(out.contains(part)) << part << "\n" << out.toStdString();
+  RichDocument again;
+  ASSERT_TRUE(again.readRtf(out));
+  EXPECT_EQ(again.toRtf().toStdString(), out.toStdString());
 }
 
 TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
@@ -213,37 +318,62 @@ TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
   EXPECT_TRUE(bytes.contains("{\\plain\\f0\\fs24\\super note}")) << bytes.constData();
   RichDocument back;
   ASSERT_TRUE(back.readRtf(bytes));
-  EXPECT_EQ(back.body()->toPlainText(), QStringLiteral("Funote__12 Ende"));
+  const QTextDocument& b = *back.body();
+  EXPECT_EQ(b.toPlainText(), QStringLiteral("Funote__12 Ende"));
   ASSERT_NE(back.formField(QStringLiteral("Gap_1")), nullptr);
   EXPECT_EQ(back.formField(QStringLiteral("Gap_1"))->result.text(), QStringLiteral("__"));
-  EXPECT_EQ(formatAt(*back.body(), find(*back.body(), QStringLiteral("12"))).verticalAlignment(),
-            QTextCharFormat::AlignSuperScript);
-  EXPECT_NE(formatAt(*back.body(), find(*back.body(), QStringLiteral("Ende"))).verticalAlignment(),
-            QTextCharFormat::AlignSuperScript);
+  EXPECT_EQ(formatOf(b, QStringLiteral("12")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+  EXPECT_NE(formatOf(b, QStringLiteral("Ende")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
 }
 
-TEST(RtfRoundTrip, CharactersOutsideTheCodePageAsSignedUnicode) {
-  QTextDocument d;
+TEST(RtfRoundTrip, BottomRuleAndNoProofing) {
+  RichDocument src;
+  QTextCursor c(src.body());
+  c.insertText(QStringLiteral("Hund, Katze"));
+  QTextBlockFormat rule;
+  rule.setProperty(kBottomBorderStyleProperty, 1);
+  rule.setProperty(kBottomBorderWidthProperty, 4);
+  rule.setProperty(kBottomBorderColorProperty, 0);
+  rule.setProperty(kBottomBorderDistanceProperty, 1.0);
+  c.mergeBlockFormat(rule);
+  c.insertBlock(QTextBlockFormat());
+  QTextCharFormat noProof;
+  noProof.setProperty(kNoProofingProperty, true);
+  c.insertText(QStringLiteral("Lücke"), noProof);
+  c.insertText(QStringLiteral(" geprüft"), QTextCharFormat());
+  const QByteArray rtf = src.toRtf();
+  EXPECT_TRUE(rtf.contains("\\brdrb\\brdrs\\brdrw10\\brsp20")) << rtf.constData();
+  RichDocument doc;
+  ASSERT_TRUE(doc.readRtf(rtf));
+  const QTextBlock first = doc.body()->firstBlock();
+  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderStyleProperty), 1);
+  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderWidthProperty), 4);
+  EXPECT_EQ(first.blockFormat().doubleProperty(kBottomBorderDistanceProperty), 1.0);
+  EXPECT_FALSE(first.next().blockFormat().hasProperty(kBottomBorderStyleProperty));
+  EXPECT_TRUE(formatOf(*doc.body(), QStringLiteral("Lücke")).boolProperty(kNoProofingProperty));
+  EXPECT_FALSE(formatOf(*doc.body(), QStringLiteral("geprüft")).hasProperty(kNoProofingProperty));
+  // Rules of the other sides are not taken for the bottom one.
+  RichDocument other;
+  ASSERT_TRUE(other.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
+  EXPECT_FALSE(other.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));
+}
+
+TEST(RtfRoundTrip, PlainTextsTablesAndRanges) {
+  // Characters outside the code page as signed Unicode; empty paragraphs and
+  // the document's end.
+  QTextDocument d, back;
   QTextCursor(&d).insertText(QStringLiteral("a\uFB01\u4E2D\u20AC\u00E4{\\}\uFFFD\u0081b"));
   const QByteArray bytes = rtf::write(d);
   EXPECT_TRUE(bytes.contains("a\\u-1279?\\u20013?\\'80\\'e4\\{\\\\\\}\\u-3?")) << bytes.constData();
-  QTextDocument back;
-  ASSERT_TRUE(rtf::read(bytes, back));
-  EXPECT_EQ(back.toPlainText(), d.toPlainText());
-}
-
-TEST(RtfRoundTrip, PupilNameInTheHeaderCellSurvives) {
-  RichDocument src;
-  qvtest::buildFullDocument(src);
-  ASSERT_TRUE(src.setHeaderCellText(HeaderKind::FirstHeader, 1, 2, QStringLiteral("Jonas Müller")));
-  EXPECT_FALSE(src.setHeaderCellText(HeaderKind::FirstFooter, 1, 2, QStringLiteral("x")));
-  RichDocument doc;
-  doc.readRtf(src.toRtf());
-  EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 1, 2).value_or(QString()), QStringLiteral("Jonas Müller"));
-}
-
-TEST(RtfRoundTrip, TableInTheBody) {
-  QTextDocument d;
+  for (const QString& text : {d.toPlainText(), QString(), QStringLiteral("\n"), QStringLiteral("A\n"),
+                              QStringLiteral("\n\nA\n\n")}) {
+    QTextDocument t;
+    t.setPlainText(text);
+    ASSERT_TRUE(rtf::read(rtf::write(t), back));
+    EXPECT_EQ(back.toPlainText(), text) << text.toStdString();
+  }
+  // A table in the body.
+  d.clear();
   QTextCursor c(&d);
   c.insertText(QStringLiteral("vor"));
   c.insertBlock();
@@ -252,44 +382,29 @@ TEST(RtfRoundTrip, TableInTheBody) {
   t->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("d"));
   c.movePosition(QTextCursor::End);
   c.insertText(QStringLiteral("nach"));
-  QTextDocument back;
   rtf::read(rtf::write(d), back);
   QTextCursor f(&back);
   f.setPosition(find(back, QStringLiteral("d")));
-  QTextTable* bt = f.currentTable();
-  ASSERT_NE(bt, nullptr);
-  EXPECT_EQ(bt->rows(), 2);
-  EXPECT_EQ(bt->columns(), 2);
+  ASSERT_NE(f.currentTable(), nullptr);
+  EXPECT_EQ(f.currentTable()->rows(), 2);
+  EXPECT_EQ(f.currentTable()->columns(), 2);
   EXPECT_TRUE(back.toPlainText().startsWith(QStringLiteral("vor")));
   EXPECT_TRUE(back.toPlainText().endsWith(QStringLiteral("nach")));
   EXPECT_EQ(rtf::write(back), rtf::write(d));
-}
-
-TEST(RtfRoundTrip, EmptyParagraphsAndDocumentEnd) {
-  for (const QString& text : {QString(), QStringLiteral("\n"), QStringLiteral("A\n"), QStringLiteral("\n\nA\n\n")}) {
-    QTextDocument d, back;
-    d.setPlainText(text);
-    rtf::read(rtf::write(d), back);
-    EXPECT_EQ(back.toPlainText(), text) << text.toStdString();
-  }
-}
-
-TEST(RtfRoundTrip, RangeOfADocumentIsADocumentOfItsOwn) {
-  QTextDocument d;
-  QTextCursor c(&d);
+  // A range of a document is a document of its own, with the styles it uses.
+  d.clear();
   QTextCharFormat head;
   head.setProperty(kHeadMarkerProperty, 175);
   head.setFontWeight(QFont::Bold);
+  c = QTextCursor(&d);
   c.insertText(QStringLiteral("Kopf"), head);
   c.insertBlock();
   c.insertText(QStringLiteral("Text"), QTextCharFormat());
   const QByteArray part = rtf::writeRange(d, 0, 5);
   EXPECT_TRUE(part.contains("\\cs175"));
   EXPECT_TRUE(part.contains("{\\*\\cs175 "));  // declared in the style sheet
-  QTextDocument back;
+  EXPECT_TRUE(part.contains("Kopf\\par"));      // the paragraph end ends the last paragraph
   rtf::read(part, back);
-  // The paragraph end is written as \par, which ends the last paragraph.
-  EXPECT_TRUE(part.contains("Kopf\\par"));
   EXPECT_EQ(back.toPlainText(), QStringLiteral("Kopf"));
   EXPECT_EQ(formatAt(back, 0).intProperty(kHeadMarkerProperty), 175);
   rtf::read(rtf::writeRange(d, 1, 3), back);
@@ -335,12 +450,10 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   EXPECT_EQ(gap->result.text(), QString(2, kEmptyFieldChar));
   EXPECT_EQ(d.fields()[1].type(), QStringLiteral("PAGE"));
   EXPECT_EQ(d.fields()[1].result.text(), QStringLiteral("1"));
-}
-
-TEST(RtfForeign, UnicodeSkipCountsAndSymbols) {
-  QTextDocument d;
-  rtf::read("{\\rtf1\\uc2 a\\u8364\\'80\\'80b\\uc0\\u-4064 c\\uc1\\u252?\\~\\_\\emdash\\{x\\}\\'e4\\'zz}", d);
-  EXPECT_EQ(d.toRawText(), QStringLiteral("a\u20ACb\uF020c\u00FC\u00A0\u2011\u2014{x}\u00E4zz"));
+  // Unicode skip counts and symbols.
+  QTextDocument u;
+  rtf::read("{\\rtf1\\uc2 a\\u8364\\'80\\'80b\\uc0\\u-4064 c\\uc1\\u252?\\~\\_\\emdash\\{x\\}\\'e4\\'zz}", u);
+  EXPECT_EQ(u.toRawText(), QStringLiteral("a\u20ACb\uF020c\u00FC\u00A0\u2011\u2014{x}\u00E4zz"));
 }
 
 // ---- The document model
@@ -352,7 +465,6 @@ TEST(DocModel, RangesFollowEditsAroundThem) {
   const int f = d.insertField(10, QStringLiteral(" FORMTEXT "), QStringLiteral("____"), FieldKind::FormText);
   d.setBookmark(QStringLiteral("Kopf"), 0, 2);
   Field& field = d.fields()[f];
-  EXPECT_EQ(field.result.text(), QStringLiteral("____"));
   c.setPosition(0);
   c.insertText(QStringLiteral("Heute: "));  // before both
   EXPECT_EQ(field.result.start(), 17);
@@ -369,7 +481,6 @@ TEST(DocModel, RangesFollowEditsAroundThem) {
   c.removeSelectedText();  // deletion before the field
   EXPECT_EQ(field.result.text(), QStringLiteral("____"));
   field.result.setText(QStringLiteral("trafen"));
-  EXPECT_EQ(field.result.text(), QStringLiteral("trafen"));
   EXPECT_TRUE(d.body()->toPlainText().contains(QStringLiteral("Xtrafen")));
   RichDocument back;
   back.readRtf(d.toRtf());
@@ -377,11 +488,13 @@ TEST(DocModel, RangesFollowEditsAroundThem) {
   EXPECT_EQ(back.fields()[0].result.text(), QStringLiteral("trafen"));
 }
 
-TEST(DocModel, FieldsStayInBodyOrder) {
+TEST(DocModel, FieldsStayInBodyOrderAndVariablesAreOnePerName) {
   RichDocument d;
   QTextCursor(d.body()).insertText(QStringLiteral("eins zwei drei"));
-  d.insertField(14, QStringLiteral(" FORMTEXT "), QStringLiteral("3"), FieldKind::FormText, FormFieldData{QStringLiteral("Gap_3"), {}, {}, {}, 0});
-  d.insertField(0, QStringLiteral(" FORMTEXT "), QStringLiteral("1"), FieldKind::FormText, FormFieldData{QStringLiteral("Gap_1"), {}, {}, {}, 0});
+  d.insertField(14, QStringLiteral(" FORMTEXT "), QStringLiteral("3"), FieldKind::FormText,
+                FormFieldData{QStringLiteral("Gap_3"), {}, {}, {}, 0});
+  d.insertField(0, QStringLiteral(" FORMTEXT "), QStringLiteral("1"), FieldKind::FormText,
+                FormFieldData{QStringLiteral("Gap_1"), {}, {}, {}, 0});
   EXPECT_EQ(d.fields()[0].form.name, QStringLiteral("Gap_1"));
   EXPECT_EQ(d.fields()[1].form.name, QStringLiteral("Gap_3"));
   // Two neighbouring fields and an empty one keep their own text.
@@ -393,60 +506,111 @@ TEST(DocModel, FieldsStayInBodyOrder) {
   EXPECT_EQ(back.fields()[1].result.text(), QString());
   EXPECT_EQ(back.fields()[2].result.text(), QStringLiteral("3"));
   EXPECT_EQ(back.body()->toPlainText(), d.body()->toPlainText());
-}
-
-TEST(DocModel, VariablesAreMatchedWithoutCase) {
-  RichDocument d;
   d.setVariable(QStringLiteral("SUSER"), QStringLiteral("?"));
   d.setVariable(QStringLiteral("suser"), QStringLiteral("jonas"));
   ASSERT_EQ(d.variables().size(), 1);
   EXPECT_EQ(d.variables()[0].name, QStringLiteral("SUSER"));
   EXPECT_EQ(d.variable(QStringLiteral("SuSeR")).value_or(QString()), QStringLiteral("jonas"));
-  EXPECT_FALSE(d.variable(QStringLiteral("APP")).has_value());
   EXPECT_TRUE(d.removeVariable(QStringLiteral("Suser")));
   EXPECT_TRUE(d.variables().isEmpty());
 }
 
-TEST(DocModel, PasswordIsNeverWrittenInClear) {
+// ---- Damaged and hostile RTF: the reader must neither crash nor hang and
+// must keep what it can read.
+
+TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
   RichDocument d;
-  d.protect(ProtectionType::FormFields, QStringLiteral("7991rednefnreL"));
-  const QByteArray out = d.toRtf();
-  EXPECT_FALSE(out.contains("7991rednefnreL"));
-  EXPECT_TRUE(out.contains("\\formprot"));
-  EXPECT_TRUE(out.contains("{\\*\\qvprotpw "));
-  EXPECT_EQ(RichDocument::hashPassword(QStringLiteral("a")), RichDocument::hashPassword(QStringLiteral("a")));
-  EXPECT_NE(RichDocument::hashPassword(QStringLiteral("a")), RichDocument::hashPassword(QStringLiteral("b")));
+  EXPECT_FALSE(d.readRtf(QByteArray()));
+  EXPECT_FALSE(d.readRtf("Hallo"));
+  EXPECT_TRUE(d.body()->isEmpty());
+  QTextDocument doc;
+  doc.setPlainText(QStringLiteral("alt"));
+  EXPECT_FALSE(rtf::read("{\\rt", doc));
+  EXPECT_TRUE(doc.isEmpty());
+  const QByteArray deep = "{\\rtf1 vor" + QByteArray(100000, '{') + "tief" + QByteArray(100000, '}') + "nach}";
+  const struct {
+    QByteArray rtf;
+    QString text;
+  } cases[] = {
+      // Unbalanced and truncated.
+      {"{\\rtf1 Hallo {\\b Welt", "Hallo Welt"}, {"{\\rtf1 Hallo}} Rest}}}", "Hallo"}, {"{\\rtf1 A\\", "A"},
+      {"{\\rtf1 A\\'", "A"}, {"{\\rtf1 A\\'4", "A"}, {"{\\rtf1 A\\u", QStringLiteral("A\u0000")},
+      {"{\\rtf1 {\\*\\docvar {x}{y", ""}, {"{\\rtf1 x{\\field{\\*\\fldinst FORMTEXT}{\\fldrslt abc", "xabc"},
+      // Deep nesting is cut.
+      {deep, "vornach"},
+      // Binary runs, NUL bytes and pictures are skipped.
+      {"{\\rtf1 a{\\*\\blip\\bin6 }}{{\\}}b}", "ab"}, {"{\\rtf1 a\\bin2 xyb}", "ab"},
+      {"{\\rtf1 a\\bin999999999 xyb}", "a"}, {"{\\rtf1 a\\bin-5 b}", "ab"}, {QByteArray("{\\rtf1 a\0b}", 11), "ab"},
+      {"{\\rtf1 vor{\\pict\\pngblip 89504e47{\\*\\x}0d0a}nach {\\*\\shppict{\\pict 00}}{\\nonshppict{\\pict 0}}Ende}",
+       "vornach Ende"}};
+  for (const auto& c : cases) EXPECT_EQ(readText(c.rtf), c.text) << c.rtf.left(80).constData();
+  d.readRtf("{\\rtf1 x{\\field{\\*\\fldinst FORMTEXT}{\\fldrslt abc");
+  ASSERT_EQ(d.fields().size(), 1);
+  EXPECT_EQ(d.fields()[0].result.text(), QStringLiteral("abc"));
+  d.readRtf("{\\rtf1 a{\\*\\bkmkstart open}b");  // never closed: no bookmark
+  EXPECT_TRUE(d.bookmarks().isEmpty());
+  EXPECT_TRUE(readText("{\\rtf1 a" + QByteArray(500000, '{') + "b").startsWith(QLatin1Char('a')));
+  // Enormous numbers.
+  const QString t = readText(
+      "{\\rtf1\\fs99999999999999999999\\uc99999999 a{\\u99999999999999 b}\\li-999999999999\\sl-2147483648 "
+      "\\cellx999999999999\\f-5\\cf999999999 c\\u-99999999 d}");
+  EXPECT_TRUE(t.startsWith(QLatin1Char('a')));
+  EXPECT_TRUE(t.contains(QLatin1Char('c')));
+  d.readRtf("{\\rtf1\\paperw99999999999\\margl-5 x}");
+  EXPECT_LE(d.page().paperWidth, 1'000'000);
+  EXPECT_GE(d.page().marginLeft, 0);
+  // Megabytes of text.
+  QByteArray big = "{\\rtf1\\ansi ";
+  for (int i = 0; i < 40000; ++i) big += "Zeile mit \\'fc und {\\b fett} \\par\n";
+  ASSERT_GT(big.size(), 1'000'000);
+  EXPECT_EQ(readText(big + "}").count(QLatin1Char('\n')), 39999);
 }
 
-TEST(RtfRoundTrip, BottomRuleAndNoProofing) {
-  RichDocument src;
-  QTextCursor c(src.body());
-  c.insertText(QStringLiteral("Hund, Katze"));
-  QTextBlockFormat rule;
-  rule.setProperty(kBottomBorderStyleProperty, 1);
-  rule.setProperty(kBottomBorderWidthProperty, 4);
-  rule.setProperty(kBottomBorderColorProperty, 0);
-  rule.setProperty(kBottomBorderDistanceProperty, 1.0);
-  c.mergeBlockFormat(rule);
-  c.insertBlock(QTextBlockFormat());
-  QTextCharFormat noProof;
-  noProof.setProperty(kNoProofingProperty, true);
-  c.insertText(QStringLiteral("Lücke"), noProof);
-  c.insertText(QStringLiteral(" geprüft"), QTextCharFormat());
-  const QByteArray rtf = src.toRtf();
-  EXPECT_TRUE(rtf.contains("\\brdrb\\brdrs\\brdrw10\\brsp20")) << rtf.constData();
-
-  RichDocument doc;
-  ASSERT_TRUE(doc.readRtf(rtf));
-  const QTextBlock first = doc.body()->firstBlock();
-  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderStyleProperty), 1);
-  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderWidthProperty), 4);
-  EXPECT_EQ(first.blockFormat().doubleProperty(kBottomBorderDistanceProperty), 1.0);
-  EXPECT_FALSE(first.next().blockFormat().hasProperty(kBottomBorderStyleProperty));
-  EXPECT_TRUE(formatAt(*doc.body(), find(*doc.body(), QStringLiteral("Lücke"))).boolProperty(kNoProofingProperty));
-  EXPECT_FALSE(formatAt(*doc.body(), find(*doc.body(), QStringLiteral("geprüft"))).hasProperty(kNoProofingProperty));
-  // Rules of the other sides are not taken for the bottom one.
-  RichDocument other;
-  ASSERT_TRUE(other.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
-  EXPECT_FALSE(other.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));
+// Mutates real RTF files many thousand times: bytes flipped, inserted,
+// deleted, duplicated, cut; braces and control words sprinkled in. Every
+// mutation must read without a crash or hang and give a writeable document
+// that reads again.
+TEST(RtfFuzz, MutatedRealFilesNeverCrash) {
+  std::vector<QByteArray> seeds;
+  for (const auto& s : sampleRichTexts()) seeds.push_back(s.rtf);
+  RichDocument full;
+  buildFullDocument(full);
+  seeds.push_back(full.toRtf());
+  ASSERT_GE(seeds.size(), 10u);
+  const char* tokens[] = {"{", "}", "\\", "\\'", "\\u", "\\bin", "\\*", "\\par", "\\cell", "\\row", "\\intbl",
+                          "\\trowd\\cellx100", "\\field", "{\\fldrslt ", "{\\*\\fldinst ", "\\fs", "\\uc5",
+                          "\\bin99999", "-", "9999999999", "{\\*\\bkmkend ", "{\\header ", "\\pict", "\\page",
+                          "{\\*\\docvar {", "\\'ff", "\\u-1", "\\line", "\\sect", "\\plain", "{\\*\\formfield{"};
+  const int iterations = qEnvironmentVariableIntValue("QV_FUZZ_ITERATIONS") > 0
+                             ? qEnvironmentVariableIntValue("QV_FUZZ_ITERATIONS")
+                             : 20000;
+  std::mt19937 rng(20240205);
+  QElapsedTimer timer;
+  timer.start();
+  for (int n = 0; n < iterations; ++n) {
+    QByteArray b = seeds[rng() % seeds.size()];
+    const int edits = 1 + static_cast<int>(rng() % 8);
+    for (int e = 0; e < edits && !b.isEmpty(); ++e) {
+      const qsizetype at = static_cast<qsizetype>(rng() % b.size());
+      switch (rng() % 7) {
+        case 0: b[at] = static_cast<char>(rng()); break;
+        case 1: b.insert(at, tokens[rng() % std::size(tokens)]); break;
+        case 2: b.remove(at, 1 + static_cast<qsizetype>(rng() % 64)); break;
+        case 3: b.truncate(at); break;
+        case 4: b.insert(at, b.mid(static_cast<qsizetype>(rng() % b.size()), 1 + rng() % 200)); break;
+        case 5: b.insert(at, QByteArray(1 + rng() % 300, rng() % 2 ? '{' : '}')); break;
+        default: b[at] = "{}\\'0123456789-;"[rng() % 16]; break;
+      }
+    }
+    RichDocument d;
+    d.readRtf(b);
+    // What was read writes and reads again.
+    if (n % 10 == 0) {
+      RichDocument again;
+      ASSERT_TRUE(again.readRtf(d.toRtf())) << n;
+      EXPECT_EQ(again.body()->toPlainText(), d.body()->toPlainText()) << n;
+    }
+  }
+  RecordProperty("mutations", iterations);
+  RecordProperty("milliseconds", static_cast<int>(timer.elapsed()));
 }
