@@ -15,7 +15,7 @@ GapList rows(int typ, const QString& details, int kind = 3) {
 
 const QString kNul(QChar(u'\0'));
 const QString kType301 =
-    QStringLiteral("10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden");
+    "10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden";
 
 }  // namespace
 
@@ -62,7 +62,7 @@ TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
   const GapList d = rows(301, kType301);
   EXPECT_EQ(d.skipped, 2);
   ASSERT_EQ(d.luecken.size(), 1);
-  EXPECT_EQ(d.luecken[0].Loesung(), QStringLiteral("ü"));
+  EXPECT_EQ(d.luecken[0].Loesung(), "ü");
   // Six digits of start, or nothing at all: no rows.
   const GapList six = rows(101, "123456;Haus;Haus;\r\n5;a;a;");
   EXPECT_TRUE(six.failed);
@@ -74,7 +74,7 @@ TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
 class BuildGapListState : public ::testing::Test {
  protected:
   void SetUp() override {
-    txtText().setPlainText(QStringLiteral("1) Haus 2) Baum 3) Tür"));
+    txtText().setPlainText("1) Haus 2) Baum 3) Tür");
     gLuecken.clear();
     gDetailZeilen.clear();
     setDocumentVariablesWriter([this](int32_t count, const std::optional<QStringList>& inhalt,
@@ -102,29 +102,29 @@ class BuildGapListState : public ::testing::Test {
 
 TEST_F(BuildGapListState, AlternativesPromptsAndAnswers) {
   ui.answerMessage(Answer::Yes);
-  ui.answerInput(QStringLiteral("Heim,  Gebäude"));
+  ui.answerInput("Heim,  Gebäude");
   ui.answerInput(QString());
-  ui.answerInput(QStringLiteral("Heim ; Bau"));
+  ui.answerInput("Heim ; Bau");
   withDetails = false;
-  EXPECT_EQ(build(101, QStringLiteral("4;Haus;Haus;\r\n12;Baum;Baum;\r\n20;Tür;Tür;")), 3);
+  EXPECT_EQ(build(101, "4;Haus;Haus;\r\n12;Baum;Baum;\r\n20;Tür;Tür;"), 3);
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
   EXPECT_EQ(ui.messages()[0].defaultButton, 1);
   const auto inputs = ui.inputs();
   ASSERT_EQ(inputs.size(), 3);
-  EXPECT_EQ(inputs[2].title, QStringLiteral("Alternativlösungen für das 3. Wort "));
-  EXPECT_EQ(inputs[1].preset, QStringLiteral("Baum"));
-  EXPECT_TRUE(inputs[0].prompt.endsWith(QStringLiteral("Bitte die Alternativen für 'Haus' eingeben.")));
-  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + QStringLiteral("Gebäude") +
+  EXPECT_EQ(inputs[2].title, "Alternativlösungen für das 3. Wort ");
+  EXPECT_EQ(inputs[1].preset, "Baum");
+  EXPECT_TRUE(inputs[0].prompt.endsWith("Bitte die Alternativen für 'Haus' eingeben."));
+  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + "Gebäude" +
                                             kNul + ";{TP}",
                                         "00012;Baum;Baum;;Baum;;{TP}",
-                                        QStringLiteral("00020;Tür;Tür;;Tür;") + kNul + "Heim " + kNul + "Bau" + kNul +
+                                        "00020;Tür;Tür;;Tür;" + kNul + "Heim " + kNul + "Bau" + kNul +
                                             ";{TP}"}));
   EXPECT_EQ(txtText().selStart(), 0);
   EXPECT_EQ(txtText().selLength(), 0);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(lastCount, 3);
-  EXPECT_EQ(lastInhalt, QStringList({"Baum", "Haus", QStringLiteral("Tür")}));
+  EXPECT_EQ(lastInhalt, QStringList({"Baum", "Haus", "Tür"}));
   EXPECT_FALSE(lastWithDetails);
 }
 
@@ -142,9 +142,9 @@ TEST_F(BuildGapListState, NoKeepsThePlaceholderAndHtmlAsksNothing) {
 TEST_F(BuildGapListState, Type301ReportsDroppedRowsAnd103TakesTheKindFromTheEditor) {
   EXPECT_EQ(build(301, kType301, true), 1);
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("2 Wort/Wörter kann/können nicht")));
+  EXPECT_TRUE(ui.messages()[0].text.startsWith("2 Wort/Wörter kann/können nicht"));
   EXPECT_EQ(ui.messages()[0].icon, Icon::Information);
-  txtText().setPlainText(QStringLiteral("1) _us 2) _aum"));
+  txtText().setPlainText("1) _us 2) _aum");
   EXPECT_EQ(build(103, "12;Haus;Haus;", true), 1);
   EXPECT_EQ(gLueckenArt, 1);
   EXPECT_EQ(gLuecken[0].Loesung(), "Ha");

@@ -25,15 +25,15 @@ TEST(GapKindFromText, KindOfTheFirstItem) {
     QString text;
     int kind;
   } cases[] = {
-      {QStringLiteral("1) Hau_\u00A0_\u00A0_ 2) Bau_"), 3}, {QStringLiteral("1) _us 2) x"), 1},
-      {QStringLiteral("1) H_s 2) x"), 2}, {QStringLiteral("1) Haus 2) Maus"), 0}, {QString(), 0},
+      {"1) Hau_\u00A0_\u00A0_ 2) Bau_", 3}, {"1) _us 2) x", 1},
+      {"1) H_s 2) x", 2}, {"1) Haus 2) Maus", 0}, {QString(), 0},
       // Punctuation around the word does not count as part of it.
-      {QStringLiteral("1) (\"Hau_\"). 2)"), 3},
+      {"1) (\"Hau_\"). 2)", 3},
       // "2)" before "1)" or no "2)": the whole text is examined.
-      {QStringLiteral("2) _ab 1) cd_"), 1}, {QStringLiteral("Wörter: x 1) Ki_"), 3},
+      {"2) _ab 1) cd_", 1}, {"Wörter: x 1) Ki_", 3},
       // Only line feeds are removed: the CR keeps the gap from the word's end.
-      {QStringLiteral("1) Hau_\r\nweiter 2)"), 2},
-      {QStringLiteral("1) Ha") + QString(5000, QLatin1Char('_')) + QStringLiteral(" 2)"), 3}};
+      {"1) Hau_\r\nweiter 2)", 2},
+      {"1) Ha" + QString(5000, QLatin1Char('_')) + " 2)", 3}};
   for (const auto& c : cases) EXPECT_EQ(GapKindFromText(c.text), c.kind) << c.text.left(40).toStdString();
 }
 
@@ -44,7 +44,7 @@ TEST(SortStrings, AgreesWithStdSortAndSortsUmlautsWithTheirLetter) {
   std::sort(expected.begin(), expected.end(), [](const QString& x, const QString& y) { return CompareText(x, y) < 0; });
   SortStrings(list);
   for (qsizetype i = 0; i < list.size(); ++i) EXPECT_EQ(CompareText(list[i], expected[i]), 0) << i;
-  QStringList c{"Birne", "apfel", QStringLiteral("Äpfel"), "Zitrone", "B"};
+  QStringList c{"Birne", "apfel", "Äpfel", "Zitrone", "B"};
   SortStrings(c);
   EXPECT_EQ(c.first(), "apfel");
   EXPECT_EQ(c.last(), "Zitrone");

@@ -21,7 +21,7 @@ using qvtest::gap;
 
 namespace {
 
-const QString kChromium = QStringLiteral("/usr/bin/chromium");
+const QString kChromium = "/usr/bin/chromium";
 
 // Helpers of the injected script: typing into a field and leaving it, and
 // the state of a field.
@@ -53,13 +53,13 @@ QJsonObject runInBrowser(const HtmlSeite& seite, const QString& testScript, QByt
   QTemporaryDir dir;
   if (!dir.isValid()) return {};
   QString page = BuildHtmlPage(seite);
-  const QString script = QStringLiteral("<script>") + QString::fromUtf8(kHelpers) +
-                         QStringLiteral("window.addEventListener('load', function () { var e = {}; try {") + testScript +
-                         QStringLiteral("} catch (x) { e.fehler = String(x); } melde(e); });</script>");
-  page.insert(page.lastIndexOf(QStringLiteral("</body>")), script);
+  const QString script = "<script>" + QString::fromUtf8(kHelpers) +
+                         "window.addEventListener('load', function () { var e = {}; try {" + testScript +
+                         "} catch (x) { e.fehler = String(x); } melde(e); });</script>";
+  page.insert(page.lastIndexOf("</body>"), script);
   const QByteArray bytes = EncodeHtmlPage(page);
   if (pageBytes) *pageBytes = bytes;
-  const QString path = dir.filePath(QStringLiteral("Worksheet.html"));
+  const QString path = dir.filePath("Worksheet.html");
   if (!textfile::writeBytes(path, bytes)) return {};
 
   QProcess p;
@@ -75,9 +75,9 @@ QJsonObject runInBrowser(const HtmlSeite& seite, const QString& testScript, QByt
     return {};
   }
   const QString dom = QString::fromUtf8(p.readAllStandardOutput());
-  const QString open = QStringLiteral("<pre id=\"testergebnis\">");
+  const QString open = "<pre id=\"testergebnis\">";
   const qsizetype a = dom.indexOf(open);
-  const qsizetype b = dom.indexOf(QStringLiteral("</pre>"), a);
+  const qsizetype b = dom.indexOf("</pre>", a);
   if (a < 0 || b < 0) {
     ADD_FAILURE() << "no result in the page; stderr: " << p.readAllStandardError().toStdString();
     return {};

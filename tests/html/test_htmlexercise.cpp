@@ -44,7 +44,7 @@ HtmlSeite seite(int typ, int wortliste, const QString& text, QList<clsToken> lue
 // The part of the page a placeholder was replaced by.
 QString part(const QString& page, const QString& marker) {
   const qsizetype a = page.indexOf(marker + ':');
-  if (a < 0) return QStringLiteral("<missing>");
+  if (a < 0) return "<missing>";
   const qsizetype b = page.indexOf('|', a);
   return page.mid(a + marker.size() + 1, b - a - marker.size() - 1);
 }

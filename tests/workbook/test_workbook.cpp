@@ -28,7 +28,7 @@ using Fehler = MappenInhalt::Fehler;
 
 QJsonObject klassenfahrtJson() {
   static const QJsonObject o =
-      QJsonDocument::fromJson(qvtest::readFile(fixture(QStringLiteral("klassenfahrt.json")))).object();
+      QJsonDocument::fromJson(qvtest::readFile(fixture("klassenfahrt.json"))).object();
   return o;
 }
 
@@ -56,7 +56,7 @@ QByteArray sampleDatabase(const QTemporaryDir& dir) {
 
 // The main window's tab strip, starting with the text tab.
 struct FakeTabs : TabHost {
-  QStringList captions{QStringLiteral("Text")};
+  QStringList captions{"Text"};
   int tabCount() const override { return int(captions.size()); }
   void addTab(const QString& caption) override { captions.append(caption); }
 };
@@ -131,7 +131,7 @@ TEST(Lesen, LargeWorkbookValuesAreNotCut) {
     const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
     EXPECT_EQ(e.ID, 1001 + k);
     EXPECT_TRUE(e.Caption.startsWith(u8("Übung %1: ").arg(k + 1))) << e.Caption.toStdString();
-    EXPECT_EQ(e.Details.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 1500) << e.ID;
+    EXPECT_EQ(e.Details.split("\r\n", Qt::SkipEmptyParts).size(), 1500) << e.ID;
     EXPECT_EQ(e.ArbeitsblattRTF.left(30).toHex(), "818d8f9d90010000fa000000580200005e010000822e0000c6410000809f");
     EXPECT_EQ(e.KontrollblattRTF.left(30).toHex(), "01000000e8030000e8030000c8000000c8000000822e0000c64100000100");
     EXPECT_TRUE(e.ArbeitsblattRTF.trimmed().endsWith('}'));
@@ -152,7 +152,7 @@ TEST(Lesen, NullValuesAndEmptyStringsStayApart) {
   EXPECT_EQ(a[0].ID, 31);
   EXPECT_TRUE(a[0].Caption.isEmpty());
   EXPECT_TRUE(a[0].ArbeitsblattRTF.isEmpty());
-  EXPECT_EQ(a[0].Details.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 6);
+  EXPECT_EQ(a[0].Details.split("\r\n", Qt::SkipEmptyParts).size(), 6);
   EXPECT_EQ(a[0].KontrollblattRTF.left(4).toHex(), "01000000");
   EXPECT_EQ(a[1].ID, 32);
   EXPECT_EQ(a[1].Caption, u8("Ohne Lückenliste"));
@@ -196,7 +196,7 @@ TEST(Archiv, WrongPasswordAndMissingMemberLeaveNoTarget) {
             archive::ExtractError::NoMember);
   EXPECT_FALSE(QFile::exists(target));
   // The member name decides nothing about where the data goes.
-  EXPECT_EQ(archive::ExtractMember(fixture("ohne-datenbank.qbm"), QStringLiteral("~qb00000000.tmp"),
+  EXPECT_EQ(archive::ExtractMember(fixture("ohne-datenbank.qbm"), "~qb00000000.tmp",
                                    kMappenPasswort, target),
             archive::ExtractError::None);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ziel.mdb"});
@@ -219,8 +219,8 @@ TEST(Datenbank, RefusesWhatIsNoJetFile) {
   EXPECT_FALSE(d.open(bad));
   EXPECT_FALSE(d.open(dir.filePath("missing.mdb")));
   ASSERT_TRUE(d.open(dir.filePath("db.mdb")));
-  EXPECT_EQ(d.table(QStringLiteral("Arbeitsblatt_Vorlage")), nullptr);
-  EXPECT_NE(d.table(QStringLiteral("arbeitsblatt")), nullptr);
+  EXPECT_EQ(d.table("Arbeitsblatt_Vorlage"), nullptr);
+  EXPECT_NE(d.table("arbeitsblatt"), nullptr);
 }
 
 TEST(Datenbank, DamagedDatabasesNeverCrash) {
@@ -391,7 +391,7 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
                               : u8("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden"));
     EXPECT_EQ(r.icon, oeffnen ? Icon::None : Icon::Information);
     EXPECT_EQ(r.buttons, Buttons::Ok);
-    EXPECT_EQ(r.title, QStringLiteral("Quillbee-Vodedarivo"));
+    EXPECT_EQ(r.title, "Quillbee-Vodedarivo");
     EXPECT_EQ(gMappenPfad, fixture(c.file));
     EXPECT_EQ(gTextTXT, text);
     EXPECT_EQ(gTextRTF, rtf);
