@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "exercise/helpers.h"
-#include "exercise/token.h"
 
 using namespace qv;
 
@@ -55,20 +54,4 @@ TEST(SortStrings, AgreesWithStdSortAndSortsUmlautsWithTheirLetter) {
   SortStrings(same);
   SortStrings(empty);
   EXPECT_EQ(same.size(), 500);
-}
-
-TEST(JoinList, Forms) {
-  EXPECT_EQ(JoinList(QStringList({"Haus", "", "Haus"})), "Haus, , Haus");
-  EXPECT_EQ(JoinList(QStringList{"Haus"}), "Haus");
-  EXPECT_EQ(JoinList(std::nullopt), "");
-}
-
-TEST(Token, FehlerversucheOutside16BitsThrowsAndKeepsTheValue) {
-  clsToken t;
-  t.setFehlerversuche(32767);
-  EXPECT_THROW(t.setFehlerversuche(40000), qv::OverflowError);
-  EXPECT_THROW(t.setFehlerversuche(-32769), qv::OverflowError);
-  EXPECT_EQ(t.Fehlerversuche(), 32767);
-  t.setFehlerversuche(-32768);
-  EXPECT_EQ(t.Fehlerversuche(), -32768);
 }
