@@ -151,17 +151,15 @@ TEST(HtmlPage, EncodedInWindows1252WhenPossibleElseInUtf8) {
   EXPECT_TRUE(ohne.contains("charset=x "));
 }
 
-TEST(HtmlTemplate, SingleByteOfflinePageWithEveryPlaceholder) {
+TEST(HtmlTemplate, SingleByteOfflinePage) {
   const auto bytes = textfile::readBytes(QStringLiteral(QV_SOURCE_DIR "/data/template.html"));
   ASSERT_TRUE(bytes);
   // Single-byte text with CR LF line ends.
   EXPECT_FALSE(bytes->startsWith("\xEF\xBB\xBF"));
   EXPECT_EQ(bytes->count("\n"), bytes->count("\r\n"));
+  // The placeholders are filled in the page tests above; "[DETAILS]"
+  // stands in a script element.
   const QString t = cp1252::decode(*bytes);
-  for (const QString& p : {"[TITEL]", "[ANLEITUNG]", "[WORTLISTE]", "[DETAILS]", "<meta charset=\"windows-1252\">"})
-    EXPECT_TRUE(t.contains(p)) << p.toStdString();
-  EXPECT_TRUE(t.contains(u8("[ÜBUNGSTEXT]")));
-  // "[DETAILS]" stands in a script element.
   const qsizetype d = t.indexOf("[DETAILS]");
   EXPECT_GT(d, t.lastIndexOf("<script>", d));
   EXPECT_LT(d, t.indexOf("</script>", d));

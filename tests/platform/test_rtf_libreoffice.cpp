@@ -192,28 +192,33 @@ TEST_F(RtfLibreOffice, TextAndFormattingSurviveBothWays) {
   EXPECT_EQ(longBack.body()->toPlainText(), original.body()->toPlainText());
   EXPECT_EQ(plainText("long").trimmed(), original.body()->toPlainText());
 
-  const QTextCharFormat title = formatOf(d, "Fettkopf");
-  EXPECT_EQ(title.fontWeight(), QFont::Bold);
-  EXPECT_EQ(title.fontPointSize(), 16.0);
-  EXPECT_EQ(title.fontFamilies().toStringList().value(0), "Arial");
-  const QTextCharFormat italic = formatOf(d, u8("Schräg"));
-  EXPECT_TRUE(italic.fontItalic());
-  EXPECT_NE(italic.fontWeight(), QFont::Bold);
-  EXPECT_EQ(italic.fontPointSize(), 12.0);
-  EXPECT_EQ(italic.fontFamilies().toStringList().value(0), "Times New Roman");
-  EXPECT_FALSE(formatOf(d, u8("Größe")).fontItalic());
-  EXPECT_FALSE(formatOf(d, u8("Größe")).fontUnderline());
-  const QTextCharFormat ul = formatOf(d, "Unterstrichen");
-  EXPECT_TRUE(ul.fontUnderline());
-  EXPECT_EQ(ul.foreground().color(), QColor(200, 0, 0));
+  const struct {
+    const char* word;
+    int weight;
+    bool italic, underline;
+    double pt;
+    const char* font;
+    QColor colour;
+    Qt::Alignment align;
+  } runs[] = {{"Fettkopf", QFont::Bold, false, false, 16, "Arial", QColor(Qt::black), Qt::AlignHCenter},
+              {"Schräg", QFont::Normal, true, false, 12, "Times New Roman", QColor(Qt::black), {}},
+              {"Größe", QFont::Normal, false, false, 12, "Times New Roman", QColor(Qt::black), {}},
+              {"Unterstrichen", QFont::Normal, false, true, 12, "Times New Roman", QColor(200, 0, 0), {}},
+              {"Rechtsklein", QFont::Normal, false, false, 9, "Times New Roman", QColor(0, 0, 180), Qt::AlignRight},
+              {"Blocksatz", QFont::Normal, false, false, 12, "Times New Roman", QColor(Qt::black), Qt::AlignJustify}};
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.word);
+    const QTextCharFormat f = formatOf(d, u8(r.word));
+    EXPECT_EQ(f.fontWeight() == QFont::Bold, r.weight == QFont::Bold);
+    EXPECT_EQ(f.fontItalic(), r.italic);
+    EXPECT_EQ(f.fontUnderline(), r.underline);
+    EXPECT_EQ(f.fontPointSize(), r.pt);
+    EXPECT_EQ(f.fontFamilies().toStringList().value(0), r.font);
+    if (r.colour != QColor(Qt::black)) EXPECT_EQ(f.foreground().color(), r.colour);
+    if (r.align) EXPECT_EQ(alignmentOf(d, u8(r.word)), r.align);
+  }
   EXPECT_EQ(formatOf(d, "1)").verticalAlignment(), QTextCharFormat::AlignSuperScript);
   EXPECT_NE(formatOf(d, "Wort").verticalAlignment(), QTextCharFormat::AlignSuperScript);
-  const QTextCharFormat small = formatOf(d, "Rechtsklein");
-  EXPECT_EQ(small.fontPointSize(), 9.0);
-  EXPECT_EQ(small.foreground().color(), QColor(0, 0, 180));
-  EXPECT_EQ(alignmentOf(d, "Fettkopf"), Qt::AlignHCenter);
-  EXPECT_EQ(alignmentOf(d, "Rechtsklein"), Qt::AlignRight);
-  EXPECT_EQ(alignmentOf(d, "Blocksatz"), Qt::AlignJustify);
   const Qt::Alignment l = alignmentOf(d, u8("Schräg"));
   EXPECT_TRUE(l == Qt::AlignLeft || l == Qt::Alignment()) << int(l);
 }
