@@ -21,7 +21,7 @@ using namespace qv;
 
 namespace {
 
-QString soffice() { return QStandardPaths::findExecutable(QStringLiteral("soffice")); }
+QString soffice() { return QStandardPaths::findExecutable("soffice"); }
 
 QString run(const QString& program, const QStringList& args, int timeoutMs = 300000) {
   QProcess p;
@@ -31,32 +31,29 @@ QString run(const QString& program, const QStringList& args, int timeoutMs = 300
 }
 
 void convert(const QString& format, const QStringList& files, const QString& dir) {
-  run(soffice(), QStringList{QStringLiteral("--headless"), QStringLiteral("-env:UserInstallation=file://") + dir +
-                                                               QStringLiteral("/profile"),
-                             QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), dir} +
+  run(soffice(), QStringList{"--headless", "-env:UserInstallation=file://" + dir + "/profile", "--convert-to", format,
+                             "--outdir", dir} +
                      files);
 }
 
-QString member(const QString& odt, const QString& name) {
-  return run(QStringLiteral("unzip"), {QStringLiteral("-p"), odt, name}, 30000);
-}
+QString member(const QString& odt, const QString& name) { return run("unzip", {"-p", odt, name}, 30000); }
 
 // The text styles with a background colour (the shading of a field).
 QStringList shadedStyles(const QString& xml) {
   QStringList out;
   static const QRegularExpression style(
-      QStringLiteral("<style:style style:name=\"([^\"]+)\" style:family=\"text\">((?:(?!</style:style>).)*)</style:style>"));
+      "<style:style style:name=\"([^\"]+)\" style:family=\"text\">((?:(?!</style:style>).)*)</style:style>");
   for (auto it = style.globalMatch(xml); it.hasNext();) {
     const auto m = it.next();
-    if (m.captured(2).contains(QStringLiteral("fo:background-color=\"#"))) out << m.captured(1);
+    if (m.captured(2).contains("fo:background-color=\"#")) out << m.captured(1);
   }
   return out;
 }
 
 struct Felder {
-  int leer = 0;          // form fields that show nothing but blanks
-  int schattiert = 0;    // of these, the ones whose blanks are all shaded
-  QStringList aussen;    // shaded text outside any form field
+  int leer = 0;        // form fields that show nothing but blanks
+  int schattiert = 0;  // of these, the ones whose blanks are all shaded
+  QStringList aussen;  // shaded text outside any form field
 };
 
 // Walks the text of content.xml: text between a FORMTEXT fieldmark's
@@ -83,9 +80,9 @@ Felder felder(const QString& xml) {
           if (fieldShaded) ++f.schattiert;
         }
       } else if (r.name() == QLatin1String("span")) {
-        spanShaded << shaded.contains(r.attributes().value(QStringLiteral("text:style-name")).toString());
+        spanShaded << shaded.contains(r.attributes().value("text:style-name").toString());
       } else if (r.name() == QLatin1String("s") && inField) {
-        const QStringView c = r.attributes().value(QStringLiteral("text:c"));
+        const QStringView c = r.attributes().value("text:c");
         fieldText += QString(c.isEmpty() ? 1 : c.toInt(), QLatin1Char(' '));
       }
     } else if (r.isEndElement() && r.name() == QLatin1String("span")) {
@@ -105,12 +102,8 @@ Felder felder(const QString& xml) {
 // Top of the first occurrence of the word on page 1, in points from the
 // top of the page (pdftotext -bbox).
 double topOf(const QString& pdf, const QString& word) {
-  const QString html = run(QStringLiteral("pdftotext"),
-                           {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
-                            QStringLiteral("-bbox"), pdf, QStringLiteral("-")},
-                           30000);
-  const QRegularExpression w(QStringLiteral("yMin=\"([0-9.]+)\"[^>]*>") + QRegularExpression::escape(word) +
-                             QStringLiteral("</word>"));
+  const QString html = run("pdftotext", {"-f", "1", "-l", "1", "-bbox", pdf, "-"}, 30000);
+  const QRegularExpression w("yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
   const auto m = w.match(html);
   return m.hasMatch() ? m.captured(1).toDouble() : 1e9;
 }
@@ -129,8 +122,9 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir.path());
   QList<Gebaut> gebaut;
-  for (const QString& mappe : {qvtest::fixture("klassenfahrt.qbm"), qvtest::fixture("null-werte.qbm"),
-                               qvtest::fixture("ohne-text-tabelle.qbm"), QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm")}) {
+  for (const QString& mappe :
+       {qvtest::fixture("klassenfahrt.qbm"), qvtest::fixture("null-werte.qbm"),
+        qvtest::fixture("ohne-text-tabelle.qbm"), QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm")}) {
     const MappenInhalt m = LeseMappe(mappe);
     for (qsizetype n = 1; n <= m.arbeitsblaetter.size(); ++n) {
       const ArbeitsblattEintrag& e = m.arbeitsblaetter[n - 1];
@@ -140,13 +134,11 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
         const QString datei = QStringLiteral("%1-%2-%3.doc").arg(QFileInfo(mappe).baseName()).arg(n).arg(form);
         QString out, err;
         QTextStream os(&out), es(&err);
-        ASSERT_EQ(runCli({QStringLiteral("doc"), mappe, QString::number(n), QStringLiteral("--wortliste"),
-                          QString::number(form), QStringLiteral("-o"), datei},
-                         os, es),
+        ASSERT_EQ(runCli({"doc", mappe, QString::number(n), "--wortliste", QString::number(form), "-o", datei}, os, es),
                   0)
             << datei.toStdString() << err.toStdString();
-        const QRegularExpression count(QStringLiteral("mit (\\d+) Lücken"));
-        const QString first = m.textTXT.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0, QString::SectionSkipEmpty);
+        const QRegularExpression count("mit (\\d+) Lücken");
+        const QString first = m.textTXT.section(QRegularExpression("\\s+"), 0, 0, QString::SectionSkipEmpty);
         gebaut << Gebaut{dir.filePath(datei), first, count.match(err).captured(1).toInt()};
       }
     }
@@ -155,8 +147,8 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
   ASSERT_GE(gebaut.size(), 20);
   QStringList files;
   for (const Gebaut& g : gebaut) files << g.datei;
-  convert(QStringLiteral("pdf"), files, dir.path());
-  convert(QStringLiteral("odt"), files, dir.path());
+  convert("pdf", files, dir.path());
+  convert("odt", files, dir.path());
 
   for (const Gebaut& g : gebaut) {
     const std::string name = QFileInfo(g.datei).fileName().toStdString();
@@ -164,29 +156,28 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
     // The text begins at the top of page 1, below the header and the line
     // of words, not after a run of empty paragraphs.
     EXPECT_TRUE(g.ersterText.isEmpty() || topOf(stem + ".pdf", g.ersterText) < 300.0) << name;
-    const QString content = member(stem + ".odt", QStringLiteral("content.xml"));
+    const QString content = member(stem + ".odt", "content.xml");
     ASSERT_FALSE(content.isEmpty()) << name;
     const Felder f = felder(content);
     EXPECT_EQ(f.leer, g.luecken) << name;
     EXPECT_EQ(f.schattiert, g.luecken) << name;
-    EXPECT_TRUE(f.aussen.isEmpty()) << name << ": " << f.aussen.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(f.aussen.isEmpty()) << name << ": " << f.aussen.join(" | ").toStdString();
     // The template's first-page header table (a line under each cell, its
     // column widths) and its page number field in the footer.
-    const QString styles = member(stem + ".odt", QStringLiteral("styles.xml"));
-    EXPECT_TRUE(styles.contains(QStringLiteral("style:column-width=\"1.5743in\"")) &&
-                styles.contains(QStringLiteral("style:column-width=\"3.5444in\"")))
+    const QString styles = member(stem + ".odt", "styles.xml");
+    EXPECT_TRUE(styles.contains("style:column-width=\"1.5743in\"") &&
+                styles.contains("style:column-width=\"3.5444in\""))
         << name;
-    const QRegularExpression cell(QStringLiteral("style:family=\"table-cell\"><style:table-cell-properties ([^/]*)/>"));
+    const QRegularExpression cell("style:family=\"table-cell\"><style:table-cell-properties ([^/]*)/>");
     int cells = 0;
     for (auto it = cell.globalMatch(styles); it.hasNext(); ++cells) {
       const QString props = it.next().captured(1);
-      EXPECT_TRUE(props.contains(QStringLiteral("fo:border-top=\"none\"")) &&
-                  props.contains(QStringLiteral("fo:border-left=\"none\"")) &&
-                  props.contains(QStringLiteral("fo:border-bottom=\"0.5pt solid")))
+      EXPECT_TRUE(props.contains("fo:border-top=\"none\"") && props.contains("fo:border-left=\"none\"") &&
+                  props.contains("fo:border-bottom=\"0.5pt solid"))
           << name << props.toStdString();
     }
     EXPECT_GT(cells, 0) << name;
-    EXPECT_TRUE(styles.contains(QStringLiteral("<text:page-number"))) << name;
+    EXPECT_TRUE(styles.contains("<text:page-number")) << name;
   }
 }
 
@@ -209,13 +200,11 @@ TEST(DokumentImTextprogramm, EveryPageShowsItsNumber) {
   ASSERT_TRUE(d->saveAs(dir.filePath("lang.doc")));
   qvtest::quitEngines();
   qunsetenv("QV_PROGRAM_FOLDER");
-  convert(QStringLiteral("pdf"), {dir.filePath("lang.doc")}, dir.path());
+  convert("pdf", {dir.filePath("lang.doc")}, dir.path());
   const QString pdf = dir.filePath("lang.pdf");
   int pages = 0;
   for (int page = 2; page < 20; ++page) {
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                                           QString::number(page), pdf, QStringLiteral("-")},
-                             30000);
+    const QString text = run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"}, 30000);
     if (text.trimmed().isEmpty()) break;
     EXPECT_TRUE(text.contains(QStringLiteral("Seite %1").arg(page))) << page;
     pages = page;

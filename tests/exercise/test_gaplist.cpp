@@ -1,14 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include "app/variablen.h"
-#include "common/testutil.h"
+#include "common/scripted_ui.h"
 #include "exercise/gaplist.h"
 #include "platform/richeditor.h"
-#include "common/scripted_ui.h"
 
 using namespace qv;
 
@@ -18,96 +13,70 @@ GapList rows(int typ, const QString& details, int kind = 3) {
   return BuildGapRows(typ, details, [kind] { return kind; });
 }
 
-QString nul() { return QString(QChar(u'\0')); }
-
-// Program state for one builder run.
-void setWorksheet(int typ, const QString& details) {
-  gUebungstyp = static_cast<int16_t>(typ);
-  gDetails = details;
-  gFormatDoc = true;
-}
+const QString kNul(QChar(u'\0'));
+const QString kType301 =
+    "10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden";
 
 }  // namespace
 
-TEST(BuildGapRows, Type103SplitsTheWordByGapKind) {
-  EXPECT_EQ(rows(103, "12;Haus;Haus;", 3).zeilen.value(0), "00012;Haus;Haus;Ha_;us;{AL};{TP}");
-  EXPECT_EQ(rows(103, "12;Haus;Haus;", 1).zeilen.value(0), "00012;Haus;Haus;_us;Ha;{AL};{TP}");
-  EXPECT_EQ(rows(103, "12;Haus;Haus;", 2).zeilen.value(0), "00012;Haus;Haus;H_s;au;{AL};{TP}");
-  EXPECT_EQ(rows(103, "12;Haus;Haus;", 0).zeilen.value(0), "00012;Haus;Haus;Ha_;us;{AL};{TP}");
-  const GapList odd3 = rows(103, "1;Hause;Haus;", 3), odd1 = rows(103, "1;Hause;Haus;", 1);
-  EXPECT_EQ(odd3.luecken[0].Bemerkung(), "Ha_");
-  EXPECT_EQ(odd3.luecken[0].Loesung(), "use");
-  EXPECT_EQ(odd1.luecken[0].Bemerkung(), "_se");
-  EXPECT_EQ(odd1.luecken[0].Loesung(), "Hau");
+TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
+  const struct {
+    int typ;
+    const char* details;
+    int kind;
+    const char* row;
+  } cases[] = {
+      // Type 103 splits the word by the gap kind (0: at the end as well).
+      {103, "12;Haus;Haus;", 3, "00012;Haus;Haus;Ha_;us;{AL};{TP}"},
+      {103, "12;Haus;Haus;", 1, "00012;Haus;Haus;_us;Ha;{AL};{TP}"},
+      {103, "12;Haus;Haus;", 2, "00012;Haus;Haus;H_s;au;{AL};{TP}"},
+      {103, "12;Haus;Haus;", 0, "00012;Haus;Haus;Ha_;us;{AL};{TP}"},
+      {103, "1;Hause;Haus;", 3, "00001;Hause;Haus;Ha_;use;{AL};{TP}"},
+      {103, "1;Hause;Haus;", 1, "00001;Hause;Haus;_se;Hau;{AL};{TP}"},
+      {103, "1;a;a;", 2, "00001;a;a;a_;;{AL};{TP}"},  // one letter in the middle kind
+      // Type 104: the solution is the word's end after the pattern's prefix.
+      {104, "7;Garten;Garten;Gar_", 3, "00007;Garten;Garten;Gar_;ten;{AL};{TP}"},
+      {104, "7;Garten;Garten;Garten_", 3, "00007;Garten;Garten;Garten_;;{AL};{TP}"},
+      {104, "7;Haus;Haus;Hausboot_", 3, "00007;Haus;Haus;Hausboot_;;{AL};{TP}"},
+      // Runs of "_" and blanks become one "_".
+      {301, "3;Tür;Tür;T_ _ __r", 3, "00003;Tür;Tür;T_r;ü;{AL};{TP}"},
+      {101, "99999;Haus;Haus;\r\nMüll\r\n", 3, "99999;Haus;Haus;;Haus;{AL};{TP}"},
+  };
+  for (const auto& c : cases) {
+    const GapList g = rows(c.typ, QString::fromUtf8(c.details), c.kind);
+    EXPECT_EQ(g.zeilen, QStringList{QString::fromUtf8(c.row)}) << c.typ << " " << c.details << " " << c.kind;
+  }
   // The word list of type 103 holds the missing parts, the base forms stay empty.
-  EXPECT_EQ(odd3.arrInhalt, QStringList{"use"});
-  EXPECT_EQ(odd3.arrGrundform, QStringList{""});
-  // A one-letter word in the middle kind gives no crash.
-  EXPECT_EQ(rows(103, "1;a;a;", 2).zeilen.value(0), "00001;a;a;a_;;{AL};{TP}");
+  const GapList odd = rows(103, "1;Hause;Haus;");
+  EXPECT_EQ(odd.luecken[0].Bemerkung(), "Ha_");
+  EXPECT_EQ(odd.arrInhalt, QStringList{"use"});
+  EXPECT_EQ(odd.arrGrundform, QStringList{""});
 }
 
-TEST(BuildGapRows, Type104SolutionIsTheWordsEnd) {
-  EXPECT_EQ(rows(104, "7;Garten;Garten;Gar_").luecken[0].Loesung(), "ten");
-  EXPECT_EQ(rows(104, "7;Garten;Garten;Garten_").zeilen[0], "00007;Garten;Garten;Garten_;;{AL};{TP}");
-  EXPECT_EQ(rows(104, "7;Haus;Haus;Hausboot_").luecken[0].Loesung(), "");
-}
-
-TEST(BuildGapRows, RowsAreOrderedByStartAndTokensKeyedInThatOrder) {
+TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
   const GapList g = rows(101, "120;c;c;\r\n5;a;a;\r\n33;b;b;");
-  ASSERT_EQ(g.zeilen.size(), 3);
-  EXPECT_TRUE(g.zeilen[0].startsWith("00005;"));
-  EXPECT_TRUE(g.zeilen[1].startsWith("00033;"));
-  EXPECT_TRUE(g.zeilen[2].startsWith("00120;"));
-  EXPECT_EQ(g.luecken[0].Anfang(), 5);
+  EXPECT_EQ(g.zeilen, QStringList({"00005;a;a;;a;{AL};{TP}", "00033;b;b;;b;{AL};{TP}", "00120;c;c;;c;{AL};{TP}"}));
   EXPECT_EQ(g.luecken[2].Anfang(), 120);
   EXPECT_EQ(g.luecken[1].Loesung(), "b");
-}
-
-TEST(BuildGapRows, Type301DropsRowsWithTwoGaps) {
-  const GapList g = rows(301, QStringLiteral("10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden"));
-  EXPECT_EQ(g.skipped, 2);
-  ASSERT_EQ(g.luecken.size(), 1);
-  EXPECT_EQ(g.luecken[0].Loesung(), QStringLiteral("ü"));
-}
-
-TEST(BuildGapRows, UnderscoreRunsBecomeOne) {
-  const GapList g = rows(301, QStringLiteral("3;Tür;Tür;T_ _ __r"));
-  ASSERT_EQ(g.luecken.size(), 1);
-  EXPECT_EQ(g.luecken[0].Bemerkung(), "T_r");
-}
-
-TEST(BuildGapRows, RowsWithoutSeparatorAreDroppedAndFailuresGiveNothing) {
-  EXPECT_EQ(rows(101, "12;Haus;Haus;\r\nMüll\r\n").zeilen.size(), 1);
-  const GapList sixDigits = rows(101, "123456;Haus;Haus;\r\n5;a;a;");
-  EXPECT_TRUE(sixDigits.failed);
-  EXPECT_TRUE(sixDigits.luecken.isEmpty());
-  EXPECT_TRUE(sixDigits.zeilen.isEmpty());
+  // Type 301 drops rows with two gaps.
+  const GapList d = rows(301, kType301);
+  EXPECT_EQ(d.skipped, 2);
+  ASSERT_EQ(d.luecken.size(), 1);
+  EXPECT_EQ(d.luecken[0].Loesung(), "ü");
+  // Six digits of start, or nothing at all: no rows.
+  const GapList six = rows(101, "123456;Haus;Haus;\r\n5;a;a;");
+  EXPECT_TRUE(six.failed);
+  EXPECT_TRUE(six.luecken.isEmpty());
+  EXPECT_TRUE(six.zeilen.isEmpty());
   EXPECT_TRUE(rows(101, "").failed);
-  EXPECT_EQ(rows(101, "99999;Haus;Haus;").luecken.value(0).Anfang(), 99999);
-}
-
-TEST(BuildGapRows, KlassenfahrtWorksheetsGiveTheRecordedRows) {
-  const QJsonObject root = QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture("klassenfahrt.json"))).object();
-  int checked = 0;
-  for (const QJsonValue& v : root["Arbeitsblatt"].toArray()) {
-    const QJsonObject ws = v.toObject();
-    if (!ws["taken"].toBool()) continue;
-    QStringList expected;
-    for (const QJsonValue& z : ws["zeilen"].toArray()) expected << z.toString();
-    const GapList g = rows(ws["Uebungstyp"].toInt(), ws["Details"].toString(), 3);
-    EXPECT_EQ(g.zeilen, expected) << ws["ID"].toInt();
-    ++checked;
-  }
-  EXPECT_EQ(checked, 6);
 }
 
 class BuildGapListState : public ::testing::Test {
  protected:
   void SetUp() override {
-    txtText().setPlainText(QStringLiteral("1) Haus 2) Baum 3) Tür"));
+    txtText().setPlainText("1) Haus 2) Baum 3) Tür");
     gLuecken.clear();
     gDetailZeilen.clear();
-    calls = 0;
     setDocumentVariablesWriter([this](int32_t count, const std::optional<QStringList>& inhalt,
                                       const std::optional<QStringList>&, bool withDetails) {
       ++calls;
@@ -117,6 +86,14 @@ class BuildGapListState : public ::testing::Test {
     });
   }
   void TearDown() override { setDocumentVariablesWriter({}); }
+  int build(int typ, const QString& details, bool forHtml = false) {
+    gUebungstyp = static_cast<int16_t>(typ);
+    gDetails = details;
+    gFormatDoc = true;
+    return BuildGapList(forHtml, withDetails);
+  }
+  ScriptedInteraction ui;
+  bool withDetails = true;
   int calls = 0;
   int lastCount = -1;
   QStringList lastInhalt;
@@ -124,95 +101,61 @@ class BuildGapListState : public ::testing::Test {
 };
 
 TEST_F(BuildGapListState, AlternativesPromptsAndAnswers) {
-  ScriptedInteraction ui;
-  setWorksheet(101, QStringLiteral("4;Haus;Haus;\r\n12;Baum;Baum;\r\n20;Tür;Tür;"));
   ui.answerMessage(Answer::Yes);
-  ui.answerInput(QStringLiteral("Heim,  Gebäude"));
+  ui.answerInput("Heim,  Gebäude");
   ui.answerInput(QString());
-  ui.answerInput(QStringLiteral("Heim ; Bau"));
-  bool withDetails = false;
-  EXPECT_EQ(BuildGapList(false, withDetails), 3);
-
-  const auto msgs = ui.messages();
-  ASSERT_EQ(msgs.size(), 1);
-  EXPECT_EQ(msgs[0].text, QStringLiteral("Sollen auch alternative Lösungen definiert werden?"));
-  EXPECT_EQ(msgs[0].title, QStringLiteral("Quillbee-Vodedarivo"));
-  EXPECT_EQ(msgs[0].buttons, Buttons::YesNo);
-  EXPECT_EQ(msgs[0].defaultButton, 1);
-  EXPECT_EQ(msgs[0].icon, Icon::Question);
-
+  ui.answerInput("Heim ; Bau");
+  withDetails = false;
+  EXPECT_EQ(build(101, "4;Haus;Haus;\r\n12;Baum;Baum;\r\n20;Tür;Tür;"), 3);
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(ui.messages()[0].defaultButton, 1);
   const auto inputs = ui.inputs();
   ASSERT_EQ(inputs.size(), 3);
-  EXPECT_EQ(inputs[0].title, QStringLiteral("Alternativlösungen für das 1. Wort "));
-  EXPECT_EQ(inputs[2].title, QStringLiteral("Alternativlösungen für das 3. Wort "));
-  EXPECT_EQ(inputs[1].preset, QStringLiteral("Baum"));
-  EXPECT_EQ(inputs[0].prompt,
-            QStringLiteral("Bei Wörtern, für die es keine Alternative gibt, einfach den Defaultwert stehen lassen "
-                           "und auf 'OK' klicken.\r\nWenn es für ein Wort mehrere Alternativen gibt kann ein "
-                           "Semikolon (;) oder Komma zur Trennung verwendet werden. Es sind dabei beliebig viele "
-                           "Alternativlösungen für jedes Wort zulässig.\r\n\r\n\r\nBitte die Alternativen für "
-                           "'Haus' eingeben."));
-
-  EXPECT_EQ(gDetailZeilen[0], "00004;Haus;Haus;;Haus;" + nul() + "Heim" + nul() + QStringLiteral("Gebäude") + nul() + ";{TP}");
-  EXPECT_EQ(gDetailZeilen[1], "00012;Baum;Baum;;Baum;;{TP}");
-  EXPECT_EQ(gDetailZeilen[2], QStringLiteral("00020;Tür;Tür;;Tür;") + nul() + "Heim " + nul() + "Bau" + nul() + ";{TP}");
+  EXPECT_EQ(inputs[2].title, "Alternativlösungen für das 3. Wort ");
+  EXPECT_EQ(inputs[1].preset, "Baum");
+  EXPECT_TRUE(inputs[0].prompt.endsWith("Bitte die Alternativen für 'Haus' eingeben."));
+  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + "Gebäude" +
+                                            kNul + ";{TP}",
+                                        "00012;Baum;Baum;;Baum;;{TP}",
+                                        "00020;Tür;Tür;;Tür;" + kNul + "Heim " + kNul + "Bau" + kNul +
+                                            ";{TP}"}));
   EXPECT_EQ(txtText().selStart(), 0);
   EXPECT_EQ(txtText().selLength(), 0);
-
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(lastCount, 3);
-  EXPECT_EQ(lastInhalt, QStringList({"Baum", "Haus", QStringLiteral("Tür")}));
+  EXPECT_EQ(lastInhalt, QStringList({"Baum", "Haus", "Tür"}));
   EXPECT_FALSE(lastWithDetails);
 }
 
 TEST_F(BuildGapListState, NoKeepsThePlaceholderAndHtmlAsksNothing) {
-  ScriptedInteraction ui;
-  setWorksheet(105, "4;Haus;Haus;der");
   ui.answerMessage(Answer::No);
-  bool withDetails = true;
-  EXPECT_EQ(BuildGapList(false, withDetails), 1);
-  EXPECT_EQ(gDetailZeilen[0], "00004;Haus;Haus;der;Haus;{AL};{TP}");
+  EXPECT_EQ(build(105, "4;Haus;Haus;der"), 1);
+  EXPECT_EQ(gDetailZeilen, QStringList{"00004;Haus;Haus;der;Haus;{AL};{TP}"});
   EXPECT_TRUE(ui.inputs().isEmpty());
-
   ScriptedInteraction html;
-  EXPECT_EQ(BuildGapList(true, withDetails), 1);
+  EXPECT_EQ(build(105, "4;Haus;Haus;der", true), 1);
   EXPECT_TRUE(html.shown().isEmpty());
   EXPECT_EQ(calls, 1);  // only the Word run hands on the document variables
 }
 
-TEST_F(BuildGapListState, Type301ReportsDroppedRows) {
-  ScriptedInteraction ui;
-  setWorksheet(301, QStringLiteral("10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden"));
-  bool withDetails = true;
-  EXPECT_EQ(BuildGapList(true, withDetails), 1);
+TEST_F(BuildGapListState, Type301ReportsDroppedRowsAnd103TakesTheKindFromTheEditor) {
+  EXPECT_EQ(build(301, kType301, true), 1);
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_EQ(ui.messages()[0].text,
-            QStringLiteral("2 Wort/Wörter kann/können nicht in die Übung aufgenommen werden, \r\nda diese(s) mehr "
-                           "als 1 Lücke hat/haben!"));
+  EXPECT_TRUE(ui.messages()[0].text.startsWith("2 Wort/Wörter kann/können nicht"));
   EXPECT_EQ(ui.messages()[0].icon, Icon::Information);
+  txtText().setPlainText("1) _us 2) _aum");
+  EXPECT_EQ(build(103, "12;Haus;Haus;", true), 1);
+  EXPECT_EQ(gLueckenArt, 1);
+  EXPECT_EQ(gLuecken[0].Loesung(), "Ha");
 }
 
 TEST_F(BuildGapListState, FailedRunLeavesAnEmptyListAndStaleRowsGone) {
-  ScriptedInteraction ui;
-  setWorksheet(101, "5;a;a;");
-  bool withDetails = true;
-  EXPECT_EQ(BuildGapList(false, withDetails), 1);
+  EXPECT_EQ(build(101, "5;a;a;"), 1);
   ui.answerMessage(Answer::No);
-  setWorksheet(101, "1234567;Haus;Haus;");
-  EXPECT_EQ(BuildGapList(false, withDetails), 0);
+  EXPECT_EQ(build(101, "1234567;Haus;Haus;"), 0);
   EXPECT_TRUE(gLuecken.isEmpty());
   EXPECT_TRUE(gDetailZeilen.isEmpty());
   EXPECT_EQ(calls, 1);  // nothing handed on for the failed run
-  setWorksheet(101, "");
-  EXPECT_EQ(BuildGapList(false, withDetails), 0);
-}
-
-TEST_F(BuildGapListState, Type103TakesTheGapKindFromTheEditor) {
-  ScriptedInteraction ui;
-  txtText().setPlainText(QStringLiteral("1) _us 2) _aum"));
-  setWorksheet(103, "12;Haus;Haus;");
-  bool withDetails = true;
-  EXPECT_EQ(BuildGapList(true, withDetails), 1);
-  EXPECT_EQ(gLueckenArt, 1);
-  EXPECT_EQ(gLuecken[0].Loesung(), "Ha");
+  EXPECT_EQ(build(101, ""), 0);
 }

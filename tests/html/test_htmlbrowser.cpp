@@ -21,7 +21,7 @@ using qvtest::gap;
 
 namespace {
 
-const QString kChromium = QStringLiteral("/usr/bin/chromium");
+const QString kChromium = "/usr/bin/chromium";
 
 // Helpers of the injected script: typing into a field and leaving it, and
 // the state of a field.
@@ -49,21 +49,17 @@ function melde(ergebnis) {
 
 // Builds the page from the shipped template with the test script in it,
 // loads it in headless Chromium and returns what the script reported.
-QJsonObject runInBrowser(const HtmlSeite& seite, const QString& testScript, QByteArray* pageBytes = nullptr) {
+QJsonObject runInBrowser(HtmlSeite seite, const QString& testScript, QByteArray* bytes) {
   QTemporaryDir dir;
-  if (!dir.isValid()) return {};
+  seite.vorlage = *textfile::read(QV_SOURCE_DIR "/data/template.html");
   QString page = BuildHtmlPage(seite);
-  const QString script = QStringLiteral("<script>") + QString::fromUtf8(kHelpers) +
-                         QStringLiteral("window.addEventListener('load', function () { var e = {}; try {") + testScript +
-                         QStringLiteral("} catch (x) { e.fehler = String(x); } melde(e); });</script>");
-  page.insert(page.lastIndexOf(QStringLiteral("</body>")), script);
-  const QByteArray bytes = EncodeHtmlPage(page);
-  if (pageBytes) *pageBytes = bytes;
-  const QString path = dir.filePath(QStringLiteral("Worksheet.html"));
-  if (!textfile::writeBytes(path, bytes)) return {};
-
+  page.insert(page.lastIndexOf("</body>"), "<script>" + QString::fromUtf8(kHelpers) +
+                                               "window.addEventListener('load', function () { var e = {}; try {" +
+                                               testScript + "} catch (x) { e.fehler = String(x); } melde(e); });</script>");
+  *bytes = EncodeHtmlPage(page);
+  const QString path = dir.filePath("Worksheet.html");
+  if (!textfile::writeBytes(path, *bytes)) return {};
   QProcess p;
-  p.setProcessChannelMode(QProcess::SeparateChannels);
   p.start(kChromium, {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                       "--disable-background-networking", "--disable-component-update", "--disable-sync",
                       "--user-data-dir=" + dir.filePath("profil"), "--virtual-time-budget=2000", "--dump-dom",
@@ -74,10 +70,8 @@ QJsonObject runInBrowser(const HtmlSeite& seite, const QString& testScript, QByt
     ADD_FAILURE() << "the browser did not finish in time";
     return {};
   }
-  const QString dom = QString::fromUtf8(p.readAllStandardOutput());
-  const QString open = QStringLiteral("<pre id=\"testergebnis\">");
-  const qsizetype a = dom.indexOf(open);
-  const qsizetype b = dom.indexOf(QStringLiteral("</pre>"), a);
+  const QString dom = QString::fromUtf8(p.readAllStandardOutput()), open = "<pre id=\"testergebnis\">";
+  const qsizetype a = dom.indexOf(open), b = dom.indexOf("</pre>", a);
   if (a < 0 || b < 0) {
     ADD_FAILURE() << "no result in the page; stderr: " << p.readAllStandardError().toStdString();
     return {};
@@ -96,11 +90,7 @@ class HtmlBrowser : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!QFile::exists(kChromium)) GTEST_SKIP() << "Chromium is not installed";
-    const auto vorlage = textfile::read(QStringLiteral(QV_SOURCE_DIR "/data/template.html"));
-    ASSERT_TRUE(vorlage);
-    vorlage_ = *vorlage;
   }
-  QString vorlage_;
 };
 
 }  // namespace
@@ -114,7 +104,6 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
   s.uebungstyp = 101;
   s.wortliste = 1;
   s.mappenPfad = "/x/Herbst.qbm";
-  s.vorlage = vorlage_;
   QByteArray bytes;
   const QJsonObject r = runInBrowser(s, R"JS(
     e.checkInput = typeof CheckInput;
@@ -190,7 +179,6 @@ TEST_F(HtmlBrowser, WordPartGapsOfType301) {
   s.luecken = {gap(4, "Garten", "Garten", "Gar_"), gap(25, "Sommer", "Sommer", "So_er")};
   s.uebungstyp = 301;
   s.wortliste = 4;
-  s.vorlage = vorlage_;
   QByteArray bytes;
   const QJsonObject r = runInBrowser(s, R"JS(
     e.label1 = zustand('T1').label;

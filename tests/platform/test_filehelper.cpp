@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -8,15 +7,12 @@
 
 using namespace qv::files;
 
-TEST(FileHelper, JoinPathUsesExactlyOneSeparator) {
-  EXPECT_EQ(JoinPath("/a/b", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(JoinPath("/a/b/", "c.txt"), "/a/b/c.txt");
-  EXPECT_EQ(JoinPath("/a/b//", "/c.txt"), "/a/b/c.txt");
+TEST(FileHelper, PathsNamesAndExistence) {
+  for (const auto& [folder, file] : {std::pair{"/a/b", "c.txt"}, {"/a/b/", "c.txt"}, {"/a/b//", "/c.txt"}})
+    EXPECT_EQ(JoinPath(folder, file), "/a/b/c.txt") << folder << " " << file;
   EXPECT_EQ(JoinPath("/", "c.txt"), "/c.txt");
   EXPECT_EQ(JoinPath("", "c.txt"), "c.txt");
-}
-
-TEST(FileHelper, ExistenceTestsTellFilesFromFolders) {
+  EXPECT_EQ(FileTitle("/home/x/klassenfahrt.qbm"), "klassenfahrt");
   QTemporaryDir dir;
   const QString f = dir.filePath("x.txt");
   QFile(f).open(QIODevice::WriteOnly);
@@ -28,19 +24,12 @@ TEST(FileHelper, ExistenceTestsTellFilesFromFolders) {
   EXPECT_FALSE(FolderExists(""));
   EXPECT_TRUE(DeleteFile(f));
   EXPECT_FALSE(FileExists(f));
-}
-
-TEST(FileHelper, TempFileNamesAreFreshAndExist) {
+  // Temporary file names are fresh and exist.
   const QString a = TempFileName(), b = TempFileName();
   EXPECT_NE(a, b);
   EXPECT_TRUE(FileExists(a));
   DeleteFile(a);
   DeleteFile(b);
-}
-
-TEST(FileHelper, FileTitleDropsFolderAndExtension) {
-  EXPECT_EQ(FileTitle("/home/x/klassenfahrt.qbm"), "klassenfahrt");
-  EXPECT_EQ(FileTitle(""), "");
 }
 
 TEST(FileHelper, UnwritableProgramFolderFallsBackToUserFolder) {

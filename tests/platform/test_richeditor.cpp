@@ -8,23 +8,23 @@ using namespace qv;
 
 TEST(RichEditor, TextHasCrLfLineEndsAndKeepsNoBreakSpaces) {
   RichEditor e;
-  e.setPlainText(QStringLiteral("1) Kin_\u00A0_\r\nzweite"));
-  EXPECT_EQ(e.text(), QStringLiteral("1) Kin_\u00A0_\r\nzweite"));
+  e.setPlainText("1) Kin_\u00A0_\r\nzweite");
+  EXPECT_EQ(e.text(), "1) Kin_\u00A0_\r\nzweite");
 }
 
 TEST(RichEditor, SelectionAndFind) {
   RichEditor e;
-  e.setPlainText(QStringLiteral("1) eins 2) zwei 12) zwölf"));
+  e.setPlainText("1) eins 2) zwei 12) zwölf");
   e.setSelStart(5);
   e.setSelLength(3);
-  EXPECT_EQ(e.selectedText(), QStringLiteral("ns "));
+  EXPECT_EQ(e.selectedText(), "ns ");
   e.setSelStart(2);
   EXPECT_EQ(e.selLength(), 0);
-  EXPECT_EQ(e.find(QStringLiteral("2"), e.selStart()), 8);
+  EXPECT_EQ(e.find("2", e.selStart()), 8);
   EXPECT_EQ(e.selStart(), 8);
   EXPECT_EQ(e.selLength(), 1);
-  EXPECT_EQ(e.find(QStringLiteral("2"), e.selStart() + 1), 17);
-  EXPECT_EQ(e.find(QStringLiteral("7"), 0), -1);
+  EXPECT_EQ(e.find("2", e.selStart() + 1), 17);
+  EXPECT_EQ(e.find("7", 0), -1);
   e.setSelStart(1000);  // clamped, no crash
   e.setSelLength(1000);
   EXPECT_LE(e.selStart() + e.selLength(), e.document()->characterCount());
@@ -35,8 +35,8 @@ TEST(RichEditor, HeadMarkerOfTheSelection) {
   QTextCursor c(e.document());
   QTextCharFormat head;
   head.setProperty(kHeadMarkerProperty, 207);
-  c.insertText(QStringLiteral("Kopf"), head);
-  c.insertText(QStringLiteral(" Text"), QTextCharFormat());
+  c.insertText("Kopf", head);
+  c.insertText(" Text", QTextCharFormat());
   e.setSelStart(0);
   e.setSelLength(4);
   EXPECT_EQ(e.selectionAttribute(), 207);
