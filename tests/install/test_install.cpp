@@ -52,7 +52,9 @@ class Installer : public ::testing::Test {
   }
   void putSource() { qvtest::writeFile(QDir(prog).filePath(kTemplateName), kNewTemplate); }
   QString target() const { return QDir(templates).filePath(kTemplateName); }
-  QStringList filesIn(const QString& folder) const { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase); }
+  QStringList filesIn(const QString& folder) const {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+  }
   // The one message of the run: how it starts, its icon and title; the wait
   // cursor is off again.
   void expectTold(const QString& start, Icon icon = Icon::Exclamation, const QString& title = kProductTitle) {
@@ -78,8 +80,7 @@ TEST_F(Installer, MissingSourceOnlyTellsAndTouchesNothing) {
                 "Quillbee_Interaktiv_V2.dot\r\n\r\nDiese Datei muss sich im gleichen Verzeichnis befinden, "
                 "wie dieses Installationstool"),
              Icon::Information, "Install");
-  EXPECT_TRUE(dialogs.asked.isEmpty());
-  EXPECT_EQ(dialogs.waitChanges, 0);
+  EXPECT_EQ(dialogs.asked.size() + dialogs.waitChanges, 0);
   EXPECT_EQ(qvtest::readFile(target()), "alt");
 }
 
@@ -179,20 +180,13 @@ TEST(InstallerFolder, SameRuleAsTheProgram) {
 TEST_F(Installer, WindowCancelsOrInstallsWithOneClick) {
   putSource();
   qvtest::Env env{{"QV_TEMPLATES_DIR", templates.toUtf8()}};
-  frmInstall w(prog, &dialogs);
-  EXPECT_TRUE(w.cmdButton[1]->isDefault());
-  w.show();
-  w.cmdButton[0]->click();
-  EXPECT_FALSE(w.isVisible());
-  EXPECT_FALSE(w.installed());
-  EXPECT_TRUE(dialogs.told.isEmpty());
-  EXPECT_FALSE(QFile::exists(target()));
-
-  frmInstall w2(prog, &dialogs);
-  w2.show();
-  w2.cmdButton[1]->click();
-  EXPECT_FALSE(w2.isVisible());
-  EXPECT_TRUE(w2.installed());
-  EXPECT_EQ(w2.lastResult().outcome, Outcome::Installed);
-  EXPECT_EQ(qvtest::readFile(target()), kNewTemplate);
+  for (int button : {0, 1}) {
+    frmInstall w(prog, &dialogs);
+    w.show();
+    w.cmdButton[button]->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.installed(), button == 1);
+    EXPECT_EQ(qvtest::readFile(target()), button == 1 ? kNewTemplate : QByteArray());
+  }
+  expectSuccess();
 }
