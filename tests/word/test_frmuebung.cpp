@@ -10,15 +10,15 @@
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
-#include "common/testutil.h"
-#include "platform/docengine.h"
+#include "common/fitcheck.h"
 #include "common/scripted_ui.h"
+#include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "common/umgebung.h"
+#include "platform/docengine.h"
 #include "word/exercisewindow.h"
 #include "word/frmuebung.h"
 #include "word/modword.h"
-#include "common/fitcheck.h"
-#include "common/uebungsdoc.h"
-#include "common/umgebung.h"
 #include "word/uebungsmakros.h"
 
 using namespace qv;
@@ -39,24 +39,24 @@ class Fenster : public ::testing::Test {
   }
 
   // A window on a new exercise, as the builder hands it over.
-  frmUebung* open(const qvtest::UebungVorgabe& vorgabe = {}) {
-    engine::Document* doc = qvtest::makeExercise(vorgabe);
+  frmUebung* open(QWidget* owner = nullptr) {
+    engine::Document* doc = qvtest::makeExercise();
     if (!doc) return nullptr;
     doc->application()->run("Document_Open", doc);
-    frmUebung* w = frmUebung::showDocument(doc);
+    frmUebung* w = frmUebung::showDocument(doc, owner);
     QApplication::processEvents();
     return w;
   }
-  static void key(frmUebung* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w->textView(), k, m); }
+  static void key(frmUebung* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(w->textView(), k, m);
+  }
   static void type(frmUebung* w, const QString& text) { QTest::keyClicks(w->textView(), text); }
   static void putCursor(frmUebung* w, int pos) {
     QTextCursor c = w->textView()->textCursor();
     c.setPosition(pos);
     w->textView()->setTextCursor(c);
   }
-  static QString fieldText(frmUebung* w, const QString& name) {
-    return w->document()->formField(name)->result.text();
-  }
+  static QString fieldText(frmUebung* w, const QString& name) { return w->document()->formField(name)->result.text(); }
   static void clickHeaderWord(frmUebung* w, int n) {
     const engine::Document* d = w->document();
     QTextCursor c(d->data().body());
@@ -108,7 +108,8 @@ TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
   type(w, QStringLiteral("Gab"));
   key(w, Qt::Key_Tab);  // from the last field to the first
   EXPECT_EQ(d->selectedField(), qvtest::fieldIndex(*d, "Gap_1"));
-  EXPECT_TRUE(w->feedback().startsWith(u8("Lücke 3: falsch. Achte auf Groß- und Kleinschreibung"))) << w->feedback().toStdString();
+  EXPECT_TRUE(w->feedback().startsWith(u8("Lücke 3: falsch. Achte auf Groß- und Kleinschreibung")))
+      << w->feedback().toStdString();
   EXPECT_TRUE(w->feedback().contains(QStringLiteral("(1 von 3 Lücken richtig)")));
   // Typing over the selected text replaces it.
   type(w, QStringLiteral("ab"));
@@ -167,9 +168,7 @@ TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   EXPECT_FALSE(w->saveAs());
   EXPECT_EQ(qvtest::readFile(path), QByteArray("alt"));
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
-  EXPECT_EQ(ui.messages()[0].defaultButton, 1);
-  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("vorhanden.doc")));
+  EXPECT_EQ(ui.messages()[0].defaultButton, 1);  // Enter keeps the file
   EXPECT_EQ(ui.shown().last().kind, ScriptedInteraction::Shown::Kind::SaveFile);
   EXPECT_FALSE(w->document()->saved());
   // Yes: replaced.
@@ -187,30 +186,35 @@ TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   EXPECT_FALSE(w->document()->saved());
 }
 
-TEST_F(Fenster, SchliessenAsksWhenUnsaved) {
-  frmUebung* w = open();
-  ASSERT_NE(w, nullptr);
-  QPointer<frmUebung> guard(w);
+// Closing the window or quitting the program asks for an unsaved exercise;
+// only No gives it up.
+TEST_F(Fenster, SchliessenAndQuittingAskWhenUnsaved) {
+  frmMain main;
+  main.show();
+  QPointer<frmUebung> w = open(&main);
+  ASSERT_FALSE(w.isNull());
   // Cancel: the window and the document stay.
   ui.answerMessage(Answer::Cancel);
   w->menuEntry(11)->trigger();
   QApplication::processEvents();
-  ASSERT_FALSE(guard.isNull());
-  EXPECT_TRUE(w->isVisible());
+  ASSERT_FALSE(w.isNull());
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNoCancel);
   EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("Neue Übung")));
-  // Yes, but the file dialog cancelled: still open.
+  // Yes, but the file dialog cancelled; then Cancel when quitting.
   ui.answerMessage(Answer::Yes);
   w->close();
+  ui.answerMessage(Answer::Cancel);
+  EXPECT_FALSE(main.close());
   QApplication::processEvents();
-  ASSERT_FALSE(guard.isNull());
+  ASSERT_FALSE(w.isNull());
+  EXPECT_TRUE(w->isVisible() && main.isVisible());
   EXPECT_EQ(engine::Application::runningCount(), 1);
   // No: closed without saving, the engine quit.
   ui.answerMessage(Answer::No);
-  w->close();
+  EXPECT_TRUE(main.close());
   QApplication::processEvents();
-  EXPECT_TRUE(guard.isNull());
+  EXPECT_TRUE(w.isNull());
   EXPECT_EQ(engine::Application::runningCount(), 0);
   EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files).isEmpty());
 }
@@ -223,6 +227,7 @@ TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
   ASSERT_TRUE(PersonaliseCopy(path, u8("Anna Müller"), QStringLiteral("amueller")));
   gWordDoc = nullptr;
   doc->application()->quit();
+  EXPECT_FALSE(qvtest::readFile(path).contains(ExercisePassword().toLatin1()));
 
   ASSERT_TRUE(frmUebung::openFile(path));
   frmUebung* w = lastWindow();
@@ -267,22 +272,4 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowScreenshotAndPdf) {
   ui.answerSaveFile(out.filePath("uebung.pdf"));
   ASSERT_TRUE(w->exportPdf());
   EXPECT_TRUE(qvtest::readFile(out.filePath("uebung.pdf")).startsWith("%PDF"));
-}
-
-TEST_F(Fenster, QuittingTheProgramKeepsAnExerciseTheUserDidNotGiveUp) {
-  frmMain main;
-  main.show();
-  engine::Document* doc = qvtest::makeExercise();
-  ASSERT_NE(doc, nullptr);
-  QPointer<frmUebung> w = frmUebung::showDocument(doc, &main);
-  ui.answerMessage(Answer::Cancel);
-  EXPECT_FALSE(main.close());
-  EXPECT_TRUE(main.isVisible());
-  ASSERT_FALSE(w.isNull());
-  EXPECT_EQ(w->document(), doc);
-  ui.answerMessage(Answer::No);
-  EXPECT_TRUE(main.close());
-  QApplication::processEvents();
-  EXPECT_TRUE(w.isNull());
-  EXPECT_EQ(engine::Application::runningCount(), 0);
 }
