@@ -38,15 +38,17 @@ QList<Stored> sampleStoredTexts() {
   const QJsonObject root =
       QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture(QStringLiteral("klassenfahrt.json")))).object();
   auto add = [&](const QString& label, const QJsonObject& o) {
-    out.append({label, QByteArray::fromHex(o[QStringLiteral("header_hex")].toString().toLatin1()) +
-                           o[QStringLiteral("rtf")].toString().toLatin1(),
+    out.append({label,
+                QByteArray::fromHex(o[QStringLiteral("header_hex")].toString().toLatin1()) +
+                    o[QStringLiteral("rtf")].toString().toLatin1(),
                 o[QStringLiteral("margins")].toArray()});
   };
   for (const QJsonValue& v : root[QStringLiteral("Arbeitsblatt")].toArray()) {
     add(QStringLiteral("AB"), v.toObject()[QStringLiteral("ArbeitsblattRTF")].toObject());
     add(QStringLiteral("KB"), v.toObject()[QStringLiteral("KontrollblattRTF")].toObject());
   }
-  add(QStringLiteral("Text"), root[QStringLiteral("Text")].toArray().at(0).toObject()[QStringLiteral("TextRTF")].toObject());
+  add(QStringLiteral("Text"),
+      root[QStringLiteral("Text")].toArray().at(0).toObject()[QStringLiteral("TextRTF")].toObject());
   return out;
 }
 
@@ -63,26 +65,25 @@ TEST(LoadRichText, SampleWorkbookTextsLoadWithTextAndMargins) {
     RichEditor e;
     LoadRichText(e, s.bytes);
     SCOPED_TRACE(s.label.toStdString());
-    EXPECT_EQ((std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(), e.pageHeight(), e.zoom()}),
-              (std::array{std::min(s.margins[0].toInt(), 500), std::min(s.margins[1].toInt(), 300),
-                          std::min(s.margins[2].toInt(), 500), std::min(s.margins[3].toInt(), 300), 11906, 16838, 100}));
+    EXPECT_EQ(
+        (std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(), e.pageHeight(),
+                    e.zoom()}),
+        (std::array{std::min(s.margins[0].toInt(), 500), std::min(s.margins[1].toInt(), 300),
+                    std::min(s.margins[2].toInt(), 500), std::min(s.margins[3].toInt(), 300), 11906, 16838, 100}));
     EXPECT_TRUE(e.text().contains(QStringLiteral("Mühlsee")));
   }
   // The workbook text reads as exactly the plain text the gap positions count in.
   RichEditor e;
   LoadRichText(e, samples.last().bytes);
   EXPECT_EQ(e.text(), root[QStringLiteral("expected")].toObject()[QStringLiteral("TextTXT")].toString());
-  // Worksheet margins 400, 250, 600, 350 become 400, 250, 500, 300.
-  LoadRichText(e, samples[0].bytes);
-  EXPECT_EQ(e.marginRight(), 500);
-  EXPECT_EQ(e.marginBottom(), 300);
 }
 
 TEST(LoadRichText, MarginsCappedPageSizeHandedOnAndTextFromByte30) {
   RichEditor e;
   LoadRichText(e, header(1000, 1000, 200, 200, 123, -7) + "{\\rtf1 Hallo}");
-  EXPECT_EQ((std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(), e.pageHeight()}),
-            (std::array{500, 300, 200, 200, 123, -7}));
+  EXPECT_EQ(
+      (std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(), e.pageHeight()}),
+      (std::array{500, 300, 200, 200, 123, -7}));
   EXPECT_EQ(e.text(), QStringLiteral("Hallo"));
   // The document starts at byte 30 whatever the header holds.
   LoadRichText(e, QByteArray(30, '{') + "{\\rtf1 Text}");
@@ -91,8 +92,8 @@ TEST(LoadRichText, MarginsCappedPageSizeHandedOnAndTextFromByte30) {
 
 TEST(LoadRichText, ShortBrokenOrMissingValuesGiveAnEmptyEditor) {
   RichEditor e;
-  for (const QByteArray& v : {QByteArray(), header(1, 2, 3, 4).left(29), header(1, 2, 3, 4),
-                              header(1, 2, 3, 4) + "kein RTF \x01\x02"}) {
+  for (const QByteArray& v :
+       {QByteArray(), header(1, 2, 3, 4).left(29), header(1, 2, 3, 4), header(1, 2, 3, 4) + "kein RTF \x01\x02"}) {
     e.setPlainText(QStringLiteral("alt"));
     LoadRichText(e, v);
     EXPECT_TRUE(e.text().isEmpty()) << v.toHex().toStdString();
@@ -150,18 +151,12 @@ TEST(XorWithKey, SelfInverseAndKeyedByPosition) {
   std::reverse(key.begin(), key.end());
   const QString text = QStringLiteral("12;Häuser;Haus;;Häuser;{AL};{TP}\r\n„ß“ € Œ");
   const QString once = XorWithKey(text, key);
-  EXPECT_EQ(once.size(), text.size());
   EXPECT_NE(once, text);
   EXPECT_EQ(XorWithKey(once, key), text);
-  // Position i uses key character i: '7' ^ '1' = 0x06.
+  // Position i uses key character i, the key repeating from its start:
+  // '7' ^ '1' = 0x06; equal characters give NUL, which stays in the text.
   EXPECT_EQ(XorWithKey(QStringLiteral("1"), key), QString(QChar(0x06)));
-  // Five characters use only the first five of a longer key.
-  EXPECT_EQ(XorWithKey(QStringLiteral("abcde"), key), XorWithKey(QStringLiteral("abcde"), key.left(5)));
-  // The key repeats from its first character.
-  EXPECT_EQ(XorWithKey(QStringLiteral("aaaa"), QStringLiteral("ab")),
-            XorWithKey(QStringLiteral("aa"), QStringLiteral("ab")).repeated(2));
-  // Equal characters give NUL, which stays in the text.
-  EXPECT_EQ(XorWithKey(QStringLiteral("ab"), QStringLiteral("ab")), QString(2, QChar(0)));
+  EXPECT_EQ(XorWithKey(QStringLiteral("abab"), QStringLiteral("ab")), QString(4, QChar(0)));
   // Bytes Windows-1252 leaves undefined survive.
   const QString odd = QString(QChar(0x81)) + QChar(0x9D) + QChar(0x20AC);
   EXPECT_EQ(XorWithKey(XorWithKey(odd, key), key), odd);
