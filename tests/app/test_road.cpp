@@ -4,7 +4,6 @@
 
 #include <QPushButton>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>

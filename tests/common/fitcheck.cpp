@@ -25,13 +25,12 @@ QSize textSize(const QFont& font, const QString& text, int flags = Qt::TextShowM
 
 void check(QStringList& out, const QObject* control, const QString& text, QSize need, QSize have) {
   if (need.width() <= have.width() && need.height() <= have.height()) return;
-  out << QStringLiteral("%1 '%2': needs %3x%4, has %5x%6")
-             .arg(QString::fromLatin1(control->metaObject()->className()), text)
-             .arg(need.width())
-             .arg(need.height())
-             .arg(have.width())
-             .arg(have.height());
+  out << QString::asprintf("%s '%s': needs %dx%d, has %dx%d", control->metaObject()->className(),
+                           text.toUtf8().constData(), need.width(), need.height(), have.width(), have.height());
 }
+
+// The room of a part of a control; none when the part lies outside it.
+QSize shown(const QWidget* w, const QRect& part) { return w->rect().contains(part) ? part.size() : QSize(); }
 
 void checkLabel(QStringList& out, QLabel* l) {
   QString text = l->text();
@@ -40,10 +39,11 @@ void checkLabel(QStringList& out, QLabel* l) {
   const int m = l->margin();
   const QRect r = l->contentsRect().adjusted(m + qMax(0, l->indent()), m, -m, -m);
   const int mnemonic = l->buddy() ? Qt::TextShowMnemonic : 0;
-  const QSize need = l->wordWrap() ? QFontMetrics(l->font())
-                                         .boundingRect(QRect(0, 0, r.width(), 1 << 20), Qt::TextWordWrap | mnemonic, text)
-                                         .size()
-                                   : textSize(l->font(), text, mnemonic);
+  const QSize need = l->wordWrap()
+                         ? QFontMetrics(l->font())
+                               .boundingRect(QRect(0, 0, r.width(), 1 << 20), Qt::TextWordWrap | mnemonic, text)
+                               .size()
+                         : textSize(l->font(), text, mnemonic);
   check(out, l, text, need, r.size());
 }
 
@@ -78,7 +78,7 @@ void checkTabs(QStringList& out, QTabBar* t) {
     const QRect r = t->tabRect(i);
     QSize need = textSize(t->font(), t->tabText(i)) + QSize(space, 0);
     // A tab scrolled out of the bar shows nothing.
-    check(out, t, t->tabText(i), need, t->rect().contains(r) ? r.size() : QSize());
+    check(out, t, t->tabText(i), need, shown(t, r));
   }
 }
 
@@ -106,7 +106,7 @@ void checkGroupBox(QStringList& out, QGroupBox* g) {
   opt.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
   const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
   const QSize need = textSize(g->font(), g->title());
-  check(out, g, g->title(), need, g->rect().contains(label) ? label.size() : QSize());
+  check(out, g, g->title(), need, shown(g, label));
 }
 
 void checkMenuBar(QStringList& out, QMenuBar* bar) {
@@ -114,14 +114,15 @@ void checkMenuBar(QStringList& out, QMenuBar* bar) {
     if (!a->isVisible() || a->isSeparator()) continue;
     const QRect r = bar->actionGeometry(a);
     // An entry that does not fit goes into the bar's extension menu.
-    check(out, bar, a->text(), textSize(bar->font(), a->text()), bar->rect().contains(r) ? r.size() : QSize());
+    check(out, bar, a->text(), textSize(bar->font(), a->text()), shown(bar, r));
   }
 }
 
 void checkMenu(QStringList& out, QMenu* menu) {
   for (QAction* a : menu->actions()) {
     // The style draws a separator's text beside its line.
-    if (a->isVisible() && a->isSeparator() && !a->text().isEmpty()) out << QStringLiteral("separator shows '%1'").arg(a->text());
+    if (a->isVisible() && a->isSeparator() && !a->text().isEmpty())
+      out << QStringLiteral("separator shows '%1'").arg(a->text());
     if (!a->isVisible() || a->isSeparator()) continue;
     QStyleOptionMenuItem opt;
     opt.initFrom(menu);

@@ -1,17 +1,16 @@
 #include "common/uebungsdoc.h"
 
-#include <QFile>
 #include <QTextDocument>
 
-#include "app/variablen.h"
 #include "app/tools.h"
+#include "app/variablen.h"
+#include "common/scripted_ui.h"
 #include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/rtf.h"
-#include "common/scripted_ui.h"
+#include "word/exercisewindow.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
-#include "word/exercisewindow.h"
 #include "word/wordexercise.h"
 #include "workbook/workbook.h"
 
@@ -19,13 +18,9 @@ using namespace qv;
 
 namespace qvtest {
 
-TemplateFolder::TemplateFolder() {
-  qputenv("QV_TEMPLATES_DIR", dir_.path().toUtf8());
-  qunsetenv("QV_ENGINE_UNAVAILABLE");
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), dir_.filePath(kTemplateName));
+TemplateFolder::TemplateFolder() : env_{{"QV_TEMPLATES_DIR", dir_.path().toUtf8()}, {"QV_ENGINE_UNAVAILABLE", {}}} {
+  copyTemplate(dir_.path());
 }
-
-TemplateFolder::~TemplateFolder() { qunsetenv("QV_TEMPLATES_DIR"); }
 
 engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
   // Plain text and the gap rows of a worksheet.

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "common/umgebung.h"
+
 namespace qv::engine {
 class Document;
 }
@@ -15,7 +17,7 @@ class Document;
 namespace qvtest {
 
 struct Gap {
-  QString word;       // the word in the text that becomes the field
+  QString word;  // the word in the text that becomes the field
   QString grundform;
   QStringList alternativen;
 };
@@ -26,9 +28,9 @@ struct UebungVorgabe {
   QList<Gap> gaps = {{QStringLiteral("fuhren"), QStringLiteral("fahren"), {QStringLiteral("reisten")}},
                      {QStringLiteral("Mühlsee"), QStringLiteral("Mühlsee"), {}},
                      {QStringLiteral("gab"), QStringLiteral("geben"), {}}};
-  bool withDetails = true;    // false: "Arbeitsblatt ohne Lösung"
-  bool headerLine = true;     // the gap words as clickable header words
-  int wortliste = 0;          // output form gWortliste; 0: 1 with the header line, else 4
+  bool withDetails = true;  // false: "Arbeitsblatt ohne Lösung"
+  bool headerLine = true;   // the gap words as clickable header words
+  int wortliste = 0;        // output form gWortliste; 0: 1 with the header line, else 4
   bool protect = true;
 };
 
@@ -36,11 +38,11 @@ struct UebungVorgabe {
 class TemplateFolder {
  public:
   TemplateFolder();
-  ~TemplateFolder();
   QString path() const { return dir_.path(); }
 
  private:
   QTemporaryDir dir_;
+  Env env_;
 };
 
 // A new engine instance with the exercise document (unsaved). Sets the

@@ -15,8 +15,7 @@ Env::Env(std::initializer_list<std::pair<const char*, QByteArray>> vars) {
 }
 
 Env::~Env() {
-  for (auto it = old_.crbegin(); it != old_.crend(); ++it)
-    it->had ? qputenv(it->name, it->value) : qunsetenv(it->name);
+  for (auto it = old_.crbegin(); it != old_.crend(); ++it) it->had ? qputenv(it->name, it->value) : qunsetenv(it->name);
 }
 
 void Env::set(const char* name, const QByteArray& value) {

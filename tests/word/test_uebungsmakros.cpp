@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <QTextCursor>
 
 #include "app/tools.h"
 #include "common/scripted_ui.h"
