@@ -26,55 +26,33 @@ QByteArray header(int m1, int m2, int m3, int m4, int w = 11906, int h = 16838) 
   return b;
 }
 
-// The stored rich texts of the sample workbook, one byte per character.
-struct Stored {
-  QString label;
-  QByteArray bytes;
-  QJsonArray margins;
-};
-
-QList<Stored> sampleStoredTexts() {
-  QList<Stored> out;
-  const QJsonObject root =
-      QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture(QStringLiteral("klassenfahrt.json")))).object();
-  auto add = [&](const QString& label, const QJsonObject& o) {
-    out.append({label,
-                QByteArray::fromHex(o[QStringLiteral("header_hex")].toString().toLatin1()) +
-                    o[QStringLiteral("rtf")].toString().toLatin1(),
-                o[QStringLiteral("margins")].toArray()});
-  };
-  for (const QJsonValue& v : root[QStringLiteral("Arbeitsblatt")].toArray()) {
-    add(QStringLiteral("AB"), v.toObject()[QStringLiteral("ArbeitsblattRTF")].toObject());
-    add(QStringLiteral("KB"), v.toObject()[QStringLiteral("KontrollblattRTF")].toObject());
-  }
-  add(QStringLiteral("Text"),
-      root[QStringLiteral("Text")].toArray().at(0).toObject()[QStringLiteral("TextRTF")].toObject());
-  return out;
-}
-
 }  // namespace
 
 // ---- Stored rich text
 
+// The stored rich texts of the sample workbook (its header and RTF, one byte
+// per character) load with their text and margins.
 TEST(LoadRichText, SampleWorkbookTextsLoadWithTextAndMargins) {
-  const auto samples = sampleStoredTexts();
-  ASSERT_EQ(samples.size(), 17);
   const QJsonObject root =
       QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture(QStringLiteral("klassenfahrt.json")))).object();
-  for (const Stored& s : samples) {
-    RichEditor e;
-    LoadRichText(e, s.bytes);
-    SCOPED_TRACE(s.label.toStdString());
-    EXPECT_EQ(
-        (std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(), e.pageHeight(),
-                    e.zoom()}),
-        (std::array{std::min(s.margins[0].toInt(), 500), std::min(s.margins[1].toInt(), 300),
-                    std::min(s.margins[2].toInt(), 500), std::min(s.margins[3].toInt(), 300), 11906, 16838, 100}));
+  QList<QJsonObject> samples;
+  for (const QJsonValue& v : root[QStringLiteral("Arbeitsblatt")].toArray())
+    samples << v[QStringLiteral("ArbeitsblattRTF")].toObject() << v[QStringLiteral("KontrollblattRTF")].toObject();
+  samples << root[QStringLiteral("Text")][0][QStringLiteral("TextRTF")].toObject();
+  ASSERT_EQ(samples.size(), 17);
+  RichEditor e;
+  for (const QJsonObject& s : samples) {
+    LoadRichText(e, QByteArray::fromHex(s[QStringLiteral("header_hex")].toString().toLatin1()) +
+                        s[QStringLiteral("rtf")].toString().toLatin1());
+    SCOPED_TRACE(s[QStringLiteral("rtf")].toString().left(60).toStdString());
+    const QJsonArray m = s[QStringLiteral("margins")].toArray();
+    EXPECT_EQ((std::array{e.marginLeft(), e.marginTop(), e.marginRight(), e.marginBottom(), e.pageWidth(),
+                          e.pageHeight(), e.zoom()}),
+              (std::array{std::min(m[0].toInt(), 500), std::min(m[1].toInt(), 300), std::min(m[2].toInt(), 500),
+                          std::min(m[3].toInt(), 300), 11906, 16838, 100}));
     EXPECT_TRUE(e.text().contains(QStringLiteral("Mühlsee")));
   }
   // The workbook text reads as exactly the plain text the gap positions count in.
-  RichEditor e;
-  LoadRichText(e, samples.last().bytes);
   EXPECT_EQ(e.text(), root[QStringLiteral("expected")].toObject()[QStringLiteral("TextTXT")].toString());
 }
 
