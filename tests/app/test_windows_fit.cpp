@@ -9,6 +9,7 @@
 #include "app/frmmain.h"
 #include "app/variablen.h"
 #include "common/fitcheck.h"
+#include "common/scripted_ui.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "common/umgebung.h"
@@ -16,7 +17,6 @@
 #include "help/frmueber.h"
 #include "installwindow.h"
 #include "platform/docengine.h"
-#include "common/scripted_ui.h"
 #include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"
 #include "word/frmablueckewa.h"
@@ -36,6 +36,13 @@ void look(QWidget* w, const QString& name) {
   EXPECT_TRUE(qvtest::saveScreenshot(w, name)) << name.toStdString();
 }
 
+// A new window of type W, made from the arguments, looked at.
+template <class W, class... Args>
+void look(const QString& name, Args&&... args) {
+  W w(std::forward<Args>(args)...);
+  look(&w, name);
+}
+
 }  // namespace
 
 TEST(Fenster, ZeigenAlleTexteGanz) {
@@ -52,8 +59,7 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
   for (int typ : {101, 102, 103, 104, 105, 106, 301}) {
     gUebungstyp = static_cast<int16_t>(typ);
     gDetails = QStringLiteral("5;ging;gehen;");
-    frmABLueckeWA d(&main);
-    look(&d, QStringLiteral("ausgabeoptionen-%1").arg(typ));
+    look<frmABLueckeWA>(QStringLiteral("ausgabeoptionen-%1").arg(typ), &main);
   }
   {
     frmProgress p(&main);
@@ -87,19 +93,12 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     s.zeigeListe();
     look(&s, "schuelerliste");
   }
-  {
-    frmErgebnisse e(&main);
-    look(&e, "ergebnisse-leer");
-  }
+  look<frmErgebnisse>("ergebnisse-leer", &main);
   {
     frmAnleitung a(&main);
     ASSERT_TRUE(a.lade(QStringLiteral(QV_SOURCE_DIR "/data/Anleitung.doc")));
     look(&a, "anleitung");
   }
-  {
-    frmUeber u(&main);
-    look(&u, "ueber");
-  }
-  qvinstall::frmInstall install(QStringLiteral(QV_BINARY_DIR "/bin"));
-  look(&install, "install");
+  look<frmUeber>("ueber", &main);
+  look<qvinstall::frmInstall>("install", QStringLiteral(QV_BINARY_DIR "/bin"));
 }
