@@ -97,7 +97,6 @@ TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
   type(w, QStringLiteral("xy"));
   key(w, Qt::Key_Delete);
   EXPECT_TRUE(w->feedback().contains(QStringLiteral("geschützt")));
-  EXPECT_EQ(d->text().indexOf(QStringLiteral("xy")), -1);
   EXPECT_EQ(d->text(), QString(before).replace(engine::kEmptyFormFieldText + "1)", "fuhren1)"));
   // Leaving Gap_1 (by the cursor) judged it.
   EXPECT_EQ(UebungsStand::lesen(*d).luecken.value(1).urteil, Urteil::Richtig);
@@ -127,7 +126,6 @@ TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
   type(w, QStringLiteral("Muehlsee"));
   key(w, Qt::Key_Tab);
   clickHeaderWord(w, 1);
-  EXPECT_EQ(UebungsStand::lesen(*w->document()).markiert, QList<int>{1});
   // Saving judges the field still being typed in.
   w->goToFormField(3);
   type(w, QStringLiteral("gab"));
@@ -135,9 +133,9 @@ TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
   ui.answerSaveFile(out.filePath("lena"));  // the suffix is added
   ASSERT_TRUE(w->saveAs());
   EXPECT_EQ(w->windowTitle(), QStringLiteral("lena.doc"));
-  EXPECT_TRUE(w->document()->saved());
   const UebungsStand saved = UebungsStand::lesen(*w->document());
   EXPECT_EQ(saved.luecken.value(3).urteil, Urteil::Richtig);
+  EXPECT_EQ(saved.markiert, QList<int>{1});  // the header word clicked
   QPointer<frmUebung> guard(w);
   w->close();
   QApplication::processEvents();
@@ -257,7 +255,6 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowScreenshotAndPdf) {
   frmUebung* w = lastWindow();
   ASSERT_NE(w, nullptr);
   ASSERT_EQ(w->document(), doc);
-  EXPECT_EQ(doc->formFieldCount(), 10);
   QApplication::processEvents();
   type(w, QStringLiteral("trafen"));
   key(w, Qt::Key_Tab);
