@@ -84,11 +84,9 @@ TEST(Bewertung, RightWrongAlternativesApostrophesAndNearMisses) {
 TEST_F(Makros, LostFocusJudgesAgainstTheGapsRowAndCountsEachAnswerOnce) {
   engine::Document* doc = qvtest::makeExercise();
   ASSERT_NE(doc, nullptr);
-  const auto rows = LueckenZeilen(*doc);
-  ASSERT_EQ(rows.size(), 3);
-  EXPECT_EQ(rows[0].alternativen, QStringList{QStringLiteral("reisten")});
   EXPECT_EQ(KopfWoerter(*doc), (QStringList{QStringLiteral("fuhren"), QStringLiteral("gab"), u8("Mühlsee")}));
 
+  // The alternative given to the builder counts as right.
   EXPECT_EQ(answer(*doc, 1, QStringLiteral("reisten")), QStringLiteral("Lücke 1: richtig"));
   EXPECT_EQ(backgroundOf(*doc, "Gap_1"), farbe::kRichtig);
 
