@@ -30,10 +30,7 @@ class Fenster : public ::testing::Test {
  protected:
   void SetUp() override { InstallExerciseMacros(); }
   void TearDown() override {
-    QList<QPointer<frmUebung>> windows;
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* f = qobject_cast<frmUebung*>(w)) windows << f;
-    for (const auto& f : windows) delete f.data();
+    for (const auto& f : windows()) delete f.data();
     qvtest::quitEngines();
     engine::Application::setMacroHandler({});
   }
@@ -63,13 +60,14 @@ class Fenster : public ::testing::Test {
     c.setPosition(d->field(qvtest::headerWordField(*d, n))->result.start() + 1);
     QTest::mouseClick(w->textView()->viewport(), Qt::LeftButton, {}, w->textView()->cursorRect(c).center());
   }
-  // The exercise window opened last.
-  static frmUebung* lastWindow() {
-    frmUebung* w = nullptr;
-    for (QWidget* t : QApplication::topLevelWidgets())
-      if (auto* f = qobject_cast<frmUebung*>(t)) w = f;
-    return w;
+  static QList<QPointer<frmUebung>> windows() {
+    QList<QPointer<frmUebung>> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* f = qobject_cast<frmUebung*>(w)) out << f;
+    return out;
   }
+  // The exercise window opened last.
+  static frmUebung* lastWindow() { return windows().isEmpty() ? nullptr : windows().last().data(); }
 
   qvtest::Umgebung env;
   QTemporaryDir out;
