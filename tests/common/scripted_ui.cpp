@@ -7,10 +7,8 @@ ScriptedInteraction::ScriptedInteraction() { setUi(this); }
 ScriptedInteraction::~ScriptedInteraction() { setUi(nullptr); }
 
 Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
-  Shown s{Shown::Kind::Message, r, {}, {}, {}, {}};
-  shown_.append(s);
-  if (!messages_.isEmpty()) return messages_.dequeue();
-  return defaultAnswer(r);
+  shown_.append(Shown{Shown::Kind::Message, r, {}, {}, {}, {}});
+  return messages_.isEmpty() ? defaultAnswer(r) : messages_.dequeue();
 }
 
 QString ScriptedInteraction::inputBox(const InputBoxRequest& r) {
