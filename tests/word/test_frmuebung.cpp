@@ -67,7 +67,10 @@ class Fenster : public ::testing::Test {
     return out;
   }
   // The exercise window opened last.
-  static frmUebung* lastWindow() { return windows().isEmpty() ? nullptr : windows().last().data(); }
+  static frmUebung* lastWindow() {
+    const QList<QPointer<frmUebung>> all = windows();
+    return all.isEmpty() ? nullptr : all.last().data();
+  }
 
   qvtest::Umgebung env;
   QTemporaryDir out;
@@ -164,7 +167,9 @@ TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   EXPECT_FALSE(w->saveAs());
   EXPECT_EQ(qvtest::readFile(path), QByteArray("alt"));
   ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
   EXPECT_EQ(ui.messages()[0].defaultButton, 1);  // Enter keeps the file
+  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("vorhanden.doc")));
   EXPECT_EQ(ui.shown().last().kind, ScriptedInteraction::Shown::Kind::SaveFile);
   EXPECT_FALSE(w->document()->saved());
   // Yes: replaced.

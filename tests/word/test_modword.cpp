@@ -67,7 +67,10 @@ TEST_F(WordTest, MissingTemplateIsReported) {
   const auto msgs = ui.messages();
   ASSERT_EQ(msgs.size(), 2);
   EXPECT_EQ(msgs[0].text, QStringLiteral("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!"));
+  EXPECT_EQ(msgs[0].title, QStringLiteral("Quillbee"));
+  EXPECT_TRUE(msgs[0].systemModal);
   EXPECT_EQ(msgs[1].text, QStringLiteral("Die Wordvorlage 'Quillbee_Interaktiv_V2.dot' konnte nicht geöffnet werden"));
+  EXPECT_EQ(msgs[1].icon, Icon::Exclamation);
   EXPECT_TRUE(env.log().startsWith("Load Template: "));
 }
 
