@@ -1,6 +1,7 @@
 #include "platform/docmodel.h"
 
 #include <QCryptographicHash>
+#include <QTextBlock>
 #include <QTextTable>
 #include <algorithm>
 
@@ -32,6 +33,32 @@ QTextCursor TextRange::cursor() const {
   c.setPosition(start());
   c.setPosition(end(), QTextCursor::KeepAnchor);
   return c;
+}
+
+void TextRange::clearProperties(std::initializer_list<int> properties) const {
+  if (isNull() || isEmpty()) return;
+  QTextDocument* d = document();
+  // Each fragment keeps its own format: collect them first, since setting a
+  // format changes the fragments being walked.
+  struct Stueck {
+    int start, end;
+    QTextCharFormat format;
+  };
+  QList<Stueck> stuecke;
+  const int s = start(), e = end();
+  for (QTextBlock b = d->findBlock(s); b.isValid() && b.position() < e; b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fr = it.fragment();
+      const int fs = std::max(fr.position(), s), fe = std::min(fr.position() + fr.length(), e);
+      if (fs < fe) stuecke.append({fs, fe, fr.charFormat()});
+    }
+  for (Stueck& st : stuecke) {
+    for (int p : properties) st.format.clearProperty(p);
+    QTextCursor c(d);
+    c.setPosition(st.start);
+    c.setPosition(st.end, QTextCursor::KeepAnchor);
+    c.setCharFormat(st.format);
+  }
 }
 
 QString TextRange::text() const { return isNull() ? QString() : cursor().selectedText(); }

@@ -48,6 +48,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -86,6 +87,9 @@ class TextRange {
   void setText(const QString& text);
   // Moves the range onto other positions of the same document.
   void set(int start, int end);
+  // Takes the given character properties (QTextFormat::Property) off every
+  // character of the range; the other properties stay as they are.
+  void clearProperties(std::initializer_list<int> properties) const;
   QTextDocument* document() const { return start_.document(); }
 
  private:

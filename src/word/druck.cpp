@@ -66,30 +66,6 @@ std::unique_ptr<QTextDocument> kopie(const QTextDocument* h, QPagedPaintDevice& 
   return c;
 }
 
-// Takes the given character properties off every character of the range.
-void ohne(const TextRange& range, std::initializer_list<int> properties) {
-  if (range.isNull() || range.isEmpty()) return;
-  QTextDocument* d = range.document();
-  struct Stueck {
-    int start, end;
-    QTextCharFormat format;
-  };
-  QList<Stueck> stuecke;
-  for (QTextBlock b = d->findBlock(range.start()); b.isValid() && b.position() < range.end(); b = b.next())
-    for (auto it = b.begin(); !it.atEnd(); ++it) {
-      const QTextFragment fr = it.fragment();
-      const int fs = std::max(fr.position(), range.start()), fe = std::min(fr.position() + fr.length(), range.end());
-      if (fs < fe) stuecke.append({fs, fe, fr.charFormat()});
-    }
-  for (Stueck& st : stuecke) {
-    for (int p : properties) st.format.clearProperty(p);
-    QTextCursor c(d);
-    c.setPosition(st.start);
-    c.setPosition(st.end, QTextCursor::KeepAnchor);
-    c.setCharFormat(st.format);
-  }
-}
-
 // A copy of the exercise for paper: fields unshaded, header words unmarked;
 // each gap field k handed to fill (with its row, or nullptr without one).
 std::unique_ptr<RichDocument> papierKopie(const engine::Document& doc,
@@ -99,9 +75,9 @@ std::unique_ptr<RichDocument> papierKopie(const engine::Document& doc,
   copy->setFormShading(false);
   const QList<LueckenZeile> rows = LueckenZeilen(doc);
   for (Field& f : copy->fields()) {
-    if (f.kind == FieldKind::MacroButton) ohne(f.result, {QTextFormat::FontStrikeOut, QTextFormat::ForegroundBrush});
+    if (f.kind == FieldKind::MacroButton) f.result.clearProperties({QTextFormat::FontStrikeOut, QTextFormat::ForegroundBrush});
     if (f.kind != FieldKind::FormText) continue;
-    ohne(f.result, {QTextFormat::BackgroundBrush});
+    f.result.clearProperties({QTextFormat::BackgroundBrush});
     const int k = GapNumber(f.form.name);
     fill(f, k >= 1 && k <= rows.size() ? &rows[k - 1] : nullptr);
   }

@@ -78,31 +78,6 @@ void background(const TextRange& range, const QColor& colour) {
   merge(range, f);
 }
 
-// Takes the given properties off every character of the range.
-void clearProperties(const TextRange& range, std::initializer_list<int> properties) {
-  if (range.isNull() || range.isEmpty()) return;
-  QTextDocument* d = range.document();
-  struct Stueck {
-    int start, end;
-    QTextCharFormat format;
-  };
-  QList<Stueck> stuecke;
-  const int s = range.start(), e = range.end();
-  for (QTextBlock b = d->findBlock(s); b.isValid() && b.position() < e; b = b.next())
-    for (auto it = b.begin(); !it.atEnd(); ++it) {
-      const QTextFragment fr = it.fragment();
-      const int fs = std::max(fr.position(), s), fe = std::min(fr.position() + fr.length(), e);
-      if (fs < fe) stuecke.append({fs, fe, fr.charFormat()});
-    }
-  for (Stueck& st : stuecke) {
-    for (int p : properties) st.format.clearProperty(p);
-    QTextCursor c(d);
-    c.setPosition(st.start);
-    c.setPosition(st.end, QTextCursor::KeepAnchor);
-    c.setCharFormat(st.format);
-  }
-}
-
 QColor lookOf(Urteil u) {
   if (u == Urteil::Richtig) return farbe::kRichtig;
   if (istFalsch(u)) return farbe::kFalsch;
@@ -129,7 +104,7 @@ void zeigeMarke(const Field& f, bool markiert) {
     fmt.setForeground(farbe::kMarkiert);
     merge(f.result, fmt);
   } else {
-    clearProperties(f.result, {QTextFormat::FontStrikeOut, QTextFormat::ForegroundBrush});
+    f.result.clearProperties({QTextFormat::FontStrikeOut, QTextFormat::ForegroundBrush});
   }
 }
 
