@@ -283,6 +283,10 @@ void Reader::flush(Output& o) {
 }
 
 void Reader::enterTableIfNeeded(Output& o) {
+  // A field result is one run of text: a table starting or ending inside it
+  // would cut the field's range across cell frames, which the text cursor
+  // cannot select. Its paragraphs stay where the field began.
+  if (st().inResult) return;
   if (!st().para.inTable) {
     if (o.table && o.rowEnded) leaveTable(o);
     return;
@@ -365,7 +369,7 @@ void Reader::paragraph() {
 }
 
 void Reader::cell() {
-  if (passedOver()) return;
+  if (passedOver() || st().inResult) return;
   Output& o = out();
   if (!o.table || o.rowEnded) {
     st().para.inTable = true;
@@ -384,6 +388,7 @@ void Reader::cell() {
 }
 
 void Reader::row() {
+  if (st().inResult) return;
   Output& o = out();
   if (!o.table) return;
   flush(o);

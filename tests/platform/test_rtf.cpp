@@ -533,6 +533,13 @@ TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
   d.readRtf("{\\rtf1 x{\\field{\\*\\fldinst FORMTEXT}{\\fldrslt abc");
   ASSERT_EQ(d.fields().size(), 1);
   EXPECT_EQ(d.fields()[0].result.text(), "abc");
+  // A table cell inside a field result: the field's text stays readable.
+  for (const char* rtf : {"{\\rtf\\field\\fldrslt\\cell", "{\\rtf1 x{\\field{\\fldrslt a\\cell b\\row}}y}"}) {
+    for (auto scope : {RichDocument::ReadScope::Whole, RichDocument::ReadScope::FieldsOnly}) {
+      d.readRtf(rtf, scope);
+      for (const Field& f : d.fields()) EXPECT_FALSE(f.result.text().contains(QLatin1Char('x'))) << rtf;
+    }
+  }
   d.readRtf("{\\rtf1 a{\\*\\bkmkstart open}b");  // never closed: no bookmark
   EXPECT_TRUE(d.bookmarks().isEmpty());
   EXPECT_TRUE(readText("{\\rtf1 a" + QByteArray(500000, '{') + "b").startsWith(QLatin1Char('a')));
