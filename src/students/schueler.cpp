@@ -1,6 +1,7 @@
 #include "students/schueler.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "platform/filehelper.h"
 #include "platform/textfile.h"
@@ -58,18 +59,19 @@ QString SichererDateiname(const QString& stem) {
   return s;
 }
 
-void SchuelerListe::sortRows() {
-  std::stable_sort(rows.begin(), rows.end(), [](const SchuelerZeile& a, const SchuelerZeile& b) {
-    return QString::localeAwareCompare(a.Name, b.Name) < 0;
-  });
-}
+namespace {
+bool vorName(const SchuelerZeile& a, const SchuelerZeile& b) { return QString::localeAwareCompare(a.Name, b.Name) < 0; }
+}  // namespace
+
+void SchuelerListe::sortRows() { std::stable_sort(rows.begin(), rows.end(), vorName); }
 
 bool SchuelerListe::addRow(const SchuelerZeile& row) {
   if (row.hasKey)
     for (const auto& r : rows)
       if (r.hasKey && r.key == row.key) return false;
-  rows.append(row);
-  sortRows();
+  // Behind every row of the same name, where a stable sort would put it; a
+  // sort after every row made a list of thousands take minutes to read.
+  rows.insert(std::upper_bound(rows.begin(), rows.end(), row, vorName), row);
   return true;
 }
 
@@ -174,11 +176,23 @@ void SchuelerListe::SpeichereSchuelerliste() {
     showMessage(QStringLiteral("Die Schülerliste konnte nicht gespeichert werden:\r\n") + path, Icon::Exclamation);
 }
 
+namespace {
+// A file name holds at most 255 bytes on the usual file systems: a very long
+// name loses whole characters at its end, so that the copy can be written.
+QString kurzGenug(QString name, const QString& endung) {
+  for (qsizetype zuViel; (zuViel = QFile::encodeName(name + endung).size() - 255) > 0;) {
+    name.chop(std::max<qsizetype>(1, zuViel / 4));
+    if (!name.isEmpty() && name.back().isHighSurrogate()) name.chop(1);
+  }
+  return name + endung;
+}
+}  // namespace
+
 void SchuelerListe::ErzeugeDateinamen() {
   for (auto& z : rows) {
     const QString s = SichererDateiname(SchuelerDateiname(z.Name));
     if (z.Verzeichnis.size() < 3) z.Verzeichnis = txtBasisverzeichnis.trimmed();
-    z.Dateiname = files::JoinPath(z.Verzeichnis, z.ID + QLatin1Char('_') + s) + QStringLiteral(".doc");
+    z.Dateiname = files::JoinPath(z.Verzeichnis, kurzGenug(z.ID + QLatin1Char('_') + s, QStringLiteral(".doc")));
   }
 }
 
@@ -300,8 +314,12 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
 
 QString SchuelerListe::Abschlussmeldung(const Ergebnis& e) {
   QString text = QStringLiteral("Es wurden %1 von %2 Kopien geschrieben.").arg(e.geschrieben).arg(e.versucht);
-  if (!e.fehler.isEmpty())
-    text += QStringLiteral("\r\n\r\nNicht geschrieben:\r\n") + e.fehler.join(QStringLiteral("\r\n"));
+  if (e.fehler.isEmpty()) return text;
+  // A whole class that failed would make a message taller than the screen.
+  constexpr qsizetype kZeilen = 20;
+  text += QStringLiteral("\r\n\r\nNicht geschrieben:\r\n") + e.fehler.mid(0, kZeilen).join(QStringLiteral("\r\n"));
+  if (e.fehler.size() > kZeilen)
+    text += QStringLiteral("\r\n... und %1 weitere").arg(e.fehler.size() - kZeilen);
   return text;
 }
 

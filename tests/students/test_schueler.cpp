@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "common/testutil.h"
-#include "platform/filehelper.h"
 #include "common/scripted_ui.h"
 #include "platform/filehelper.h"
 #include "students/schueler.h"
@@ -77,6 +77,51 @@ TEST_F(Students, ErzeugeDateinamenJoinsFolderAndId) {
   EXPECT_EQ(l.rows[0].Dateiname, "/k/03_Mueller_Hans.doc");
   EXPECT_EQ(l.rows[1].Verzeichnis, dir.path());
   EXPECT_EQ(l.rows[1].Dateiname, dir.path() + "/1_.doc");
+}
+
+// Names no file system takes as they are still give each pupil a copy of
+// their own; a class of 10,000 reads in sorted and is told briefly what failed.
+TEST_F(Students, StrangeNamesAndTenThousandPupils) {
+  FakeEngine engine;
+  setDistributionEngine(&engine);
+  qvtest::writeFile(path("master.doc"), "m");
+  gQuelle = path("master.doc");
+  SchuelerListe l;
+  l.txtQuelle = gQuelle;
+  l.txtBasisverzeichnis = dir.path();
+  const QStringList names = {QString(1000, QChar(0xE4)), QString(400, QChar(0x65E5)), u8("😀").repeated(300),
+                             "....", ".", "   ", "CON", "NUL.txt", "LPT1", ""};
+  for (int i = 0; i < names.size(); ++i) l.addRow(SchuelerZeile{QString::number(i + 1), true, names[i], "", "", "", "k" + QString::number(i)});
+  l.ErzeugeDateinamen();
+  QSet<QString> targets;
+  for (const auto& z : l.rows) {
+    const QFileInfo f(z.Dateiname);
+    EXPECT_LE(QFile::encodeName(f.fileName()).size(), 255) << qPrintable(z.Name.left(9));
+    EXPECT_TRUE(f.fileName().startsWith(z.ID + "_") && f.fileName().endsWith(".doc")) << qPrintable(f.fileName());
+    EXPECT_EQ(f.absolutePath(), dir.path());
+    targets << z.Dateiname;
+  }
+  EXPECT_EQ(targets.size(), names.size());
+  EXPECT_EQ(l.DupliziereUebungen().geschrieben, names.size());
+  for (const auto& z : l.rows) EXPECT_EQ(QString::fromUtf8(qvtest::readFile(z.Dateiname)), z.Name + "|?");
+
+  QByteArray liste;
+  for (int i = 10000; i > 0; --i) liste += "Kind " + QByteArray::number(i) + "\r\n";
+  qvtest::writeFile(path("klasse.txt"), liste);
+  ASSERT_TRUE(l.ImportiereDatei(path("klasse.txt"), true));
+  ASSERT_EQ(l.rows.size(), 10000);
+  EXPECT_TRUE(std::is_sorted(l.rows.begin(), l.rows.end(), [](const auto& a, const auto& b) {
+    return QString::localeAwareCompare(a.Name, b.Name) < 0;
+  }));
+  EXPECT_EQ(l.rows[0].ID, "10000");
+  l.ErzeugeDateinamen();
+  setDistributionEngine(nullptr);
+  ui.clear();
+  EXPECT_EQ(l.DupliziereUebungen().fehler.size(), 10000);
+  const QStringList zeilen = ui.messageTexts().value(0).split("\r\n");
+  ASSERT_EQ(zeilen.size(), 1 + 2 + 20 + 1);
+  EXPECT_EQ(zeilen[0], "Es wurden 0 von 10000 Kopien geschrieben.");
+  EXPECT_EQ(zeilen.last(), "... und 9980 weitere");
 }
 
 TEST_F(Students, ListFileRoundTrip) {
