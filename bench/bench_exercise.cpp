@@ -16,20 +16,25 @@ const QStringList kWords = {QStringLiteral("Klassenfahrt"), QStringLiteral("Müh
                             QStringLiteral("wanderten"),    QStringLiteral("Fuchs"),     QStringLiteral("Äpfel"),
                             QStringLiteral("großen"),       QStringLiteral("und"),       QStringLiteral("die")};
 
-// A text of nWords words and Details rows for every (nWords / nGaps)-th
-// word, shuffled.
+// A text of about textChars characters with nGaps Details rows, shuffled.
+// A start field holds five digits, so the gaps lie on words in the first
+// 99,999 characters, short words where they stand close together.
 struct Worksheet {
   QString text;
   QString details;
 };
 
-Worksheet makeWorksheet(int nWords, int nGaps) {
+Worksheet makeWorksheet(qsizetype textChars, int nGaps) {
+  static const QStringList kurz = {QStringLiteral("Ei"), QStringLiteral("Uhr"), QStringLiteral("Tal"),
+                                   QStringLiteral("Ast"), QStringLiteral("See")};
+  const bool dicht = nGaps * 10 >= 99'999;
+  const QStringList& woerter = dicht ? kurz : kWords;
   QRandomGenerator rng(42);
   Worksheet w;
   QStringList rows;
-  const int step = nWords / nGaps;
-  for (int i = 0; i < nWords; ++i) {
-    const QString word = kWords[rng.bounded(kWords.size())] + QString::number(i % 7);
+  const int step = std::max(1, 99'000 / (nGaps * 10));
+  for (int i = 0; w.text.size() < textChars; ++i) {
+    const QString word = woerter[rng.bounded(woerter.size())] + (dicht ? QString() : QString::number(i % 7));
     if (i % step == 0 && rows.size() < nGaps)
       rows << QString::number(w.text.size() + 1) + QLatin1Char(';') + word + QLatin1Char(';') + word.toLower() +
                   QLatin1Char(';');
@@ -50,18 +55,20 @@ QStringList makeStrings(int n) {
   return out;
 }
 
-void BM_BuildGapList1500(benchmark::State& state) {
-  static const Worksheet w = makeWorksheet(60000, 1500);
+// The big workbook's size (1,500 gaps over 380,000 characters), and a text
+// of 10 MB with 20,000 gaps.
+void BM_BuildGapList(benchmark::State& state) {
+  const Worksheet w = makeWorksheet(state.range(0), static_cast<int>(state.range(1)));
   qv::gUebungstyp = 101;
   qv::gDetails = w.details;
   qv::gTextTXT = w.text;
   qv::gFormatDoc = false;
   for (auto _ : state) {
     bool withDetails = true;
-    benchmark::DoNotOptimize(qv::BuildGapList(true, withDetails));
+    if (qv::BuildGapList(true, withDetails) != state.range(1)) state.SkipWithError("gaps missing");
   }
 }
-BENCHMARK(BM_BuildGapList1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildGapList)->Args({380'000, 1500})->Args({10'000'000, 20000})->Unit(benchmark::kMillisecond);
 
 void BM_SortStrings100k(benchmark::State& state) {
   const QStringList input = makeStrings(100000);

@@ -53,6 +53,15 @@ void BM_HtmlPage(benchmark::State& state) {
 }
 BENCHMARK(BM_HtmlPage)->Arg(101)->Arg(301)->Unit(benchmark::kMillisecond);
 
+// A page of 20,000 gaps over a 10 MB text.
+void BM_HtmlPage20000(benchmark::State& state) {
+  qv::HtmlSeite s = makeSeite(20000, 20000, 101);
+  const QString rest = QStringLiteral("Der Fuchs läuft über die Wiese und sucht Mäuse. ");
+  while (s.text.size() < 10'000'000) s.text += rest;
+  for (auto _ : state) benchmark::DoNotOptimize(qv::EncodeHtmlPage(qv::BuildHtmlPage(s)));
+}
+BENCHMARK(BM_HtmlPage20000)->Unit(benchmark::kMillisecond);
+
 // The parts: building the page text, and encoding it.
 void BM_HtmlPageBuild(benchmark::State& state) {
   const qv::HtmlSeite s = makeSeite(60000, 1500, 101);

@@ -270,3 +270,19 @@ TEST_F(HtmlWriteTest, NameOutsideWindows1252KeepsItsLetters) {
   EXPECT_FALSE(bytes.contains("windows-1252"));
   EXPECT_TRUE(page().contains(u8("Ελένη: Das ") + field(0)));
 }
+
+// A text of 10 MB with 20,000 gap rows becomes one page with every field.
+// Start fields hold five digits: the gaps lie in the first 99,999 characters.
+TEST_F(HtmlWriteTest, TenMegabyteTextWithTwentyThousandGaps) {
+  QStringList rows;
+  for (int i = 0; i < 20000; ++i) rows << QString::number(3 * i + 1) + ";Ei;Ei;";
+  QString text = QString("Ei ").repeated(20000);
+  while (text.size() < 10'000'000) text += u8("Der Fuchs läuft über die Wiese und sucht Mäuse. ");
+  gTextTXT = text;
+  gDetails = rows.join("\r\n");
+  CreateHtmlExercise(101, 0);
+  ASSERT_EQ(ui_.messageTexts(), QStringList{htmlGespeichertText(20000, pagePath())});
+  const QString p = page();
+  EXPECT_TRUE(p.contains(field(19999)));  // counted from 0
+  EXPECT_EQ(p.count("name=\"T"), 20000);
+}
