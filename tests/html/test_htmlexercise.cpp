@@ -131,6 +131,24 @@ TEST(HtmlPage, PlaceholdersAreFilledFromTextAndGaps) {
   }
 }
 
+// The placeholders are replaced one after the other on the whole page, so a
+// placeholder that a replacement puts together is filled by the ones after.
+TEST(HtmlPage, PlaceholdersFormedByEarlierReplacementsAreFilled) {
+  const struct {
+    QString vorlage, text, pfad, page;
+  } cases[] = {
+      {u8("<[ÜBUNGS[WORTLISTE]TEXT]>"), "Haus", "", "<" + field(0) + ">"},
+      {u8("[TI[ÜBUNGSTEXT]TEL]"), "Haus [TI", "/m/Tom.qbm", "[TI" + field(0) + " Tom"},
+      {u8("[ÜBUNGSTEXT]p-[TITEL]p"), "Haus \\\\", "/m/a\\\\.qbm", field(0) + " \r\n-a\r\n"},
+      {u8("[TI[ANLEITUNG]TEL][DETAILS]"), "Haus", "", u8("[TISetze die richtigen Wörter einTEL]I = new Array();")},
+  };
+  for (const auto& c : cases) {
+    HtmlSeite s = seite(101, 4, c.text, {gap(1, "Haus", "")}, c.pfad);
+    s.vorlage = c.vorlage;
+    EXPECT_TRUE(BuildHtmlPage(s).startsWith(c.page)) << qPrintable(BuildHtmlPage(s));
+  }
+}
+
 TEST(HtmlPage, EncodedInWindows1252WhenPossibleElseInUtf8) {
   const QByteArray single =
       EncodeHtmlPage("<html><head><meta charset=\"utf-8\"></head><body>" + u8("Übung") + "</body></html>");
