@@ -88,6 +88,7 @@ struct State {
   ParaProps para;
   int docVarParts = 0;  // subgroups seen inside \docvar
   int fieldIndex = -1;  // field whose \fldrslt this group is
+  bool fieldGroup = false;  // the group \field opened (not its subgroups)
   bool inResult = false;  // inside some field's \fldrslt (subgroups included)
 };
 
@@ -535,6 +536,7 @@ void Reader::openGroup() {
   State s = stack_.empty() ? State{} : stack_.back();
   s.docVarParts = 0;
   s.fieldIndex = -1;
+  s.fieldGroup = false;
   State& parent = stack_.back();
   if (!stack_.empty() && parent.dest == Dest::DocVar) {
     ++parent.docVarParts;
@@ -624,7 +626,7 @@ void Reader::closeGroup() {
   if (s.fieldIndex >= 0 && s.fieldIndex < static_cast<int>(fieldStack_.size()) &&
       s.output == fieldStack_[s.fieldIndex].output)
     fieldStack_[s.fieldIndex].resultEnd = outputPosition(s.output);
-  if (s.dest == Dest::FieldGroup && parent.dest != Dest::FieldGroup && !fieldStack_.empty()) {
+  if (s.fieldGroup && !fieldStack_.empty()) {
     PendingField f = fieldStack_.back();
     fieldStack_.pop_back();
     if (side_ && f.recorded && s.output == 0) addField(f, -1);
@@ -652,6 +654,7 @@ void Reader::startField() {
   f.output = s.output;
   fieldStack_.push_back(f);
   s.dest = Dest::FieldGroup;
+  s.fieldGroup = true;
 }
 
 void Reader::startHeader(std::string_view word) {
@@ -693,10 +696,15 @@ const std::unordered_map<std::string_view, Reader::Rule>& Reader::rules() {
     dest({"info"}, [](Reader& r, State&, const Word&) { r.enter(Dest::Info); });
     dest({"docvar"}, [](Reader& r, State&, const Word&) { r.enter(Dest::DocVar); });
     dest({"field"}, [](Reader& r, State&, const Word&) { r.startField(); });
+    // Instruction and result are groups of their own inside the field's
+    // group: the words standing bare in the field's group are passed over,
+    // so that the text after the field never becomes its result.
     dest({"fldinst"}, [](Reader& r, State& s, const Word&) {
+      if (s.fieldGroup) return;
       r.enter(s.dest == Dest::FieldGroup && !r.fieldStack_.empty() ? Dest::FieldInst : Dest::Skip);
     });
     dest({"fldrslt"}, [](Reader& r, State& s, const Word&) {
+      if (s.fieldGroup) return;
       if (s.dest != Dest::FieldGroup || r.fieldStack_.empty()) return r.enter(Dest::Skip);
       s.dest = Dest::Body;
       s.inResult = true;

@@ -1,5 +1,6 @@
 #include "word/uebungsmakros.h"
 
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -325,10 +326,14 @@ QString Rueckmeldung(const engine::Document& doc, int k) {
 }
 
 int RichtigeLuecken(const engine::Document& doc) {
+  // The saved state may name gaps the document has no field for (a copy
+  // edited elsewhere): only gaps with a field count.
+  QSet<int> felder;
+  for (int i = 1; i <= doc.formFieldCount(); ++i) felder.insert(GapNumber(doc.formField(i)->form.name));
   int n = 0;
   const UebungsStand st = UebungsStand::lesen(doc);
-  for (const LueckenStand& l : st.luecken)
-    if (l.urteil == Urteil::Richtig) ++n;
+  for (auto it = st.luecken.cbegin(); it != st.luecken.cend(); ++it)
+    if (it->urteil == Urteil::Richtig && felder.contains(it.key())) ++n;
   return n;
 }
 
