@@ -7,6 +7,7 @@
 
 #include "common/testutil.h"
 #include "common/scripted_ui.h"
+#include "common/umgebung.h"
 #include "platform/filehelper.h"
 #include "students/schueler.h"
 
@@ -149,10 +150,6 @@ TEST_F(Students, ListFileRoundTrip) {
   EXPECT_TRUE(out.startsWith("Anna;/basis;;an\r\n"));
   EXPECT_TRUE(out.contains("M\xFCller;"));
   EXPECT_TRUE(out.endsWith("Zoe;;;\r\n"));
-  // A list that cannot be written says so.
-  ui.answerSaveFile(path("fehlt/out.txt"));
-  l.SpeichereSchuelerliste();
-  EXPECT_TRUE(ui.shown().last().message.text.startsWith(u8("Die Schülerliste konnte nicht gespeichert werden")));
 }
 
 TEST_F(Students, ImportNumbersAndDuplicates) {
@@ -187,6 +184,43 @@ TEST_F(Students, IniRoundTrip) {
   b.LeseIni();
   EXPECT_EQ(b.txtBasisverzeichnis, dir.path());
   EXPECT_EQ(gQuelle, path("u.doc"));
+}
+
+// A settings or list file whose write fails, and targets no write reaches:
+// every file stays as it was, the message names what was not written.
+TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
+  qvtest::writeFile(path("Vodedarivo.ini"), "alt");
+  qvtest::writeFile(gQuelle = path("liste.txt"), "alt");
+  const QStringList ziele = qvtest::unerreichbarePfade(dir.path());
+  const auto stand = qvtest::ordnerStand(dir.path());
+  const QString ini = "Die Einstellungen konnten nicht gespeichert werden:\r\n";
+  const QString liste = u8("Die Schülerliste konnte nicht gespeichert werden:\r\n");
+  QStringList erwartet = {ini + path("Vodedarivo.ini")};
+  SchuelerListe l;
+  {
+    qvtest::Schreibfehler fehler(1, 2);
+    EXPECT_FALSE(l.SchreibeIni());
+    for (const QString& z : QStringList{path("liste.txt")} + ziele) {
+      ui.answerSaveFile(z);
+      l.SpeichereSchuelerliste();
+      erwartet << liste + z;
+    }
+  }
+  // Copies to such targets: none reported as written, each named.
+  FakeEngine engine;
+  setDistributionEngine(&engine);
+  l.txtQuelle = gQuelle;
+  for (const QString& z : ziele) l.rows << SchuelerZeile{"1", true, "K", "", z, "", ""};
+  EXPECT_EQ(l.DupliziereUebungen().geschrieben, 0);
+  erwartet << ui.messageTexts().last();
+  EXPECT_TRUE(erwartet.last().startsWith("Es wurden 0 von 4 Kopien geschrieben.\r\n\r\nNicht geschrieben:\r\n"));
+  for (const QString& z : ziele) EXPECT_TRUE(erwartet.last().contains("\r\n" + z + ": ")) << qPrintable(z.left(80));
+  // Neither the program folder nor the user's data folder takes the settings.
+  qvtest::Env env{{"QV_PROGRAM_FOLDER", "/sys/qv"}, {"QV_USER_DATA", "/sys/qv"}};
+  EXPECT_FALSE(l.SchreibeIni());
+  erwartet << ini + "/sys/qv/Vodedarivo.ini";
+  EXPECT_EQ(ui.messageTexts(), erwartet);
+  EXPECT_EQ(qvtest::ordnerStand(dir.path()), stand);
 }
 
 TEST_F(Students, RecognitionFalseWithoutDocument) {

@@ -233,3 +233,31 @@ TEST_F(Verteilung, MasterThatCannotBeOpenedWritesNothing) {
   for (const auto& z : l.rows) EXPECT_FALSE(QFile::exists(z.Dateiname));
   EXPECT_EQ(engine::Application::runningCount(), running);
 }
+
+// A run whose writes fail from one copy on, or at one copy only: the copies
+// before are good, every failed pupil keeps the earlier file, no temporary
+// file is left, and the closing message names exactly the failed copies.
+TEST_F(Verteilung, FailedCopiesKeepEarlierFilesAndAreNamed) {
+  for (const auto& [von, anzahl] : {std::pair{1, 4}, {3, 9}, {2, 1}}) {
+    SCOPED_TRACE(von);
+    gSchueler.clear();
+    SchuelerListe l;
+    makeClass(l, 4);
+    for (const auto& z : l.rows) qvtest::writeFile(z.Dateiname, "alt");
+    ui.clear();
+    const auto e = [&] {
+      qvtest::Schreibfehler fehler(von, anzahl);
+      return l.DupliziereUebungen();
+    }();
+    EXPECT_EQ(e.geschrieben, 4 - std::min(anzahl, 5 - von));
+    const QString meldung = ui.messageTexts().last();
+    for (int i = 0; i < 4; ++i) {
+      const auto& z = l.rows[i];
+      const bool fehlt = i + 1 >= von && i + 1 < von + anzahl;
+      EXPECT_EQ(meldung.contains(z.Dateiname + ": Schreibfehler"), fehlt);
+      if (fehlt) EXPECT_EQ(qvtest::readFile(z.Dateiname), "alt");
+      else expectCopy(z.Dateiname, z.Name, z.Rechnername);
+    }
+    EXPECT_EQ(qvtest::ordnerStand(out.filePath("klasse")).size(), 4);
+  }
+}
