@@ -268,14 +268,25 @@ TEST_F(HtmlWriteTest, MissingTemplateAndWorksheetWithoutGapsAreReported) {
 
 TEST_F(HtmlWriteTest, UnwritablePageIsReported) {
   gLuecken = {gap(5, "Haus", "Haus")};
-  const QString path = dir_.filePath("kein/Ordner/Worksheet.html");
+  QStringList paths = qvtest::unerreichbarePfade(dir_.path());
+  paths << dir_.filePath("kein/Ordner/Worksheet.html");
   QString error;
-  EXPECT_FALSE(WriteHtmlExercise(gTextTXT, path, &error));
-  EXPECT_EQ(error, htmlNichtGespeichertText(path));
+  for (const QString& path : paths) {
+    EXPECT_FALSE(WriteHtmlExercise(gTextTXT, path, &error));
+    EXPECT_EQ(error, htmlNichtGespeichertText(path));
+  }
   // The writer alone neither shows the page nor tells anything.
   EXPECT_TRUE(WriteHtmlExercise(gTextTXT, pagePath(), &error));
   EXPECT_TRUE(opened_.isEmpty());
   EXPECT_TRUE(ui_.messages().isEmpty());
+  // A page whose write fails leaves the earlier one, and is neither shown
+  // nor reported as saved.
+  const auto stand = qvtest::ordnerStand(dir_.path());
+  qvtest::Schreibfehler fehler(1);
+  CreateHtmlExercise(101, 0);
+  EXPECT_EQ(qvtest::ordnerStand(dir_.path()), stand);
+  EXPECT_TRUE(opened_.isEmpty());
+  EXPECT_EQ(ui_.messageTexts(), QStringList{htmlNichtGespeichertText(pagePath())});
 }
 
 TEST_F(HtmlWriteTest, NameOutsideWindows1252KeepsItsLetters) {
