@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace qvtest {
 
@@ -16,6 +18,37 @@ QByteArray readFile(const QString& path) {
 void writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes);
+}
+
+QString runProgram(const QString& program, const QStringList& args, int timeoutMs) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(timeoutMs)) return {};
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfText(const QString& pdf, int page, const QStringList& options) {
+  QStringList args = options;
+  if (page > 0) args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+  return runProgram(QStringLiteral("pdftotext"), args << pdf << QStringLiteral("-"));
+}
+
+QString soffice() { return QStandardPaths::findExecutable(QStringLiteral("soffice")); }
+
+QString officeConvert(const QString& format, const QStringList& files, const QString& outDir, const QString& profileDir) {
+  QProcess p;
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(soffice(), QStringList{QStringLiteral("-env:UserInstallation=file://") +
+                                     (profileDir.isEmpty() ? outDir : profileDir) + QStringLiteral("/profile"),
+                                 QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                                 QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir} +
+                         files);
+  p.waitForFinished(300000);
+  return QString::fromLocal8Bit(p.readAll());
+}
+
+QString zipMember(const QString& zip, const QString& name) {
+  return runProgram(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, name});
 }
 
 }  // namespace qvtest
