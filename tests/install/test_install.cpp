@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QQueue>
 #include <QTemporaryDir>
@@ -126,19 +125,6 @@ TEST_F(Installer, FailedCopyKeepsTheInstalledTemplate) {
   expectTold("Folgender Fehler trat auf: " + QString::number(r.errorNumber) + "\r\n");
   EXPECT_FALSE(r.errorText.isEmpty());
   EXPECT_EQ(filesIn(blocked), QStringList{"QUILLBEE_INTERAKTIV_V2.DOT"});  // no temporary copy left
-}
-
-TEST_F(Installer, ReadOnlyFolderKeepsTheInstalledTemplate) {
-  putSource();
-  qvtest::writeFile(target(), "alt");
-  QFile::setPermissions(templates, QFile::ReadOwner | QFile::ExeOwner);
-  const bool bound = !QFile(QDir(templates).filePath("probe")).open(QIODevice::WriteOnly);
-  const Result r = bound ? runInstallation(dialogs, prog, templates) : Result{};
-  QFile::setPermissions(templates, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  if (!bound) GTEST_SKIP() << "folder permissions do not bind this user";
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_EQ(qvtest::readFile(target()), "alt");
-  expectTold(u8("Folgender Fehler trat auf: "));
 }
 
 TEST_F(Installer, NoOrUnmakeableTemplatesFolderIsReported) {
