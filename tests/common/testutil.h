@@ -34,6 +34,17 @@ class Schreibfehler {
  private:
   void (*fail_)(int, int);
 };
+// What the program wrote to its standard output (empty after timeoutMs).
+QString runProgram(const QString& program, const QStringList& args, int timeoutMs = 60000);
+// The text pdftotext finds in the PDF: one page (1-based) or all (0).
+QString pdfText(const QString& pdf, int page = 0, const QStringList& options = {});
+// LibreOffice, empty when it is not installed; a conversion of files into
+// outDir (profile below profileDir, else outDir), returning what it printed.
+QString soffice();
+QString officeConvert(const QString& format, const QStringList& files, const QString& outDir,
+                      const QString& profileDir = {});
+// A member of a zip package (an ODT file) as text.
+QString zipMember(const QString& zip, const QString& name);
 // Text made of the given Latin-1 bytes / UTF-8 literal for readable tests.
 inline QString u8(const char* s) { return QString::fromUtf8(s); }
 // A gap token as the gap list builder makes it.
