@@ -36,6 +36,8 @@ QStringList unerreichbarePfade(const QString& folder) {
   return {QDir(folder).filePath(QString(296, QLatin1Char('a')) + QStringLiteral(".doc")),
           folder + QStringLiteral("/ordner-").repeated(520) + QStringLiteral("x.doc"),
           QStringLiteral("/sys/qv-schreibtest.doc"), QDir(folder).filePath(QStringLiteral("datei/x.doc"))};
+}
+
 QString runProgram(const QString& program, const QStringList& args, int timeoutMs) {
   QProcess p;
   p.start(program, args);
