@@ -5,10 +5,42 @@
 #include <quazip/quazipfileinfo.h>
 
 #include <QFile>
+#include <algorithm>
 
 namespace qv::archive {
 
 namespace {
+
+quint32 le(const char* p, int bytes) {
+  quint32 v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uchar(p[i]);
+  return v;
+}
+
+// False when an entry of the archive's directory runs past the directory's
+// end. The unpacking library walks the name, extra field and comment of such
+// an entry a few bytes at a time, one file read each, which takes seconds
+// even for a small damaged file. Archives whose directory this cannot find
+// or measure (ZIP64) are left to the library.
+bool directoryFits(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return true;
+  const qint64 tail = std::min<qint64>(f.size(), 0xFFFF + 22);
+  if (!f.seek(f.size() - tail)) return true;
+  const QByteArray end = f.read(tail);
+  const qsizetype at = end.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
+  if (at < 0 || at + 22 > end.size()) return true;
+  const qint64 eocd = f.size() - tail + at;
+  const quint32 size = le(end.constData() + at + 12, 4);
+  if (size == 0xFFFFFFFF || size > eocd || size > 64 * 1024 * 1024 || !f.seek(eocd - size)) return true;
+  const QByteArray dir = f.read(size);
+  for (qsizetype p = 0; p + 46 <= dir.size() && dir.mid(p, 4) == QByteArrayView("PK\x01\x02", 4);) {
+    const char* e = dir.constData() + p;
+    p += 46 + le(e + 28, 2) + le(e + 30, 2) + le(e + 32, 2);
+    if (p > dir.size()) return false;
+  }
+  return true;
+}
 
 ExtractError copyMember(QuaZip& zip, const QString& member, const QByteArray& password, const QString& target) {
   if (!zip.setCurrentFile(member, QuaZip::csSensitive)) return ExtractError::NoMember;
@@ -62,7 +94,7 @@ ExtractError copyMember(QuaZip& zip, const QString& member, const QByteArray& pa
 ExtractError ExtractMember(const QString& archivePath, const QString& member, const QString& password,
                            const QString& target) {
   QuaZip zip(archivePath);
-  if (!zip.open(QuaZip::mdUnzip)) {
+  if (!directoryFits(archivePath) || !zip.open(QuaZip::mdUnzip)) {
     QFile::remove(target);
     return ExtractError::OpenArchive;
   }

@@ -707,6 +707,9 @@ const std::unordered_map<std::string_view, Reader::Rule>& Reader::rules() {
       if (s.fieldGroup) return;
       if (s.dest != Dest::FieldGroup || r.fieldStack_.empty()) return r.enter(Dest::Skip);
       s.dest = Dest::Body;
+      // A result in a table paragraph begins in its cell: the table is
+      // entered before the result starts, as none may start inside it.
+      if (!r.passedOver()) r.enterTableIfNeeded(r.out());
       s.inResult = true;
       s.fieldIndex = static_cast<int>(r.fieldStack_.size()) - 1;
       if (s.output == r.fieldStack_.back().output) r.fieldStack_.back().resultStart = r.outputPosition(s.output);
@@ -999,7 +1002,8 @@ void Reader::finish() {
   while (!fieldStack_.empty()) {
     PendingField f = fieldStack_.back();
     fieldStack_.pop_back();
-    if (side_ && f.recorded && f.resultStart >= 0) addField(f, bodyPosition());
+    // A header's field stays in its header's text.
+    if (side_ && f.recorded && f.resultStart >= 0) f.output == 0 ? addField(f, bodyPosition()) : markHeaderField(f);
   }
   for (Output& o : outs_) {
     if (!o.doc) continue;

@@ -516,6 +516,10 @@ TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
       for (const Field& f : d.fields()) EXPECT_FALSE(f.result.text().contains(QLatin1Char('x'))) << rtf;
     }
   }
+  // A field at the start of a table paragraph is read into its cell.
+  d.readRtf("{\\rtf1\\trowd\\cellx2000\\pard\\intbl {\\field{\\*\\fldinst FORMTEXT}{\\fldrslt abc}}\\cell\\row}");
+  ASSERT_EQ(d.fields().size(), 1);
+  EXPECT_NE(d.fields()[0].result.cursor().currentTable(), nullptr);
   d.readRtf("{\\rtf1 a{\\*\\bkmkstart open}b");  // never closed: no bookmark
   EXPECT_TRUE(d.bookmarks().isEmpty());
   EXPECT_TRUE(readText("{\\rtf1 a" + QByteArray(500000, '{') + "b").startsWith(QLatin1Char('a')));
