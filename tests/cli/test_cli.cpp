@@ -65,11 +65,8 @@ TEST(Cli, BlaetterListsTakenWorksheetsInOrder) {
   ASSERT_EQ(a.size(), ids.size());
   for (qsizetype k = 0; k < a.size(); ++k) {
     const QJsonObject e = a[k].toObject(), rec = record(ids[k].toInt());
-    EXPECT_EQ(e.value("nummer").toInt(), k + 1);
-    EXPECT_EQ(e.value("id").toInt(), ids[k].toInt());
-    EXPECT_EQ(e.value("caption").toString(), rec.value("Caption").toString());
-    EXPECT_EQ(e.value("uebungstyp").toInt(), rec.value("Uebungstyp").toInt());
-    EXPECT_EQ(e.value("details").toString(), rec.value("Details").toString());
+    EXPECT_EQ((QJsonArray{e["nummer"], e["id"], e["caption"], e["uebungstyp"], e["details"]}),
+              (QJsonArray{k + 1, rec["ID"], rec["Caption"], rec["Uebungstyp"], rec["Details"]})) << k;
   }
   // Without a text table the text is null.
   const CliRun ohne = cli({"blaetter", fixture("ohne-text-tabelle.qbm")});

@@ -110,7 +110,6 @@ TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
   EXPECT_EQ(d->selectedField(), qvtest::fieldIndex(*d, "Gap_1"));
   EXPECT_TRUE(w->feedback().startsWith(u8("Lücke 3: falsch. Achte auf Groß- und Kleinschreibung")))
       << w->feedback().toStdString();
-  EXPECT_TRUE(w->feedback().contains(QStringLiteral("(1 von 3 Lücken richtig)")));
   // Typing over the selected text replaces it.
   type(w, QStringLiteral("ab"));
   EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("ab"));
@@ -119,50 +118,14 @@ TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
   EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("ab"));
 }
 
-TEST_F(Fenster, APupilFillsInSavesAndReopensWithAnswersAndMarksKept) {
-  frmUebung* w = open();
-  ASSERT_NE(w, nullptr);
-  type(w, QStringLiteral("reisten"));
-  key(w, Qt::Key_Return);
-  type(w, QStringLiteral("Muehlsee"));
-  key(w, Qt::Key_Tab);
-  clickHeaderWord(w, 1);
-  // Saving judges the field still being typed in.
-  w->goToFormField(3);
-  type(w, QStringLiteral("gab"));
-  const QString path = out.filePath("lena.doc");
-  ui.answerSaveFile(out.filePath("lena"));  // the suffix is added
-  ASSERT_TRUE(w->saveAs());
-  EXPECT_EQ(w->windowTitle(), QStringLiteral("lena.doc"));
-  const UebungsStand saved = UebungsStand::lesen(*w->document());
-  EXPECT_EQ(saved.luecken.value(3).urteil, Urteil::Richtig);
-  EXPECT_EQ(saved.markiert, QList<int>{1});  // the header word clicked
-  QPointer<frmUebung> guard(w);
-  w->close();
-  QApplication::processEvents();
-  EXPECT_TRUE(guard.isNull());
-  EXPECT_EQ(engine::Application::runningCount(), 0);
-  EXPECT_EQ(ui.messages().size(), 0);  // saved: closing asks nothing
-
-  // Reopened from the main window's file menu.
-  frmMain main;
-  ui.answerOpenFile(path);
-  main.menuEntry(QStringLiteral("mnuDatei"), 4)->trigger();
-  frmUebung* again = lastWindow();
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(ui.shown().last().file.title, QStringLiteral("Übung öffnen"));
-  EXPECT_EQ(fieldText(again, "Gap_1"), QStringLiteral("reisten"));
-  EXPECT_EQ(fieldText(again, "Gap_2"), QStringLiteral("Muehlsee"));
-  EXPECT_EQ(UebungsStand::lesen(*again->document()), saved);
-}
-
 TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   frmUebung* w = open();
   ASSERT_NE(w, nullptr);
   const QString path = out.filePath("vorhanden.doc");
   qvtest::writeFile(path, "alt");
-  // No: the file stays and the dialog comes again (cancelled here).
-  ui.answerSaveFile(path);
+  // No: the file stays and the dialog comes again (cancelled here). The
+  // suffix is added before the question.
+  ui.answerSaveFile(out.filePath("vorhanden"));
   ui.answerMessage(Answer::No);
   EXPECT_FALSE(w->saveAs());
   EXPECT_EQ(qvtest::readFile(path), QByteArray("alt"));
@@ -243,7 +206,11 @@ TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
   doc->application()->quit();
   EXPECT_FALSE(qvtest::readFile(path).contains(ExercisePassword().toLatin1()));
 
-  ASSERT_TRUE(frmUebung::openFile(path));
+  // Opened from the main window's file menu.
+  frmMain main;
+  ui.answerOpenFile(path);
+  main.menuEntry(QStringLiteral("mnuDatei"), 4)->trigger();
+  EXPECT_EQ(ui.shown().last().file.title, QStringLiteral("Übung öffnen"));
   frmUebung* w = lastWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), u8("mueller_anna.doc - Anna Müller"));
@@ -260,7 +227,7 @@ TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
 
 // The sample workbook's first worksheet, built with the header line of
 // words, handed to the window by the builder's hook and shown to a pupil who
-// filled in two gaps; then saved as PDF (the pages are checked with the
+// filled in a gap; then saved as PDF (the pages are checked with the
 // printing itself).
 TEST_F(Fenster, TheBuildersHookShowsTheWindowScreenshotAndPdf) {
   engine::Document* doc = qvtest::buildFromWorkbook(qvtest::fixture("klassenfahrt.qbm"), 1, 1, 1);
@@ -274,9 +241,6 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowScreenshotAndPdf) {
   QApplication::processEvents();
   type(w, QStringLiteral("trafen"));
   key(w, Qt::Key_Tab);
-  type(w, QStringLiteral("hate"));
-  key(w, Qt::Key_Tab);
-  EXPECT_EQ(fieldText(w, "Gap_1"), "trafen");
   clickHeaderWord(w, 9);
   w->resize(900, 660);
   QApplication::processEvents();
