@@ -70,33 +70,60 @@ BENCHMARK(BM_ThousandPupilCopies)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The whole form build of a worksheet with 1,500 gaps over the 60,000-word
 // text of the large workbook: text, fields, header line, protection.
-void BM_WordExercise1500Gaps(benchmark::State& state) {
+// Sets up worksheet `sheet` of the large workbook with output form `form`;
+// false when the workbook cannot be read.
+bool prepareLargeWorksheet(benchmark::State& state, int sheet, int form) {
   prepare();
   static const qv::MappenInhalt m = qv::LeseMappe(QStringLiteral(QV_FIXTURES_DIR "/grosse-mappe.qbm"));
   if (m.arbeitsblaetter.size() < 40) {
     state.SkipWithError("grosse-mappe.qbm nicht lesbar");
-    return;
+    return false;
   }
-  const qv::ArbeitsblattEintrag& e = m.arbeitsblaetter[static_cast<int>(state.range(0))];
+  const qv::ArbeitsblattEintrag& e = m.arbeitsblaetter[sheet];
   qv::gTextTXT = m.textTXT;
   qv::gTextRTF = m.textRTF;
   qv::gUebungstyp = e.Uebungstyp;
   qv::gDetails = e.Details;
   qv::gArbeitsblattRTF = e.ArbeitsblattRTF;
-  qv::gWortliste = static_cast<int16_t>(state.range(1));
+  qv::gWortliste = static_cast<int16_t>(form);
   qv::gFormatDoc = true;
   qv::InstallDocumentVariablesWriter();
+  return true;
+}
+
+void quitEngines() {
+  while (qv::engine::Application::runningCount() > 0) qv::engine::Application::running().front()->quit();
+}
+
+void BM_WordExercise1500Gaps(benchmark::State& state) {
+  if (!prepareLargeWorksheet(state, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)))) return;
   for (auto _ : state) {
     qv::CreateWordExercise(qv::gUebungstyp, 1);
     state.PauseTiming();
-    while (qv::engine::Application::runningCount() > 0) qv::engine::Application::running().front()->quit();
+    quitEngines();
     state.ResumeTiming();
   }
   state.SetLabel(QStringLiteral("Typ %1, Form %2, %3 Lücken")
-                     .arg(e.Uebungstyp).arg(state.range(1)).arg(qv::gLuecken.size()).toStdString());
+                     .arg(qv::gUebungstyp).arg(state.range(1)).arg(qv::gLuecken.size()).toStdString());
 }
+
+// The reference of the form build: writing the finished document as RTF
+// (the build may take at most ten times as long).
+void BM_WordExercise1500GapsRtf(benchmark::State& state) {
+  if (!prepareLargeWorksheet(state, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)))) return;
+  qv::CreateWordExercise(qv::gUebungstyp, 1);
+  const qv::engine::Document* doc = qv::engine::Application::running().front()->activeDocument();
+  qint64 bytes = 0;
+  for (auto _ : state) bytes = doc->data().toRtf().size();
+  quitEngines();
+  state.counters["rtf_KB"] = bytes / 1024.0;
+}
+
 // Worksheets 1 (type 101, header line of words), 4 (type 301) and 6 (type 105).
-BENCHMARK(BM_WordExercise1500Gaps)->Args({0, 1})->Args({0, 4})->Args({3, 4})->Args({5, 3})
-    ->Unit(benchmark::kMillisecond)->Iterations(3);
+void largeWorksheets(benchmark::internal::Benchmark* b) {
+  b->Args({0, 1})->Args({0, 4})->Args({3, 4})->Args({5, 3})->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_WordExercise1500Gaps)->Apply(largeWorksheets)->Iterations(3);
+BENCHMARK(BM_WordExercise1500GapsRtf)->Apply(largeWorksheets)->Iterations(10);
 
 }  // namespace

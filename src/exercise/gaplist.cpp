@@ -35,7 +35,7 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
     if (6 - p < 0) {
       // A start field of more than five digits: the run fails as a whole.
       out = GapList{};
-      out.failed = true;
+      out.failed = out.zuWeit = true;
       return out;
     }
     row.prepend(QString(6 - p, QLatin1Char('0')));
@@ -113,6 +113,10 @@ int32_t BuildGapList(bool forHtml, bool& withDetails) {
   GapList list = BuildGapRows(gUebungstyp, gDetails, [] { return GapKindFromText(); });
   gDetailZeilen = list.zeilen;
   if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte && !list.failed) gLueckenArt = static_cast<int16_t>(list.lueckenArt);
+  if (list.zuWeit)
+    showMessage(QStringLiteral("Das Arbeitsblatt hat Lücken hinter dem 99999. Zeichen des Textes. So weit hinten "
+                               "kann keine Lücke stehen; die Lücken dieses Arbeitsblatts werden nicht verwendet."),
+                Icon::Exclamation, Buttons::Ok, kProductName);
   if (list.failed) return 0;
 
   gLuecken = list.luecken;

@@ -21,6 +21,7 @@ struct GapList {
   // The rows could not be built (a start field of more than five digits, or
   // no row left): the lists are empty.
   bool failed = false;
+  bool zuWeit = false;         // failed for a start field of more than five digits
 };
 
 // Builds the gap list of Details for an exercise type. The gap kind of type

@@ -216,6 +216,66 @@ QString withCharset(const QString& head, const QString& charset) {
   return meta + head;
 }
 
+// The page as a list of pieces. Each placeholder is replaced over the whole
+// list exactly as on one string (every occurrence, left to right), but an
+// inserted text stays a piece of its own, so that the big pieces (the text,
+// the script) are copied once, when the page is joined, instead of once per
+// placeholder that follows them.
+class Seitenteile {
+ public:
+  explicit Seitenteile(const QString& vorlage) : teile_{vorlage} {}
+
+  void replace(const QString& platzhalter, const QString& durch) {
+    mergeWhereCrossing(platzhalter);
+    QList<QString> neu;
+    neu.reserve(teile_.size() + 4);
+    for (const QString& teil : std::as_const(teile_)) {
+      qsizetype from = 0;
+      for (qsizetype at; (at = teil.indexOf(platzhalter, from)) >= 0; from = at + platzhalter.size()) {
+        neu << teil.mid(from, at - from) << durch;
+      }
+      neu << (from == 0 ? teil : teil.mid(from));
+    }
+    neu.removeIf([](const QString& t) { return t.isEmpty(); });
+    teile_ = std::move(neu);
+  }
+
+  QString joined() const {
+    qsizetype size = 0;
+    for (const QString& t : teile_) size += t.size();
+    QString out;
+    out.reserve(size);
+    for (const QString& t : teile_) out += t;
+    return out;
+  }
+
+ private:
+  // An occurrence that runs over the border of two pieces would be missed
+  // piece by piece: such neighbours become one piece first. Placeholders
+  // cannot overlap themselves, so every other occurrence lies inside a piece.
+  void mergeWhereCrossing(const QString& platzhalter) {
+    const qsizetype reach = platzhalter.size() - 1;
+    for (qsizetype i = 0; i + 1 < teile_.size();) {
+      QString rand;  // up to reach characters either side of the border
+      for (qsizetype k = i; k >= 0 && rand.size() < reach; --k) rand.prepend(teile_[k].right(reach - rand.size()));
+      const qsizetype border = rand.size();
+      for (qsizetype k = i + 1; k < teile_.size() && rand.size() < border + reach; ++k)
+        rand += teile_[k].left(border + reach - rand.size());
+      bool crossing = false;
+      for (qsizetype at = rand.indexOf(platzhalter); at >= 0 && !crossing; at = rand.indexOf(platzhalter, at + 1))
+        crossing = at < border && at + platzhalter.size() > border;
+      if (crossing) {
+        teile_[i] += teile_[i + 1];
+        teile_.removeAt(i + 1);
+      } else {
+        ++i;
+      }
+    }
+  }
+
+  QList<QString> teile_;
+};
+
 std::optional<QString> readVorlage(const QString& path, QString* error) {
   std::optional<QString> vorlage;
   if (files::FileExists(path)) vorlage = textfile::read(path);
@@ -250,13 +310,14 @@ QString htmlGespeichertText(int luecken, const QString& path) {
 QString BuildHtmlPage(const HtmlSeite& s) {
   // The template's placeholders are filled in this order; the title and the
   // line markers are replaced last, on the whole page.
-  QString page = s.vorlage;
+  Seitenteile page{s.vorlage};
   page.replace(QStringLiteral("[DETAILS]"), scriptArray(s));
   page.replace(QStringLiteral("[ANLEITUNG]"), QStringLiteral("Setze die richtigen Wörter ein"));
   page.replace(QStringLiteral("[WORTLISTE]"), wortlisteZeile(s));
   page.replace(QStringLiteral("[ÜBUNGSTEXT]"), textWithFields(s));
   page.replace(QStringLiteral("[TITEL]"), htmlText(files::FileTitle(s.mappenPfad)));
-  return page.replace(QStringLiteral("\\\\p"), kCrLf);
+  page.replace(QStringLiteral("\\\\p"), kCrLf);
+  return page.joined();
 }
 
 QByteArray EncodeHtmlPage(const QString& page) {
@@ -264,9 +325,10 @@ QByteArray EncodeHtmlPage(const QString& page) {
   const qsizetype end = headEnd(page);
   const QString head = page.left(end);
   const QStringView body = QStringView(page).mid(end);
-  bool fits = false;
-  QByteArray out = cp1252::encode(withCharset(head, QStringLiteral("windows-1252")).append(body), &fits);
-  if (fits) return out + "\r\n";
+  QByteArray out;
+  out.reserve(page.size() + 64);
+  if (cp1252::append(out, withCharset(head, QStringLiteral("windows-1252"))) && cp1252::append(out, body))
+    return out.append("\r\n");
   out = QByteArray("\xEF\xBB\xBF", 3);
   out += withCharset(head, QStringLiteral("utf-8")).toUtf8();
   out += body.toUtf8();

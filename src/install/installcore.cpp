@@ -12,6 +12,9 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The copies since failWrites, and the ones that are to fail.
+int gCopies = 0, gFailFrom = 0, gFailUntil = 0;
+
 struct Failure {
   int number;
   QString text;
@@ -35,15 +38,18 @@ bool copyTemplate(const QString& source, const QString& target, Failure* failure
   const QByteArray bytes = in.readAll();
   QSaveFile out(target);
   out.setDirectWriteFallback(false);
+  const bool fault = gFailFrom > 0 && ++gCopies >= gFailFrom && gCopies < gFailUntil;
   bool ok = out.open(QIODevice::WriteOnly);
-  if (ok) ok = out.write(bytes) == bytes.size();
+  if (ok) ok = out.write(bytes) == bytes.size() && !fault;
   if (ok) ok = out.commit();
   if (!ok) {
     const bool denied = out.error() == QFileDevice::PermissionsError;
+    // The reason first: cancelling puts its own text in its place.
+    const QString reason = fault && out.isOpen() ? QStringLiteral("Schreibfehler") : out.errorString();
     out.cancelWriting();
     *failure = {denied ? kErrPermissionDenied : kErrFileAccess,
                 QStringLiteral("Die Datei ") + QDir::toNativeSeparators(target) +
-                    QStringLiteral(" kann nicht geschrieben werden (") + out.errorString() + QStringLiteral(")")};
+                    QStringLiteral(" kann nicht geschrieben werden (") + reason + QStringLiteral(")")};
     return false;
   }
   return true;
@@ -59,6 +65,12 @@ bool deleteFile(const QString& path, Failure* failure) {
 }
 
 }  // namespace
+
+void failWrites(int from, int count) {
+  gCopies = 0;
+  gFailFrom = from;
+  gFailUntil = from + count;
+}
 
 QString introText() {
   return QStringLiteral("Dieses Tool installiert die benötige Word-Vorlage in das ") +
@@ -126,9 +138,10 @@ Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const Q
   }
 
   const QString target = QDir(templatesFolder).filePath(kTemplateName);
-  // Earlier copies of this template under another spelling; removed once the
-  // new copy is in place.
-  QStringList sameTemplate;
+  // Older templates the user lets go, and earlier copies of this template
+  // under another spelling: removed only once the new copy is in place, so
+  // that a failed copy leaves the folder as it was.
+  QStringList toDelete;
   if (ok) {
     const QDir folder(templatesFolder);
     const QStringList found =
@@ -138,18 +151,16 @@ Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const Q
       if (path.toLower() != target.toLower()) {
         if (dialogs.askYesNo(QStringLiteral("Soll die alte Vorlage ") + QDir::toNativeSeparators(path) +
                                  QStringLiteral(" gelöscht werden?"),
-                             kProductTitle)) {
-          ok = deleteFile(path, &failure);
-          if (!ok) break;
-        }
+                             kProductTitle))
+          toDelete << path;
       } else if (path != target) {
-        sameTemplate << path;
+        toDelete << path;
       }
       // The very file at the target path is replaced by the copy below.
     }
   }
   if (ok) ok = copyTemplate(source, target, &failure);
-  for (const QString& path : sameTemplate) {
+  for (const QString& path : toDelete) {
     if (!ok) break;
     // On a file system that ignores case the spelling may name the new copy.
     if (QFileInfo(path).canonicalFilePath() == QFileInfo(target).canonicalFilePath()) continue;

@@ -57,6 +57,10 @@ struct Result {
 // learned.
 Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const QString& templatesFolder);
 
+// For tests: of the template copies counted from here (1-based), copies
+// from to from + count - 1 fail as a failed write does. failWrites(0) ends it.
+void failWrites(int from, int count = 1);
+
 // Error numbers of the report.
 inline constexpr int kErrFileNotFound = 53;
 inline constexpr int kErrPermissionDenied = 70;

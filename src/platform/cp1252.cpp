@@ -35,15 +35,23 @@ QString decode(const QByteArray& bytes) {
 }
 
 QByteArray encode(const QString& text, bool* ok) {
-  QByteArray out(text.size(), Qt::Uninitialized);
-  bool all = true;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const int b = fromUnicode(text[i]);
-    if (b < 0) all = false;
-    out[i] = static_cast<char>(b < 0 ? '?' : b);
-  }
+  QByteArray out;
+  const bool all = append(out, text);
   if (ok) *ok = all;
   return out;
+}
+
+bool append(QByteArray& out, QStringView text) {
+  const qsizetype start = out.size();
+  out.resize(start + text.size());
+  char* d = out.data() + start;
+  bool all = true;
+  for (const QChar c : text) {
+    const int b = fromUnicode(c);
+    if (b < 0) all = false;
+    *d++ = static_cast<char>(b < 0 ? '?' : b);
+  }
+  return all;
 }
 
 bool fits(const QString& text) {

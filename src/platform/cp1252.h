@@ -17,6 +17,8 @@ int fromUnicode(QChar c);
 QString decode(const QByteArray& bytes);
 // Characters that Windows-1252 cannot hold become '?'; *ok tells whether all fit.
 QByteArray encode(const QString& text, bool* ok = nullptr);
+// Appends the bytes of text to out, as encode does; returns whether all fit.
+bool append(QByteArray& out, QStringView text);
 bool fits(const QString& text);
 
 }  // namespace qv::cp1252

@@ -139,12 +139,12 @@ int Document::addTextFormField(int start, int end, const QString& name, const QS
   form.name = name;
   form.entryMacro = entryMacro;
   form.exitMacro = exitMacro;
-  data_->insertField(pos, QStringLiteral(" FORMTEXT "), kEmptyFormField, FieldKind::FormText, form);
+  const int at = data_->insertField(pos, QStringLiteral(" FORMTEXT "), kEmptyFormField, FieldKind::FormText, form);
   saved_ = false;
-  const QList<int> idx = formFieldIndexes();
-  for (int i = 0; i < idx.size(); ++i)
-    if (data_->fields()[idx[i]].form.name == name && data_->fields()[idx[i]].result.start() == pos) return i + 1;
-  return 0;
+  // Its number counts the form fields up to it.
+  const auto& fields = data_->fields();
+  return static_cast<int>(std::count_if(fields.begin(), fields.begin() + at + 1,
+                                        [](const Field& f) { return f.kind == FieldKind::FormText; }));
 }
 
 bool Document::setFormFieldResult(const QString& name, const QString& text) {
@@ -348,6 +348,10 @@ bool Document::insertRtf(int position, const QByteArray& rtf) {
   saved_ = false;
   return true;
 }
+
+void Document::beginEdit() { QTextCursor(data_->body()).beginEditBlock(); }
+
+void Document::endEdit() { QTextCursor(data_->body()).endEditBlock(); }
 
 void Document::setBold(int start, int end, bool on) {
   QTextCharFormat f;

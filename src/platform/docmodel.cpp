@@ -17,8 +17,12 @@ TextRange::TextRange(QTextDocument* doc, int start, int end) {
   start = std::clamp(start, 0, last);
   end = std::clamp(end, start, last);
   start_ = QTextCursor(doc);
-  end_ = QTextCursor(doc);
   start_.setPosition(start);
+  if (doc->findBlock(start) == doc->findBlock(end)) {
+    start_.setPosition(end, QTextCursor::KeepAnchor);
+    return;
+  }
+  end_ = QTextCursor(doc);
   end_.setPosition(end);
 }
 

@@ -74,8 +74,8 @@ class TextRange {
   TextRange(QTextDocument* doc, int start, int end);
 
   bool isNull() const { return start_.isNull(); }
-  int start() const { return start_.position(); }
-  int end() const { return std::max(start_.position(), end_.position()); }
+  int start() const { return end_.isNull() ? start_.anchor() : start_.position(); }
+  int end() const { return std::max(start(), end_.isNull() ? start_.position() : end_.position()); }
   int length() const { return end() - start(); }
   bool isEmpty() const { return length() == 0; }
   // The text between start and end (paragraph ends as U+2029).
@@ -93,8 +93,13 @@ class TextRange {
   QTextDocument* document() const { return start_.document(); }
 
  private:
+  // A range within one paragraph is one cursor that selects it, so that an
+  // edit adjusts one cursor per range, not two (the document adjusts every
+  // cursor on every edit). Its anchor follows edits by the same rules as a
+  // cursor of its own. A range over several paragraphs has a cursor at each
+  // end, since selecting across frames would move its ends.
   QTextCursor start_;
-  QTextCursor end_;
+  QTextCursor end_;  // null for a range within one paragraph
 };
 
 struct DocVariable {
@@ -297,3 +302,10 @@ class RichDocument {
 };
 
 }  // namespace qv
+
+// Ranges, fields and bookmarks hold only implicitly shared members (cursors,
+// strings), so lists may move them as plain memory: a field put in front of
+// thousands of others then costs one move of memory, not one per field.
+Q_DECLARE_TYPEINFO(qv::TextRange, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qv::Field, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qv::Bookmark, Q_RELOCATABLE_TYPE);

@@ -91,15 +91,31 @@ QString writableProgramFolder() {
   return userDataFolder();
 }
 
+namespace {
+// The calls of saveWhole since failWrites, and the ones that are to fail.
+int gSaveCalls = 0, gFailFrom = 0, gFailUntil = 0;
+}  // namespace
+
+void failWrites(int from, int count) {
+  gSaveCalls = 0;
+  gFailFrom = from;
+  gFailUntil = from + count;
+}
+
 bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error) {
   QSaveFile f(path);
   // Never fall back to writing in place: an earlier file must survive.
   f.setDirectWriteFallback(false);
-  bool ok = f.open(QIODevice::WriteOnly) && write(f);
-  if (!ok) f.cancelWriting();
-  ok = ok && f.commit();
-  if (!ok && error) *error = f.errorString();
-  return ok;
+  const bool fault = gFailFrom > 0 && ++gSaveCalls >= gFailFrom && gSaveCalls < gFailUntil;
+  if (f.open(QIODevice::WriteOnly) && write(f) && !fault) {
+    if (f.commit()) return true;
+    if (error) *error = f.errorString();
+    return false;
+  }
+  // The reason first: cancelling puts its own text in its place.
+  if (error) *error = fault && f.isOpen() ? QStringLiteral("Schreibfehler") : f.errorString();
+  f.cancelWriting();  // the temporary file goes with f
+  return false;
 }
 
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error) {

@@ -49,5 +49,10 @@ bool isWritableFolder(const QString& folder);
 // system's reason in *error.
 bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error = nullptr);
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// For tests: of the saveWhole calls counted from here (1-based), calls from
+// to from + count - 1 fail as a failed write does: the content goes to the
+// temporary file, which is then dropped, and the target stays as it was.
+// failWrites(0) ends it.
+void failWrites(int from, int count = 1);
 
 }  // namespace qv::files

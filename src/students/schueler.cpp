@@ -101,8 +101,11 @@ void SchuelerListe::LeseIni() {
   }
 }
 
-void SchuelerListe::SchreibeIni() const {
-  textfile::writeLines(iniPath(), {txtBasisverzeichnis + QLatin1Char(';') + txtQuelle});
+bool SchuelerListe::SchreibeIni() const {
+  const QString path = iniPath();
+  if (textfile::writeLines(path, {txtBasisverzeichnis + QLatin1Char(';') + txtQuelle})) return true;
+  showMessage(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden:\r\n") + path, Icon::Exclamation);
+  return false;
 }
 
 bool SchuelerListe::ImportiereDatei(const QString& path, bool loeschen) {

@@ -101,7 +101,8 @@ class SchuelerListe {
   // Settings file.
   static QString iniPath();
   void LeseIni();
-  void SchreibeIni() const;
+  // False, after telling the user, when the file could not be written.
+  bool SchreibeIni() const;
 
   // Student list files.
   void LadeSchuelerliste();

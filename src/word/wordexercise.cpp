@@ -81,6 +81,7 @@ int32_t CreateGapFields() {
   // every gap still to come.
   const PositionMap map(gTextTXT, d.text());
   QString error;
+  d.beginEdit();
   for (int k = n; k >= 1; --k) {
     const clsToken& t = gLuecken[k - 1];
     const int plainStart = t.Anfang() - 1;
@@ -126,6 +127,7 @@ int32_t CreateGapFields() {
       error = QStringLiteral("Das Formularfeld ") + name + QStringLiteral(" konnte nicht eingefügt werden");
     advanceProgress();
   }
+  d.endEdit();
   if (!error.isEmpty()) WriteLog(QStringLiteral("Create Fields: ") + error);
   return n;
 }

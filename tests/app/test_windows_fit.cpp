@@ -68,7 +68,8 @@ TEST(Fenster, ZeigenAlleTexteGanz) {
     look(&p, "fortschritt");
   }
   {
-    qvtest::TemplateFolder templates;
+    qvtest::Umgebung templates;
+    templates.env.set("QV_PROGRAM_FOLDER", program);
     InstallExerciseMacros();
     for (auto [name, form] : {std::pair{"uebung", 4}, {"uebung-form1", 1}, {"uebung-form3", 3}}) {
       qvtest::UebungVorgabe v;

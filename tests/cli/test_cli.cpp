@@ -112,13 +112,9 @@ TEST(Cli, ErrorsAndExitCodes) {
       {{"html", k, "3", "--wortliste", "3"}, 1},  // type 104 offers no base-form options
       {{"html", k}, 1}, {{"html", k, "1", "--farbe", "rot"}, 1}, {{"doc", k, "1", "--pdf"}, 1},
       {{"doc", k, "4", "--wortliste", "1"}, 1},  // type 301
-      {{"doc", fixture("keine-zip-datei.qbm"), "1"}, 2}};
+      {{"doc", fixture("keine-zip-datei.qbm"), "1"}, 2}, {{"blaetter", fixture("falsches-passwort.qbm")}, 2}};
   for (const auto& c : cases) EXPECT_EQ(cli(c.args).rc, c.rc) << c.args.join(' ').toStdString();
-  CliRun r = cli({"blaetter", fixture("falsches-passwort.qbm")});
-  EXPECT_EQ(r.rc, 2);
-  EXPECT_TRUE(r.out.isEmpty());
-  EXPECT_TRUE(r.err.contains(u8("Fehler beim Öffnen")));
-  r = cli({"--help"});
+  const CliRun r = cli({"--help"});
   EXPECT_EQ(r.rc, 0);
   EXPECT_TRUE(r.out.contains("vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]"));
 }
@@ -130,13 +126,12 @@ TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {
   // Without the template nothing can be built.
   {
     QTemporaryDir empty;
-    qputenv("QV_TEMPLATES_DIR", empty.path().toUtf8());
+    qvtest::Env env{{"QV_TEMPLATES_DIR", empty.path().toUtf8()}};
     const CliRun r = cli({"doc", fixture("klassenfahrt.qbm"), "1"});
     EXPECT_EQ(r.rc, 3);
     EXPECT_TRUE(r.err.contains(u8("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!"))) << r.err.toStdString();
-    qunsetenv("QV_TEMPLATES_DIR");
   }
-  qvtest::TemplateFolder templates;
+  qvtest::Umgebung env;
   CliRun r = cli({"doc", fixture("klassenfahrt.qbm"), "1", "--pdf", "blatt.pdf"});
   ASSERT_EQ(r.rc, 0) << r.err.toStdString();
   // The question about alternatives is answered "Nein"; the caption names

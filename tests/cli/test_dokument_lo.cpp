@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -20,23 +18,6 @@
 using namespace qv;
 
 namespace {
-
-QString soffice() { return QStandardPaths::findExecutable("soffice"); }
-
-QString run(const QString& program, const QStringList& args, int timeoutMs = 300000) {
-  QProcess p;
-  p.start(program, args);
-  p.waitForFinished(timeoutMs);
-  return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-void convert(const QString& format, const QStringList& files, const QString& dir) {
-  run(soffice(), QStringList{"--headless", "-env:UserInstallation=file://" + dir + "/profile", "--convert-to", format,
-                             "--outdir", dir} +
-                     files);
-}
-
-QString member(const QString& odt, const QString& name) { return run("unzip", {"-p", odt, name}, 30000); }
 
 // The text styles with a background colour (the shading of a field).
 QStringList shadedStyles(const QString& xml) {
@@ -102,7 +83,7 @@ Felder felder(const QString& xml) {
 // Top of the first occurrence of the word on page 1, in points from the
 // top of the page (pdftotext -bbox).
 double topOf(const QString& pdf, const QString& word) {
-  const QString html = run("pdftotext", {"-f", "1", "-l", "1", "-bbox", pdf, "-"}, 30000);
+  const QString html = qvtest::pdfText(pdf, 1, {"-bbox"});
   const QRegularExpression w("yMin=\"([0-9.]+)\"[^>]*>" + QRegularExpression::escape(word) + "</word>");
   const auto m = w.match(html);
   return m.hasMatch() ? m.captured(1).toDouble() : 1e9;
@@ -116,8 +97,8 @@ struct Gebaut {
 }  // namespace
 
 TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
-  if (soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
-  qvtest::TemplateFolder templates;
+  if (qvtest::soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
+  qvtest::Umgebung env;
   QTemporaryDir dir;
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir.path());
@@ -147,8 +128,8 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
   ASSERT_GE(gebaut.size(), 20);
   QStringList files;
   for (const Gebaut& g : gebaut) files << g.datei;
-  convert("pdf", files, dir.path());
-  convert("odt", files, dir.path());
+  qvtest::officeConvert("pdf", files, dir.path());
+  qvtest::officeConvert("odt", files, dir.path());
 
   for (const Gebaut& g : gebaut) {
     const std::string name = QFileInfo(g.datei).fileName().toStdString();
@@ -156,7 +137,7 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
     // The text begins at the top of page 1, below the header and the line
     // of words, not after a run of empty paragraphs.
     EXPECT_TRUE(g.ersterText.isEmpty() || topOf(stem + ".pdf", g.ersterText) < 300.0) << name;
-    const QString content = member(stem + ".odt", "content.xml");
+    const QString content = qvtest::zipMember(stem + ".odt", "content.xml");
     ASSERT_FALSE(content.isEmpty()) << name;
     const Felder f = felder(content);
     EXPECT_EQ(f.leer, g.luecken) << name;
@@ -164,7 +145,7 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
     EXPECT_TRUE(f.aussen.isEmpty()) << name << ": " << f.aussen.join(" | ").toStdString();
     // The template's first-page header table (a line under each cell, its
     // column widths) and its page number field in the footer.
-    const QString styles = member(stem + ".odt", "styles.xml");
+    const QString styles = qvtest::zipMember(stem + ".odt", "styles.xml");
     EXPECT_TRUE(styles.contains("style:column-width=\"1.5743in\"") &&
                 styles.contains("style:column-width=\"3.5444in\""))
         << name;
@@ -183,28 +164,19 @@ TEST(DokumentImTextprogramm, EveryWorksheetInEveryFormLooksAsTheTemplateSays) {
 
 // A long exercise: every page after the first shows its own number.
 TEST(DokumentImTextprogramm, EveryPageShowsItsNumber) {
-  if (soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
-  qvtest::TemplateFolder templates;
-  QTemporaryDir dir, program;
-  qputenv("QV_PROGRAM_FOLDER", program.path().toUtf8());
-  qvtest::UebungVorgabe lang;
-  const qvtest::UebungVorgabe kurz;
-  lang.text.clear();
-  lang.gaps.clear();
-  for (int i = 0; i < 80; ++i) {
-    lang.text += kurz.text + QLatin1Char(i % 8 == 7 ? '\n' : ' ');
-    lang.gaps += kurz.gaps;
-  }
+  if (qvtest::soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
+  qvtest::Umgebung env;
+  QTemporaryDir dir;
+  const qvtest::UebungVorgabe lang = qvtest::langeVorgabe();
   engine::Document* d = qvtest::makeExercise(lang);
   ASSERT_NE(d, nullptr);
   ASSERT_TRUE(d->saveAs(dir.filePath("lang.doc")));
   qvtest::quitEngines();
-  qunsetenv("QV_PROGRAM_FOLDER");
-  convert("pdf", {dir.filePath("lang.doc")}, dir.path());
+  qvtest::officeConvert("pdf", {dir.filePath("lang.doc")}, dir.path());
   const QString pdf = dir.filePath("lang.pdf");
   int pages = 0;
   for (int page = 2; page < 20; ++page) {
-    const QString text = run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), pdf, "-"}, 30000);
+    const QString text = qvtest::pdfText(pdf, page);
     if (text.trimmed().isEmpty()) break;
     EXPECT_TRUE(text.contains(QStringLiteral("Seite %1").arg(page))) << page;
     pages = page;

@@ -18,8 +18,16 @@ using namespace qv;
 
 namespace qvtest {
 
-TemplateFolder::TemplateFolder() : env_{{"QV_TEMPLATES_DIR", dir_.path().toUtf8()}, {"QV_ENGINE_UNAVAILABLE", {}}} {
-  copyTemplate(dir_.path());
+UebungVorgabe langeVorgabe() {
+  const UebungVorgabe kurz;
+  UebungVorgabe lang;
+  lang.text.clear();
+  lang.gaps.clear();
+  for (int i = 0; i < 80; ++i) {
+    lang.text += kurz.text + QLatin1Char(i % 8 == 7 ? '\n' : ' ');
+    lang.gaps += kurz.gaps;
+  }
+  return lang;
 }
 
 engine::Document* makeExercise(const UebungVorgabe& vorgabe) {

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include "common/umgebung.h"
 
@@ -34,16 +33,9 @@ struct UebungVorgabe {
   bool protect = true;
 };
 
-// Private user-templates folder with the shipped template; set while alive.
-class TemplateFolder {
- public:
-  TemplateFolder();
-  QString path() const { return dir_.path(); }
-
- private:
-  QTemporaryDir dir_;
-  Env env_;
-};
+// The default worksheet 80 times over (a line break after every eighth),
+// with all its gaps: several pages.
+UebungVorgabe langeVorgabe();
 
 // A new engine instance with the exercise document (unsaved). Sets the
 // program state of the worksheet as the builder leaves it.

@@ -154,6 +154,7 @@ TEST_F(BuildGapListState, FailedRunLeavesAnEmptyListAndStaleRowsGone) {
   EXPECT_EQ(build(101, "5;a;a;"), 1);
   ui.answerMessage(Answer::No);
   EXPECT_EQ(build(101, "1234567;Haus;Haus;"), 0);
+  EXPECT_TRUE(ui.messageTexts().join("|").contains("hinter dem 99999. Zeichen"));
   EXPECT_TRUE(gLuecken.isEmpty());
   EXPECT_TRUE(gDetailZeilen.isEmpty());
   EXPECT_EQ(calls, 1);  // nothing handed on for the failed run

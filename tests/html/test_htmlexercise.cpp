@@ -131,6 +131,24 @@ TEST(HtmlPage, PlaceholdersAreFilledFromTextAndGaps) {
   }
 }
 
+// The placeholders are replaced one after the other on the whole page, so a
+// placeholder that a replacement puts together is filled by the ones after.
+TEST(HtmlPage, PlaceholdersFormedByEarlierReplacementsAreFilled) {
+  const struct {
+    QString vorlage, text, pfad, page;
+  } cases[] = {
+      {u8("<[ÜBUNGS[WORTLISTE]TEXT]>"), "Haus", "", "<" + field(0) + ">"},
+      {u8("[TI[ÜBUNGSTEXT]TEL]"), "Haus [TI", "/m/Tom.qbm", "[TI" + field(0) + " Tom"},
+      {u8("[ÜBUNGSTEXT]p-[TITEL]p"), "Haus \\\\", "/m/a\\\\.qbm", field(0) + " \r\n-a\r\n"},
+      {u8("[TI[ANLEITUNG]TEL][DETAILS]"), "Haus", "", u8("[TISetze die richtigen Wörter einTEL]I = new Array();")},
+  };
+  for (const auto& c : cases) {
+    HtmlSeite s = seite(101, 4, c.text, {gap(1, "Haus", "")}, c.pfad);
+    s.vorlage = c.vorlage;
+    EXPECT_TRUE(BuildHtmlPage(s).startsWith(c.page)) << qPrintable(BuildHtmlPage(s));
+  }
+}
+
 TEST(HtmlPage, EncodedInWindows1252WhenPossibleElseInUtf8) {
   const QByteArray single =
       EncodeHtmlPage("<html><head><meta charset=\"utf-8\"></head><body>" + u8("Übung") + "</body></html>");
@@ -224,11 +242,14 @@ TEST_F(HtmlWriteTest, WritesShowsAndReportsThePage) {
   EXPECT_EQ(m.icon, Icon::Information);
   EXPECT_TRUE(m.systemModal);
   EXPECT_EQ(m.title, kProductName);
-  // A second run overwrites the page.
-  gDetails = "5;Haus;Haus;";
+  // A second run overwrites the page; a name outside Windows-1252 makes it
+  // UTF-8 and keeps its letters.
+  gTextTXT = u8("Ελένη: Das Haus ist rot. Der Baum ist alt.");
+  gDetails = "12;Haus;Haus;";
   CreateHtmlExercise(101, 0);
+  EXPECT_TRUE(qvtest::readFile(pagePath()).startsWith("\xEF\xBB\xBF"));
+  EXPECT_TRUE(page().contains(u8("Ελένη: Das ") + field(0) + " ist rot. Der Baum ist alt."));
   EXPECT_FALSE(page().contains("name=\"T1\""));
-  EXPECT_TRUE(page().contains("Der Baum ist alt."));
 }
 
 TEST_F(HtmlWriteTest, MissingTemplateAndWorksheetWithoutGapsAreReported) {
@@ -250,25 +271,25 @@ TEST_F(HtmlWriteTest, MissingTemplateAndWorksheetWithoutGapsAreReported) {
 
 TEST_F(HtmlWriteTest, UnwritablePageIsReported) {
   gLuecken = {gap(5, "Haus", "Haus")};
-  const QString path = dir_.filePath("kein/Ordner/Worksheet.html");
+  QStringList paths = qvtest::unerreichbarePfade(dir_.path());
+  paths << dir_.filePath("kein/Ordner/Worksheet.html");
   QString error;
-  EXPECT_FALSE(WriteHtmlExercise(gTextTXT, path, &error));
-  EXPECT_EQ(error, htmlNichtGespeichertText(path));
+  for (const QString& path : paths) {
+    EXPECT_FALSE(WriteHtmlExercise(gTextTXT, path, &error));
+    EXPECT_EQ(error, htmlNichtGespeichertText(path));
+  }
   // The writer alone neither shows the page nor tells anything.
   EXPECT_TRUE(WriteHtmlExercise(gTextTXT, pagePath(), &error));
   EXPECT_TRUE(opened_.isEmpty());
   EXPECT_TRUE(ui_.messages().isEmpty());
-}
-
-TEST_F(HtmlWriteTest, NameOutsideWindows1252KeepsItsLetters) {
-  gTextTXT = u8("Ελένη: Das Haus ist rot.");
-  gDetails = "12;Haus;Haus;";
+  // A page whose write fails leaves the earlier one, and is neither shown
+  // nor reported as saved.
+  const auto stand = qvtest::ordnerStand(dir_.path());
+  qvtest::Schreibfehler fehler(1);
   CreateHtmlExercise(101, 0);
-  const QByteArray bytes = qvtest::readFile(pagePath());
-  ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-  EXPECT_TRUE(bytes.contains("<meta charset=\"utf-8\">"));
-  EXPECT_FALSE(bytes.contains("windows-1252"));
-  EXPECT_TRUE(page().contains(u8("Ελένη: Das ") + field(0)));
+  EXPECT_EQ(qvtest::ordnerStand(dir_.path()), stand);
+  EXPECT_TRUE(opened_.isEmpty());
+  EXPECT_EQ(ui_.messageTexts(), QStringList{htmlNichtGespeichertText(pagePath())});
 }
 
 // A text of 10 MB with 20,000 gap rows becomes one page with every field.

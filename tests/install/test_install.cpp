@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QQueue>
 #include <QTemporaryDir>
@@ -128,26 +127,33 @@ TEST_F(Installer, FailedCopyKeepsTheInstalledTemplate) {
   EXPECT_EQ(filesIn(blocked), QStringList{"QUILLBEE_INTERAKTIV_V2.DOT"});  // no temporary copy left
 }
 
-TEST_F(Installer, ReadOnlyFolderKeepsTheInstalledTemplate) {
+// The copy fails: the installed template, the older one the user let go and
+// the earlier copy under another spelling all stay, no temporary file.
+TEST_F(Installer, FailedCopyLeavesTheFolderAsItWas) {
   putSource();
   qvtest::writeFile(target(), "alt");
-  QFile::setPermissions(templates, QFile::ReadOwner | QFile::ExeOwner);
-  const bool bound = !QFile(QDir(templates).filePath("probe")).open(QIODevice::WriteOnly);
-  const Result r = bound ? runInstallation(dialogs, prog, templates) : Result{};
-  QFile::setPermissions(templates, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  if (!bound) GTEST_SKIP() << "folder permissions do not bind this user";
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_EQ(qvtest::readFile(target()), "alt");
-  expectTold(u8("Folgender Fehler trat auf: "));
+  qvtest::writeFile(QDir(templates).filePath("quillbee_interaktiv_v1.dot"), "v1");
+  qvtest::writeFile(QDir(templates).filePath("QUILLBEE_INTERAKTIV_V2.DOT"), "gross");
+  const auto stand = qvtest::ordnerStand(templates);
+  qvtest::Schreibfehler fehler(1, 1, &failWrites);
+  EXPECT_EQ(runInstallation(dialogs, prog, templates).errorNumber, kErrFileAccess);
+  EXPECT_EQ(dialogs.asked.size(), 1);
+  EXPECT_EQ(qvtest::ordnerStand(templates), stand);
+  expectTold("Folgender Fehler trat auf: 75\r\nDie Datei " + QDir::toNativeSeparators(target()) +
+             " kann nicht geschrieben werden (Schreibfehler)");
 }
 
 TEST_F(Installer, NoOrUnmakeableTemplatesFolderIsReported) {
   putSource();
-  qvtest::writeFile(dir.filePath("datei"), "x");
-  const Result r = runInstallation(dialogs, prog, dir.filePath("datei/Vorlagen"));
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_EQ(r.errorNumber, kErrPathNotFound);
-  expectTold(u8("Folgender Fehler trat auf: 76\r\n"));
+  for (const QString& folder : qvtest::unerreichbarePfade(dir.path())) {
+    dialogs.told.clear();
+    EXPECT_EQ(runInstallation(dialogs, prog, folder).outcome, Outcome::Failed);
+    expectTold(u8("Folgender Fehler trat auf: 76\r\nDas Vorlagenverzeichnis ") + folder);
+  }
+  // A folder that takes no file, also not from root.
+  dialogs.told.clear();
+  EXPECT_EQ(runInstallation(dialogs, prog, "/sys").outcome, Outcome::Failed);
+  expectTold("Folgender Fehler trat auf: 75\r\nDie Datei /sys/" + kTemplateName);
   // An unknown templates folder: the start message, nothing copied.
   dialogs.told.clear();
   EXPECT_EQ(runInstallation(dialogs, prog, QString()).outcome, Outcome::NoTemplatesFolder);

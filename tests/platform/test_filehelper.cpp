@@ -31,17 +31,3 @@ TEST(FileHelper, PathsNamesAndExistence) {
   DeleteFile(a);
   DeleteFile(b);
 }
-
-TEST(FileHelper, UnwritableProgramFolderFallsBackToUserFolder) {
-  QTemporaryDir prog, user;
-  qputenv("QV_PROGRAM_FOLDER", prog.path().toUtf8());
-  qputenv("QV_USER_DATA", user.path().toUtf8());
-  EXPECT_EQ(writableProgramFolder(), prog.path());
-  QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::ExeOwner);
-  if (!isWritableFolder(prog.path())) {  // root may write anyway
-    EXPECT_EQ(writableProgramFolder(), user.path());
-  }
-  QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  qunsetenv("QV_PROGRAM_FOLDER");
-  qunsetenv("QV_USER_DATA");
-}

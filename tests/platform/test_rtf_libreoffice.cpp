@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -125,7 +123,7 @@ void fillLong(RichDocument& doc) {
 class RtfLibreOffice : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    soffice_ = QStandardPaths::findExecutable("soffice");
+    soffice_ = qvtest::soffice();
     if (soffice_.isEmpty()) return;
     dir_ = new QTemporaryDir;
     ASSERT_TRUE(dir_->isValid());
@@ -137,15 +135,9 @@ class RtfLibreOffice : public ::testing::Test {
     qvtest::writeFile(in + "/formatted.rtf", formatted.toRtf());
     qvtest::writeFile(in + "/long.rtf", longer.toRtf());
     // One LibreOffice start per target format, each converting both files.
-    for (const QString target : {"rtf", "txt:Text (encoded):UTF8"}) {
-      QProcess p;
-      p.setProcessChannelMode(QProcess::MergedChannels);
-      p.start(soffice_, {"-env:UserInstallation=file://" + dir_->filePath("profile"), "--headless", "--norestore",
-                         "--convert-to", target, "--outdir", dir_->filePath(target.left(3)), in + "/formatted.rtf",
-                         in + "/long.rtf"});
-      ASSERT_TRUE(p.waitForFinished(240000));
-      log_ += QString::fromLocal8Bit(p.readAll());
-    }
+    for (const QString target : {"rtf", "txt:Text (encoded):UTF8"})
+      log_ += qvtest::officeConvert(target, {in + "/formatted.rtf", in + "/long.rtf"}, dir_->filePath(target.left(3)),
+                                    dir_->path());
   }
   static void TearDownTestSuite() {
     delete dir_;

@@ -9,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -79,18 +78,10 @@ QMap<QString, QByteArray> dateien(const QString& folder) {
   return out;
 }
 
-QString pdfText(const QString& pdf) {
-  QProcess p;
-  p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-  p.waitForFinished(30000);
-  return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 class Ergebnisse : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s = new Stand;
-    qputenv("QV_PROGRAM_FOLDER", s->out.path().toUtf8());
     setUi(&s->ui);
     InstallDistributionEngine();
     InstallExerciseMacros();
@@ -143,7 +134,6 @@ class Ergebnisse : public ::testing::Test {
     setExerciseRecognizer({});
     setUi(nullptr);
     delete s;
-    qunsetenv("QV_PROGRAM_FOLDER");
   }
   void TearDown() override { EXPECT_EQ(dateien(s->out.filePath("klasse")), s->vorher) << "a copy was changed"; }
 
@@ -186,8 +176,8 @@ class Ergebnisse : public ::testing::Test {
   }
 
   struct Stand {
-    qvtest::TemplateFolder templates;
-    QTemporaryDir out;
+    qvtest::Umgebung env;
+    QTemporaryDir& out = env.program;
     ScriptedInteraction ui;
     SchuelerListe liste;
     QString master, listFile;
@@ -316,7 +306,7 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   }
   s->ui.answerSaveFile(s->out.filePath("fenster"));
   EXPECT_TRUE(w.alsPdf());
-  const QString pdf = pdfText(s->out.filePath("fenster.pdf"));
+  const QString pdf = qvtest::pdfText(s->out.filePath("fenster.pdf"));
   EXPECT_TRUE(pdf.contains(u8("Müller, Kind 1")) && pdf.contains("andere") && pdf.contains("Anteil richtig")) << pdf.toStdString();
 }
 
@@ -336,7 +326,7 @@ TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
       EXPECT_TRUE(c.charFormat().fontUnderline());
     }
   }
-  const QString k = pdfText(s->out.filePath("key.pdf")), p = pdfText(s->out.filePath("paper.pdf"));
+  const QString k = qvtest::pdfText(s->out.filePath("key.pdf")), p = qvtest::pdfText(s->out.filePath("paper.pdf"));
   for (const char* w : {"fuhren / reisten", "Mühlsee", "gab", "Eis"}) {
     EXPECT_TRUE(k.contains(u8(w))) << w;
     EXPECT_FALSE(p.contains(u8(w))) << w;
@@ -353,5 +343,5 @@ TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
   }
   s->ui.answerSaveFile(s->out.filePath("fenster-key.pdf"));
   EXPECT_TRUE(master.exportLoesungsblatt());
-  EXPECT_TRUE(pdfText(s->out.filePath("fenster-key.pdf")).contains("fuhren / reisten"));
+  EXPECT_TRUE(qvtest::pdfText(s->out.filePath("fenster-key.pdf")).contains("fuhren / reisten"));
 }

@@ -7,6 +7,7 @@
 
 #include "common/testutil.h"
 #include "common/scripted_ui.h"
+#include "common/umgebung.h"
 #include "platform/filehelper.h"
 #include "students/schueler.h"
 
@@ -46,14 +47,10 @@ class Students : public ::testing::Test {
 }  // namespace
 
 TEST(SchuelerDateinameTest, Examples) {
-  EXPECT_EQ(SchuelerDateiname(u8("Müller, Hans")), "Mueller_Hans");
-  EXPECT_EQ(SchuelerDateiname(u8("Özlem Groß")), "oezlem_Gross");
-  EXPECT_EQ(SchuelerDateiname(u8("Ärger")), "aerger");
-  EXPECT_EQ(SchuelerDateiname("A  B"), "A_B");
-  EXPECT_EQ(SchuelerDateiname("A   B"), "A__B");
-  EXPECT_EQ(SchuelerDateiname("A    B"), "A__B");
-  EXPECT_EQ(SchuelerDateiname(" A"), "_A");
-  EXPECT_EQ(SchuelerDateiname(""), "");
+  for (const auto& [name, datei] : {std::pair{"Müller, Hans", "Mueller_Hans"}, {"Özlem Groß", "oezlem_Gross"},
+                                    {"Ärger", "aerger"}, {"A  B", "A_B"}, {"A   B", "A__B"}, {"A    B", "A__B"},
+                                    {" A", "_A"}, {"", ""}})
+    EXPECT_EQ(SchuelerDateiname(u8(name)), u8(datei)) << name;
 }
 
 TEST(SchuelerDateinameTest, HostileNamesStayInFolder) {
@@ -149,10 +146,6 @@ TEST_F(Students, ListFileRoundTrip) {
   EXPECT_TRUE(out.startsWith("Anna;/basis;;an\r\n"));
   EXPECT_TRUE(out.contains("M\xFCller;"));
   EXPECT_TRUE(out.endsWith("Zoe;;;\r\n"));
-  // A list that cannot be written says so.
-  ui.answerSaveFile(path("fehlt/out.txt"));
-  l.SpeichereSchuelerliste();
-  EXPECT_TRUE(ui.shown().last().message.text.startsWith(u8("Die Schülerliste konnte nicht gespeichert werden")));
 }
 
 TEST_F(Students, ImportNumbersAndDuplicates) {
@@ -164,6 +157,7 @@ TEST_F(Students, ImportNumbersAndDuplicates) {
   ui.answerOpenFile(path("b.txt"));
   ui.answerMessage(Answer::No);
   l.LadeSchuelerliste();
+  EXPECT_EQ(ui.messageTexts(), QStringList{u8("Soll die bisherige Liste gelöscht werden?")});
   EXPECT_EQ(gSchueler.size(), 11);
   EXPECT_EQ(l.rows.size(), 10);  // the second "A" has no row of its own
   EXPECT_EQ(l.rows[0].ID, "01");
@@ -187,6 +181,43 @@ TEST_F(Students, IniRoundTrip) {
   b.LeseIni();
   EXPECT_EQ(b.txtBasisverzeichnis, dir.path());
   EXPECT_EQ(gQuelle, path("u.doc"));
+}
+
+// A settings or list file whose write fails, and targets no write reaches:
+// every file stays as it was, the message names what was not written.
+TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
+  qvtest::writeFile(path("Vodedarivo.ini"), "alt");
+  qvtest::writeFile(gQuelle = path("liste.txt"), "alt");
+  const QStringList ziele = qvtest::unerreichbarePfade(dir.path());
+  const auto stand = qvtest::ordnerStand(dir.path());
+  const QString ini = "Die Einstellungen konnten nicht gespeichert werden:\r\n";
+  const QString liste = u8("Die Schülerliste konnte nicht gespeichert werden:\r\n");
+  QStringList erwartet = {ini + path("Vodedarivo.ini")};
+  SchuelerListe l;
+  {
+    qvtest::Schreibfehler fehler(1, 2);
+    EXPECT_FALSE(l.SchreibeIni());
+    for (const QString& z : QStringList{path("liste.txt")} + ziele) {
+      ui.answerSaveFile(z);
+      l.SpeichereSchuelerliste();
+      erwartet << liste + z;
+    }
+  }
+  // Copies to such targets: none reported as written, each named.
+  FakeEngine engine;
+  setDistributionEngine(&engine);
+  l.txtQuelle = gQuelle;
+  for (const QString& z : ziele) l.rows << SchuelerZeile{"1", true, "K", "", z, "", ""};
+  EXPECT_EQ(l.DupliziereUebungen().geschrieben, 0);
+  erwartet << ui.messageTexts().last();
+  EXPECT_TRUE(erwartet.last().startsWith("Es wurden 0 von 4 Kopien geschrieben.\r\n\r\nNicht geschrieben:\r\n"));
+  for (const QString& z : ziele) EXPECT_TRUE(erwartet.last().contains("\r\n" + z + ": ")) << qPrintable(z.left(80));
+  // Neither the program folder nor the user's data folder takes the settings.
+  qvtest::Env env{{"QV_PROGRAM_FOLDER", "/sys/qv"}, {"QV_USER_DATA", "/sys/qv"}};
+  EXPECT_FALSE(l.SchreibeIni());
+  erwartet << ini + "/sys/qv/Vodedarivo.ini";
+  EXPECT_EQ(ui.messageTexts(), erwartet);
+  EXPECT_EQ(qvtest::ordnerStand(dir.path()), stand);
 }
 
 TEST_F(Students, RecognitionFalseWithoutDocument) {
@@ -223,42 +254,18 @@ TEST_F(Students, DistributionToThirtyPupils) {
   l.DupliziereUebungen();
   EXPECT_EQ(ui.messageTexts().value(0), "Bitte zuerst noch die Dateinamen erzeugen");
   ui.clear();
-  // Earlier copies in rows 1 and 2; the folder goes away during the run.
-  for (int i = 1; i <= 2; ++i) qvtest::writeFile(l.rows[i - 1].Dateiname, "alt");
+  // Earlier copies in rows 1 to 4.
+  for (int i = 0; i < 4; ++i) qvtest::writeFile(l.rows[i].Dateiname, "alt");
   engine.failTargets << l.rows[9].Dateiname;
-  ASSERT_TRUE(QDir(dir.path()).rename("klasse", "weg"));  // folder gone during the run
-  auto e = l.DupliziereUebungen();
-  ASSERT_TRUE(QDir(dir.path()).rename("weg", "klasse"));
+  // The overwrite answers one by one are checked with the real engine.
+  const auto e = l.DupliziereUebungen();  // all overwrites Yes by default
   EXPECT_EQ(engine.calls.first(), "start");
   EXPECT_EQ(engine.calls.last(), "quit");
-  EXPECT_EQ(e.versucht, 29);  // all but the unticked row 5
-  EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
-  EXPECT_EQ(qvtest::readFile(l.rows[1].Dateiname), "alt");  // failed copy leaves the earlier one
-  EXPECT_EQ(e.geschrieben, 0);
-  EXPECT_EQ(ui.messageTexts().last().left(42), "Es wurden 0 von 29 Kopien geschrieben.\r\n\r\n");
-  EXPECT_EQ(l.title, u8("Schülerliste"));
-  EXPECT_FALSE(ui.waitCursor());
-
-  ui.clear();
-  engine.calls.clear();
-  ui.answerMessage(Answer::No);
-  ui.answerMessage(Answer::Yes);
-  ui.answerMessage(Answer::Yes);
-  ui.answerMessage(Answer::Cancel);
-  qvtest::writeFile(l.rows[2].Dateiname, "alt");
-  qvtest::writeFile(l.rows[3].Dateiname, "alt");
-  e = l.DupliziereUebungen();
-  EXPECT_EQ(e.versucht, 2);
-  EXPECT_EQ(e.geschrieben, 2);
-  EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
-  EXPECT_EQ(qvtest::readFile(l.rows[1].Dateiname), "Kind 02|?");
-  EXPECT_EQ(qvtest::readFile(l.rows[3].Dateiname), "alt");
-  EXPECT_EQ(ui.messageTexts().last(), "Es wurden 2 von 2 Kopien geschrieben.");
-  ui.clear();
-  e = l.DupliziereUebungen();  // all overwrites Yes by default
   EXPECT_EQ(e.versucht, 29);
   EXPECT_EQ(e.geschrieben, 28);
   EXPECT_TRUE(ui.messageTexts().last().contains(l.rows[9].Dateiname + ": gesperrt"));
   EXPECT_EQ(qvtest::readFile(l.rows[6].Dateiname), "Kind 07|u7");
   EXPECT_FALSE(QFile::exists(l.rows[4].Dateiname));
+  EXPECT_EQ(l.title, u8("Schülerliste"));
+  EXPECT_FALSE(ui.waitCursor());
 }

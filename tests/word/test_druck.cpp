@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -45,15 +44,6 @@ class Druck : public ::testing::Test {
     return ::testing::AssertionFailure() << f.form.name.toStdString() << " is " << x1 - x0 << " wide at " << x0
                                          << " on a line of " << line.width() << " (width " << width << ")";
   return ::testing::AssertionSuccess();
-}
-
-// The page's text in reading order, line by line.
-QString pdfPage(const QString& pdf, int page) {
-  QProcess p;
-  p.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                        QString::number(page), QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-  p.waitForFinished(30000);
-  return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 }  // namespace
@@ -98,21 +88,15 @@ TEST_F(Druck, EmptyFieldsKeepTheirWholeBoxAtEveryWidthAndTheirShadingAfterSaving
 
 TEST_F(Druck, PagesCarryTheFirstPageHeaderAndThePageNumbers) {
   if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "pdftotext fehlt";
-  qvtest::UebungVorgabe lang;
-  const qvtest::UebungVorgabe kurz;
-  lang.text.clear();
-  lang.gaps.clear();
+  qvtest::UebungVorgabe lang = qvtest::langeVorgabe();
   lang.headerLine = false;
-  for (int i = 0; i < 80; ++i) {
-    lang.text += kurz.text + QLatin1Char(i % 8 == 7 ? '\n' : ' ');
-    lang.gaps += kurz.gaps;
-  }
   engine::Document* d = qvtest::makeExercise(lang);
   ASSERT_NE(d, nullptr);
   const QString pdf = dir.filePath("uebung.pdf");
   QString error;
   ASSERT_TRUE(SchreibePdf(d->data(), pdf, &error)) << error.toStdString();
-  const QString first = pdfPage(pdf, 1);
+  const auto seite = [&pdf](int n) { return qvtest::pdfText(pdf, n, {QStringLiteral("-raw")}); };
+  const QString first = seite(1);
   // The first-page header, then the text without empty room above it.
   QStringList lines = first.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   ASSERT_GE(lines.size(), 4);
@@ -120,10 +104,10 @@ TEST_F(Druck, PagesCarryTheFirstPageHeaderAndThePageNumbers) {
   EXPECT_TRUE(lines[1].trimmed().startsWith(QStringLiteral("Am Montag"))) << first.toStdString();
   EXPECT_FALSE(first.contains(QStringLiteral("Seite")));
   int pages = 1;
-  while (!pdfPage(pdf, pages + 1).isEmpty()) ++pages;
+  while (!seite(pages + 1).isEmpty()) ++pages;
   ASSERT_GE(pages, 2);
   for (int page = 2; page <= pages; ++page) {
-    const QString text = pdfPage(pdf, page);
+    const QString text = seite(page);
     EXPECT_TRUE(text.contains(QStringLiteral("Seite %1").arg(page))) << page;
     EXPECT_TRUE(text.contains(u8("Interaktive Übung"))) << page << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("Name:"))) << page;

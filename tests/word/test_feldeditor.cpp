@@ -18,7 +18,7 @@ class FeldEditorTest : public ::testing::Test {
   void TearDown() override { qvtest::quitEngines(); }
   const Field& gap(int k) { return *doc->formField(QStringLiteral("Gap_%1").arg(k)); }
   QString text(int k) { return gap(k).result.text(); }
-  qvtest::TemplateFolder templates;
+  qvtest::Umgebung env;
   engine::Document* doc = nullptr;
 };
 

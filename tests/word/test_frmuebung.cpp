@@ -177,13 +177,26 @@ TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   ui.answerMessage(Answer::Yes);
   EXPECT_TRUE(w->saveAs());
   EXPECT_TRUE(qvtest::readFile(path).startsWith("{\\rtf1"));
-  // A folder that cannot be written is reported, not taken for saved.
+  // A write that fails, and targets no write reaches, are reported, not
+  // taken for saved, and leave the saved file.
+  const QStringList ziele = qvtest::unerreichbarePfade(out.path());
+  const auto stand = qvtest::ordnerStand(out.path());
   ui.clear();
-  ui.answerSaveFile(out.filePath("fehlt/uebung.doc"));
   type(w, QStringLiteral("a"));
-  EXPECT_FALSE(w->saveAs());
-  ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("Die Übung konnte nicht gespeichert werden")));
+  {
+    qvtest::Schreibfehler fehler(1);
+    EXPECT_FALSE(w->save());
+  }
+  for (const QString& z : ziele) {
+    ui.answerSaveFile(z);
+    EXPECT_FALSE(w->saveAs());
+  }
+  EXPECT_EQ(qvtest::ordnerStand(out.path()), stand);
+  const QString kopf = QStringLiteral("Die Übung konnte nicht gespeichert werden:\r\n");
+  const QStringList texte = ui.messageTexts();
+  ASSERT_EQ(texte.size(), 5);
+  EXPECT_EQ(texte[0], kopf + path + "\r\nSchreibfehler");
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(texte[i + 1].startsWith(kopf + ziele[i] + "\r\n")) << i;
   EXPECT_FALSE(w->document()->saved());
 }
 

@@ -36,7 +36,7 @@ class Makros : public ::testing::Test {
     doc.application()->run(doc.field(doc.selectedField())->macroName(), &doc);
   }
 
-  qvtest::TemplateFolder templates;
+  qvtest::Umgebung env;
   QTemporaryDir out;
   ScriptedInteraction ui;
 };

@@ -1,8 +1,6 @@
 // Documents the engine saves, opened by a real word processor.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "common/testutil.h"
@@ -12,24 +10,10 @@
 
 using namespace qv;
 
-namespace {
-
-QString soffice() { return QStandardPaths::findExecutable(QStringLiteral("soffice")); }
-
-// A member of the ODT package as text.
-QString odtMember(const QString& odt, const char* name) {
-  QProcess u;
-  u.start(QStringLiteral("unzip"), {QStringLiteral("-p"), odt, QString::fromLatin1(name)});
-  u.waitForFinished(30000);
-  return QString::fromUtf8(u.readAllStandardOutput());
-}
-
-}  // namespace
-
 // A pupil's copy of the sample workbook's first worksheet, built with the
 // header line of words.
 TEST(WordProcessor, KeepsFieldsButtonsTextVariablesAndThePupilsName) {
-  if (soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
+  if (qvtest::soffice().isEmpty()) GTEST_SKIP() << "soffice fehlt";
   qvtest::Umgebung env;
   QTemporaryDir dir;
   gWordDoc = qvtest::buildFromWorkbook(qvtest::fixture("klassenfahrt.qbm"), 1, 1, 1);
@@ -38,12 +22,9 @@ TEST(WordProcessor, KeepsFieldsButtonsTextVariablesAndThePupilsName) {
   ASSERT_TRUE(PersonaliseCopy(path, QStringLiteral("Jörg Schüler"), QStringLiteral("js")));
   qvtest::quitEngines();
 
-  QProcess p;
-  p.start(soffice(), {QStringLiteral("--headless"), QStringLiteral("-env:UserInstallation=file://") + dir.path() + "/profile",
-                      QStringLiteral("--convert-to"), QStringLiteral("odt"), QStringLiteral("--outdir"), dir.path(), path});
-  ASSERT_TRUE(p.waitForFinished(120000));
+  qvtest::officeConvert(QStringLiteral("odt"), {path}, dir.path());
   const QString odt = dir.filePath("uebung.odt");
-  const QString c = odtMember(odt, "content.xml");
+  const QString c = qvtest::zipMember(odt, "content.xml");
   // Every gap is a text form field of its name, in text order.
   int from = 0;
   for (int k = 1; k <= 10; ++k) {
@@ -64,6 +45,6 @@ TEST(WordProcessor, KeepsFieldsButtonsTextVariablesAndThePupilsName) {
   EXPECT_TRUE(c.contains("CAPTION")) << "variables lost";
   EXPECT_TRUE(c.contains(QStringLiteral("Verben in der Vergangenheit")));
   // The pupil's name as author and in the first-page header.
-  EXPECT_TRUE(odtMember(odt, "meta.xml").contains(QStringLiteral("Jörg Schüler")));
-  EXPECT_TRUE(odtMember(odt, "styles.xml").contains(QStringLiteral("Jörg Schüler")));
+  EXPECT_TRUE(qvtest::zipMember(odt, "meta.xml").contains(QStringLiteral("Jörg Schüler")));
+  EXPECT_TRUE(qvtest::zipMember(odt, "styles.xml").contains(QStringLiteral("Jörg Schüler")));
 }

@@ -12,6 +12,7 @@
 #include "app/variablen.h"
 #include "common/scripted_ui.h"
 #include "common/testutil.h"
+#include "common/umgebung.h"
 #include "platform/archive.h"
 #include "platform/filehelper.h"
 #include "platform/jetdb.h"
@@ -67,8 +68,6 @@ class Loading : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp_.isValid());
-    oldTmp_ = qgetenv("TMPDIR");
-    qputenv("TMPDIR", tmp_.path().toLocal8Bit());
     gMappenPfad = gMappenKopie = gTextTXT = QString();
     gArbeitsblaetter.clear();
     gTextRTF.clear();
@@ -76,7 +75,6 @@ class Loading : public ::testing::Test {
   void TearDown() override {
     RemoveWorkingCopy();
     gMappenKopie.clear();
-    qputenv("TMPDIR", oldTmp_);
   }
   int tempFiles() const {
     return int(QDir(tmp_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size());
@@ -84,7 +82,7 @@ class Loading : public ::testing::Test {
   bool load(const QString& name) { return LadeArbeitsblaetter(tabs_, fixture(name)); }
 
   QTemporaryDir tmp_;
-  QByteArray oldTmp_;
+  qvtest::Env tmpEnv_{{"TMPDIR", tmp_.path().toLocal8Bit()}};
   FakeTabs tabs_;
   ScriptedInteraction ui_;
 };
