@@ -405,34 +405,33 @@ QByteArray Writer::run() {
         open += "}}";
       }
       open += "}}{\\fldrslt {";
+      // An empty field or bookmark is one mark: among the closing marks of
+      // its place its own close could sort before its open.
+      if (f.result.isEmpty()) {
+        marks_.push_back({f.result.start(), 2, open + "}}}"});
+        continue;
+      }
       marks_.push_back({f.result.start(), 2, open});
       marks_.push_back({f.result.end(), 1, "}}}", f.result.start()});
     }
     for (const Bookmark& b : side_->bookmarks()) {
       if (b.range.isNull()) continue;
-      marks_.push_back({b.range.start(), 3, "{\\*\\bkmkstart " + escaped(b.name) + "}"});
-      marks_.push_back({b.range.end(), 0, "{\\*\\bkmkend " + escaped(b.name) + "}", b.range.start()});
+      const QByteArray start = "{\\*\\bkmkstart " + escaped(b.name) + "}", end = "{\\*\\bkmkend " + escaped(b.name) + "}";
+      if (b.range.isEmpty()) {
+        marks_.push_back({b.range.start(), 3, start + end});
+        continue;
+      }
+      marks_.push_back({b.range.start(), 3, start});
+      marks_.push_back({b.range.end(), 0, end, b.range.start()});
     }
     // Closing marks come first at a place; a field opening after a bookmark
-    // start; an empty field closes right after it opens.
+    // start.
     std::stable_sort(marks_.begin(), marks_.end(), [](const Mark& a, const Mark& b) {
       if (a.pos != b.pos) return a.pos < b.pos;
       const bool aCloses = a.order <= 1, bCloses = b.order <= 1;
       if (aCloses && bCloses && a.openedAt != b.openedAt) return a.openedAt > b.openedAt;
       return a.order < b.order;
     });
-    // An empty field's close (order 1) would sort before its own open
-    // (order 2): keep each open directly before its close when both sit at
-    // the same place.
-    for (size_t i = 0; i + 1 < marks_.size(); ++i) {
-      if (marks_[i].pos == marks_[i + 1].pos && marks_[i].order == 1 && marks_[i + 1].order == 2) {
-        // Count opens before this place that are still open; if none, this
-        // close belongs to the following open.
-        int open = 0;
-        for (size_t j = 0; j < i; ++j) open += marks_[j].order == 2 ? 1 : marks_[j].order == 1 ? -1 : 0;
-        if (open <= 0) std::swap(marks_[i], marks_[i + 1]);
-      }
-    }
   }
 
   QByteArray bodyText;
