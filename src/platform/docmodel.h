@@ -9,7 +9,7 @@
 // - Body text lives in body(), a QTextDocument owned by the RichDocument.
 //   Edit it with QTextCursor as usual. Positions are 0-based QTextDocument
 //   positions (a paragraph end counts as one character).
-// - Fields and bookmarks refer to body text through TextRange, a pair of
+// - Fields and bookmarks refer to body text through TextRange, made of
 //   QTextCursors. Qt moves cursors when the text changes, so the ranges stay
 //   on their text when text is inserted or deleted elsewhere. Rules at the
 //   edges (Qt's cursor rules): text inserted exactly at start() lands BEFORE
