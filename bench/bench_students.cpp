@@ -68,6 +68,11 @@ QString makeMaster() {
   return master;
 }
 
+const QString& masterFile() {
+  static const QString master = makeMaster();
+  return master;
+}
+
 // A class of 500 pupils, ten folders of 50, file names built.
 void makeClass(qv::SchuelerListe& l, const QString& master) {
   for (int i = 1; i <= kPupils; ++i) {
@@ -88,7 +93,7 @@ void makeClass(qv::SchuelerListe& l, const QString& master) {
 }
 
 void BM_DistributeExerciseToClass(benchmark::State& state) {
-  static const QString master = makeMaster();
+  const QString& master = masterFile();
   qv::InstallDistributionEngine();
   qv::SchuelerListe l;
   makeClass(l, master);
@@ -110,5 +115,21 @@ void BM_DistributeExerciseToClass(benchmark::State& state) {
   state.counters["ms_per_copy"] = ns / 1e6 / double(state.iterations()) / kPupils;
 }
 BENCHMARK(BM_DistributeExerciseToClass)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The reference of the distribution: the master copied once per pupil with
+// QFile::copy into the same folders (the distribution may take at most
+// twice as long).
+void BM_CopyMasterToClass(benchmark::State& state) {
+  const QString& master = masterFile();
+  qv::SchuelerListe l;
+  makeClass(l, master);
+  for (auto _ : state)
+    for (const qv::SchuelerZeile& z : l.rows) {
+      const QString target = z.Dateiname + QStringLiteral(".kopie");
+      QFile::remove(target);
+      if (!QFile::copy(master, target)) state.SkipWithError("copy failed");
+    }
+}
+BENCHMARK(BM_CopyMasterToClass)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace

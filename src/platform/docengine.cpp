@@ -349,9 +349,9 @@ bool Document::insertRtf(int position, const QByteArray& rtf) {
   return true;
 }
 
-void Document::beginEdit() { QTextCursor(data_->body()).beginEditBlock(); }
+void Document::beginEdit() { data_->beginEdit(); }
 
-void Document::endEdit() { QTextCursor(data_->body()).endEditBlock(); }
+void Document::endEdit() { data_->endEdit(); }
 
 void Document::setBold(int start, int end, bool on) {
   QTextCharFormat f;

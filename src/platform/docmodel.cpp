@@ -102,14 +102,31 @@ QString Field::macroName() const {
 
 // ---- RichDocument
 
-RichDocument::RichDocument() : body_(std::make_unique<QTextDocument>()) {}
+RichDocument::RichDocument()
+    : body_(std::make_unique<QTextDocument>()), bodyRtf_(std::make_unique<rtf::codec::WriteCache>()) {
+  // Every change of text or format sends this signal at once (also inside an
+  // edit block and without undo; contentsChange() waits for a layout).
+  bodyChanged_ = QObject::connect(body_.get(), &QTextDocument::contentsChanged, body_.get(), [this] { dropBodyRtf(); });
+}
 RichDocument::~RichDocument() {
+  QObject::disconnect(bodyChanged_);
   // The ranges hold cursors on the documents; drop them first.
   fields_.clear();
   bookmarks_.clear();
 }
 
+void RichDocument::dropBodyRtf() { bodyRtf_->body.valid = false; }
+
+void RichDocument::beginEdit() {
+  if (editDepth_++ == 0) QTextCursor(body_.get()).beginEditBlock();
+}
+
+void RichDocument::endEdit() {
+  if (editDepth_ > 0 && --editDepth_ == 0) QTextCursor(body_.get()).endEditBlock();
+}
+
 void RichDocument::clear() {
+  dropBodyRtf();
   fields_.clear();
   bookmarks_.clear();
   body_->clear();
@@ -128,7 +145,7 @@ bool RichDocument::readRtf(const QByteArray& bytes, ReadScope scope) {
 }
 
 QByteArray RichDocument::toRtf() const {
-  return rtf::codec::write(*body_, 0, std::max(0, body_->characterCount() - 1), this);
+  return rtf::codec::write(*body_, 0, std::max(0, body_->characterCount() - 1), this, bodyRtf_.get());
 }
 
 int RichDocument::variableIndex(const QString& name) const {
@@ -187,6 +204,7 @@ int RichDocument::insertField(int position, const QString& instruction, const QS
 
 int RichDocument::wrapField(int start, int end, const QString& instruction, FieldKind kind,
                             const FormFieldData& form) {
+  dropBodyRtf();
   const int position = start;
   Field f;
   f.kind = kind;
@@ -203,17 +221,20 @@ int RichDocument::wrapField(int start, int end, const QString& instruction, Fiel
 }
 
 Field* RichDocument::formField(const QString& name) {
+  dropBodyRtf();
   for (auto& f : fields_)
     if (f.kind == FieldKind::FormText && f.form.name == name) return &f;
   return nullptr;
 }
 
 void RichDocument::sortFields() {
+  dropBodyRtf();
   std::stable_sort(fields_.begin(), fields_.end(),
                    [](const Field& a, const Field& b) { return a.result.start() < b.result.start(); });
 }
 
 void RichDocument::setBookmark(const QString& name, int start, int end) {
+  dropBodyRtf();
   if (Bookmark* b = bookmark(name)) {
     b->range = TextRange(body_.get(), start, end);
     return;
@@ -222,6 +243,7 @@ void RichDocument::setBookmark(const QString& name, int start, int end) {
 }
 
 Bookmark* RichDocument::bookmark(const QString& name) {
+  dropBodyRtf();
   for (auto& b : bookmarks_)
     if (b.name.compare(name, Qt::CaseInsensitive) == 0) return &b;
   return nullptr;

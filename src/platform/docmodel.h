@@ -9,7 +9,7 @@
 // - Body text lives in body(), a QTextDocument owned by the RichDocument.
 //   Edit it with QTextCursor as usual. Positions are 0-based QTextDocument
 //   positions (a paragraph end counts as one character).
-// - Fields and bookmarks refer to body text through TextRange, a pair of
+// - Fields and bookmarks refer to body text through TextRange, made of
 //   QTextCursors. Qt moves cursors when the text changes, so the ranges stay
 //   on their text when text is inserted or deleted elsewhere. Rules at the
 //   edges (Qt's cursor rules): text inserted exactly at start() lands BEFORE
@@ -53,6 +53,10 @@
 #include <optional>
 
 namespace qv {
+
+namespace rtf::codec {
+struct WriteCache;
+}
 
 // The blank an empty text form field is made of: a figure space, which the
 // text layout keeps whole at a line end. Files carry the en space that word
@@ -193,7 +197,16 @@ class RichDocument {
   // whole.
   enum class ReadScope { Whole, FieldsOnly };
   bool readRtf(const QByteArray& bytes, ReadScope scope = ReadScope::Whole);
+  // The whole document as RTF. The body's part is kept for the next call and
+  // used again while body, fields and bookmarks stay as they are (so that
+  // copies that differ only in side data are written quickly); the bytes
+  // are always those the writer gives for the document as it stands.
   QByteArray toRtf() const;
+  // Edits of the body between beginEdit() and endEdit() make one change of
+  // the text: the cursors of fields and bookmarks are told of their new
+  // places once, at endEdit(), not after every single edit. Calls nest.
+  void beginEdit();
+  void endEdit();
   // The RTF read last ended its text with a paragraph mark, which the body
   // does not keep (a document's text ends without one). Pasting such text
   // gives it its own paragraph.
@@ -226,7 +239,10 @@ class RichDocument {
 
   // Fields in body order. Add with addField (the result range must be in the
   // body); the list is kept in order of result start.
-  QList<Field>& fields() { return fields_; }
+  QList<Field>& fields() {
+    dropBodyRtf();
+    return fields_;
+  }
   const QList<Field>& fields() const { return fields_; }
   // Inserts text at position as the result of a new field and returns its
   // index in fields().
@@ -240,7 +256,10 @@ class RichDocument {
   Field* formField(const QString& name);
   void sortFields();
 
-  QList<Bookmark>& bookmarks() { return bookmarks_; }
+  QList<Bookmark>& bookmarks() {
+    dropBodyRtf();
+    return bookmarks_;
+  }
   const QList<Bookmark>& bookmarks() const { return bookmarks_; }
   // Adds or moves the bookmark (names match case-insensitively).
   void setBookmark(const QString& name, int start, int end);
@@ -284,6 +303,9 @@ class RichDocument {
   bool setHeaderCellText(HeaderKind kind, int row, int column, const QString& text);
 
  private:
+  // Forgets the kept RTF of the body (see toRtf()).
+  void dropBodyRtf();
+
   std::unique_ptr<QTextDocument> body_;
   QList<DocVariable> variables_;
   DocInfo info_;
@@ -299,6 +321,9 @@ class RichDocument {
   QStringList fontTable_;
   QList<QColor> colorTable_;
   std::array<std::unique_ptr<QTextDocument>, 4> headers_;
+  std::unique_ptr<rtf::codec::WriteCache> bodyRtf_;
+  QMetaObject::Connection bodyChanged_;
+  int editDepth_ = 0;
 };
 
 }  // namespace qv

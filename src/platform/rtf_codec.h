@@ -4,7 +4,10 @@
 // and docmodel.cpp (documents with side data).
 
 #include <QByteArray>
+#include <QColor>
+#include <QString>
 #include <QTextDocument>
+#include <vector>
 
 namespace qv {
 class RichDocument;
@@ -19,8 +22,44 @@ namespace qv::rtf::codec {
 // everything but the body's other text reads as a whole read gives it, in a
 // fraction of the time.
 bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly = false);
+// The fonts, colours and head-marker styles a write has numbered so far.
+struct Tables {
+  std::vector<QString> fonts;
+  std::vector<QColor> colors;
+  std::vector<int> styles;
+  bool operator==(const Tables&) const = default;
+};
+
+// The large parts of a document with side data as written last, for the
+// next write of the same document: pupil copies differ from their master
+// only in a few small parts (author, header cell, two variables), while the
+// body and the variables with the text and the details make the file.
+//
+// The body: its owner drops it (valid = false) whenever the body, its fields
+// or its bookmarks change; a write takes it only when the tables the body's
+// text was numbered by came out the same.
+struct WriteCache {
+  struct Body {
+    bool valid = false;
+    Tables seed;         // from the side data's font and colour tables
+    Tables afterBody;    // with the body's formats added
+    Tables beforeWrite;  // with the headers' formats added, when the body was written
+    Tables afterWrite;   // with what writing the body added
+    QByteArray rtf;
+  };
+  Body body;
+  // Each variable as written, taken again while name and value are the same.
+  struct Variable {
+    QString name, value;
+    QByteArray rtf;
+  };
+  std::vector<Variable> variables;
+};
+
 // Writes body positions [from, to) as an RTF document; with side, the side
-// data too (only meaningful for the whole body).
-QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side);
+// data too (only meaningful for the whole body). With a cache (whole body
+// and side data only), the body's RTF is taken from it when it still holds,
+// and kept there otherwise; the bytes are those of a write without it.
+QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache = nullptr);
 
 }  // namespace qv::rtf::codec

@@ -116,11 +116,18 @@ int twips(qreal points) { return qRound(points * 20); }
 
 class Writer {
  public:
-  Writer(const QTextDocument& body, int from, int to, const RichDocument* side)
-      : body_(body), from_(from), to_(to), side_(side) {}
+  Writer(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache)
+      : body_(body), from_(from), to_(to), side_(side), cache_(cache) {}
   QByteArray run();
 
  private:
+  Tables tables() const { return {fonts_, colors_, styles_}; }
+  void setTables(const Tables& t) {
+    fonts_ = t.fonts;
+    colors_ = t.colors;
+    styles_ = t.styles;
+  }
+  QByteArray writeBody();
   void collectTables(const QTextDocument& doc);
   int fontIndex(const QString& family);
   int colorIndex(const QColor& c);
@@ -134,6 +141,7 @@ class Writer {
   const QTextDocument& body_;
   int from_, to_;
   const RichDocument* side_;
+  WriteCache* cache_;
   std::vector<QString> fonts_;
   std::vector<QColor> colors_;
   std::vector<int> styles_;
@@ -377,17 +385,8 @@ void Writer::writeDocument(QByteArray& out, const QTextDocument& doc, bool withM
   writeFrame(out, doc.rootFrame(), withMarks, from, to);
 }
 
-QByteArray Writer::run() {
-  if (side_) {
-    for (const QString& f : side_->fontTable()) fonts_.push_back(f.isEmpty() ? QStringLiteral("Arial") : f);
-    for (const QColor& c : side_->colorTable()) colors_.push_back(c.isValid() ? c : QColor(Qt::black));
-  }
-  collectTables(body_);
-  if (side_)
-    for (int k = 0; k < 4; ++k)
-      if (const QTextDocument* h = side_->existingHeader(static_cast<HeaderKind>(k))) collectTables(*h);
-  if (fonts_.empty()) fontIndex(QString());
-
+// The body with its fields and bookmarks.
+QByteArray Writer::writeBody() {
   if (side_) {
     for (const Field& f : side_->fields()) {
       if (f.result.isNull()) continue;
@@ -438,6 +437,37 @@ QByteArray Writer::run() {
   bodyText.reserve(body_.characterCount() + (side_ ? side_->fields().size() * 160 : 0) + 4096);
   writeDocument(bodyText, body_, side_ != nullptr, from_, to_);
   if (side_) writeMarks(bodyText, INT32_MAX, false);
+  return bodyText;
+}
+
+QByteArray Writer::run() {
+  if (side_) {
+    for (const QString& f : side_->fontTable()) fonts_.push_back(f.isEmpty() ? QStringLiteral("Arial") : f);
+    for (const QColor& c : side_->colorTable()) colors_.push_back(c.isValid() ? c : QColor(Qt::black));
+  }
+  // The body's RTF kept from the last write holds while the tables its
+  // text was numbered by come out the same.
+  WriteCache::Body* cache = side_ && cache_ && from_ == 0 && to_ >= body_.characterCount() - 1 ? &cache_->body : nullptr;
+  const Tables seed = tables();
+  bool reuse = cache && cache->valid && cache->seed == seed;
+  if (reuse) setTables(cache->afterBody);
+  else collectTables(body_);
+  const Tables afterBody = tables();
+  if (side_)
+    for (int k = 0; k < 4; ++k)
+      if (const QTextDocument* h = side_->existingHeader(static_cast<HeaderKind>(k))) collectTables(*h);
+  if (fonts_.empty()) fontIndex(QString());
+
+  QByteArray bodyText;
+  reuse = reuse && cache->beforeWrite == tables();
+  if (reuse) {
+    bodyText = cache->rtf;
+    setTables(cache->afterWrite);
+  } else {
+    const Tables beforeWrite = tables();
+    bodyText = writeBody();
+    if (cache) *cache = {true, seed, afterBody, beforeWrite, tables(), bodyText};
+  }
 
   QByteArray headers;
   if (side_) {
@@ -456,7 +486,14 @@ QByteArray Writer::run() {
     }
   }
 
-  QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0";
+  // Room for the whole file at once: growing step by step copied the body
+  // over and over.
+  qsizetype expected = bodyText.size() + headers.size() + 4096;
+  if (side_)
+    for (const DocVariable& v : side_->variables()) expected += v.name.size() + v.value.size() + 32;
+  QByteArray out;
+  out.reserve(expected);
+  out += "{\\rtf1\\ansi\\ansicpg1252\\deff0";
   if (side_ && side_->defaultLanguage() > 0) out += "\\deflang" + QByteArray::number(side_->defaultLanguage());
   out += "\\uc1{\\fonttbl";
   for (size_t i = 0; i < fonts_.size(); ++i)
@@ -497,8 +534,21 @@ QByteArray Writer::run() {
       if (!info.author.isEmpty()) out += "{\\author " + escaped(info.author) + "}";
       out += "}\n";
     }
-    for (const DocVariable& v : side_->variables())
-      out += "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
+    const QList<DocVariable>& vars = side_->variables();
+    if (cache_) cache_->variables.resize(vars.size());
+    for (qsizetype i = 0; i < vars.size(); ++i) {
+      const DocVariable& v = vars[i];
+      WriteCache::Variable* kept = cache_ ? &cache_->variables[i] : nullptr;
+      if (!kept || kept->name != v.name || kept->value != v.value || kept->rtf.isEmpty()) {
+        const QByteArray rtf = "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
+        if (!kept) {
+          out += rtf;
+          continue;
+        }
+        *kept = {v.name, v.value, rtf};
+      }
+      out += kept->rtf;
+    }
     const PageSetup& pg = side_->page();
     out += "\\paperw" + QByteArray::number(pg.paperWidth) + "\\paperh" + QByteArray::number(pg.paperHeight) +
            "\\margl" + QByteArray::number(pg.marginLeft) + "\\margr" + QByteArray::number(pg.marginRight) +
@@ -526,11 +576,11 @@ QByteArray Writer::run() {
 
 }  // namespace
 
-QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side) {
+QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache) {
   const int last = std::max(0, body.characterCount() - 1);
   from = std::clamp(from, 0, last);
   to = std::clamp(to, from, last);
-  return Writer(body, from, to, side).run();
+  return Writer(body, from, to, side, cache).run();
 }
 
 }  // namespace qv::rtf::codec

@@ -11,6 +11,7 @@
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "platform/docengine.h"
+#include "platform/rtf_codec.h"
 #include "common/scripted_ui.h"
 #include "students/schueler.h"
 #include "word/modword.h"
@@ -217,5 +218,41 @@ TEST_F(Verteilung, FailedCopiesKeepEarlierFilesAndAreNamed) {
       else expectCopy(l.rows[i].Dateiname, l.rows[i].Name, l.rows[i].Rechnername);
     }
     EXPECT_EQ(qvtest::ordnerStand(out.filePath("klasse")).size(), 4);
+  }
+}
+
+// A pupil's copy takes the master's body and large variables as written for
+// the copy before; its bytes must be those a write of the whole document
+// gives, also when the master changed between two copies.
+TEST(VerteilungBytes, CopiesEqualAWholeWrite) {
+  qvtest::Umgebung umgebung;
+  QTemporaryDir out;
+  const struct { const char* mappe; int blatt, form; } faelle[] = {
+      {"klassenfahrt.qbm", 1, 1}, {"klassenfahrt.qbm", 1, 4}, {"grosse-mappe.qbm", 1, 1}};
+  const QString pupils[][2] = {{u8("Müller, Jana"), "jana"}, {u8("Şahin, Ömer"), ""}, {u8("Groß, Ben"), "ben"}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(testing::Message() << f.mappe << " " << f.blatt << " " << f.form);
+    engine::Document* built = qvtest::buildFromWorkbook(qvtest::fixture(f.mappe), f.blatt, f.form);
+    ASSERT_NE(built, nullptr);
+    const QString master = out.filePath(QStringLiteral("master.doc"));
+    ASSERT_TRUE(built->saveAs(master));
+    qvtest::quitEngines();
+    ASSERT_TRUE(StartOrQuitWord(false));
+    OpenMasterDocument(master);
+    ASSERT_NE(gWordDoc, nullptr);
+    const RichDocument& data = gWordDoc->data();
+    for (int i = 0; i < 3; ++i) {
+      if (i == 2) {
+        // A change of format only, in a body without undo (as the exercise
+        // window keeps it).
+        gWordDoc->data().body()->setUndoRedoEnabled(false);
+        gWordDoc->setBold(0, 3, true);
+      }
+      const QString target = out.filePath(QStringLiteral("k%1.doc").arg(i));
+      ASSERT_TRUE(PersonaliseCopy(target, pupils[i][0], pupils[i][1]));
+      const QByteArray whole = rtf::codec::write(*data.body(), 0, data.body()->characterCount() - 1, &data);
+      EXPECT_TRUE(qvtest::readFile(target) == whole) << "pupil " << i;
+    }
+    StartOrQuitWord(true);
   }
 }
