@@ -5,17 +5,12 @@
 #include <quazip/quazipfileinfo.h>
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 
 namespace qv::archive {
 
 namespace {
-
-quint32 le(const char* p, int bytes) {
-  quint32 v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | uchar(p[i]);
-  return v;
-}
 
 // False when an entry of the archive's directory runs past the directory's
 // end. The unpacking library walks the name, extra field and comment of such
@@ -31,12 +26,12 @@ bool directoryFits(const QString& path) {
   const qsizetype at = end.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
   if (at < 0 || at + 22 > end.size()) return true;
   const qint64 eocd = f.size() - tail + at;
-  const quint32 size = le(end.constData() + at + 12, 4);
+  const quint32 size = qFromLittleEndian<quint32>(end.constData() + at + 12);
   if (size == 0xFFFFFFFF || size > eocd || size > 64 * 1024 * 1024 || !f.seek(eocd - size)) return true;
   const QByteArray dir = f.read(size);
   for (qsizetype p = 0; p + 46 <= dir.size() && dir.mid(p, 4) == QByteArrayView("PK\x01\x02", 4);) {
     const char* e = dir.constData() + p;
-    p += 46 + le(e + 28, 2) + le(e + 30, 2) + le(e + 32, 2);
+    p += 46 + qFromLittleEndian<quint16>(e + 28) + qFromLittleEndian<quint16>(e + 30) + qFromLittleEndian<quint16>(e + 32);
     if (p > dir.size()) return false;
   }
   return true;

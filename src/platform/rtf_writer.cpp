@@ -535,19 +535,19 @@ QByteArray Writer::run() {
       out += "}\n";
     }
     const QList<DocVariable>& vars = side_->variables();
+    const auto variableRtf = [](const DocVariable& v) {
+      return "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
+    };
     if (cache_) cache_->variables.resize(vars.size());
     for (qsizetype i = 0; i < vars.size(); ++i) {
       const DocVariable& v = vars[i];
-      WriteCache::Variable* kept = cache_ ? &cache_->variables[i] : nullptr;
-      if (!kept || kept->name != v.name || kept->value != v.value || kept->rtf.isEmpty()) {
-        const QByteArray rtf = "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
-        if (!kept) {
-          out += rtf;
-          continue;
-        }
-        *kept = {v.name, v.value, rtf};
+      if (!cache_) {
+        out += variableRtf(v);
+        continue;
       }
-      out += kept->rtf;
+      WriteCache::Variable& kept = cache_->variables[i];
+      if (kept.name != v.name || kept.value != v.value || kept.rtf.isEmpty()) kept = {v.name, v.value, variableRtf(v)};
+      out += kept.rtf;
     }
     const PageSetup& pg = side_->page();
     out += "\\paperw" + QByteArray::number(pg.paperWidth) + "\\paperh" + QByteArray::number(pg.paperHeight) +
