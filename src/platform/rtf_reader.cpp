@@ -193,8 +193,18 @@ class Reader {
   void finish();
 
   // Body text outside field results is passed over when only the fields
-  // are read.
+  // are read. Tables are still entered and left, so that a result lies in
+  // a cell as in the whole read; and whether body text was passed over
+  // since the last text read decides, as it would in the whole read,
+  // whether a final paragraph mark is the document's last.
   bool passedOver() { return fieldsOnly_ && st().output == 0 && !st().inResult; }
+  bool passOver() {
+    if (!passedOver()) return false;
+    passedText_ = true;
+    enterTableIfNeeded(outs_[0]);
+    return true;
+  }
+  bool passedText_ = false;
 
   const char* begin_;
   const char* end_;
@@ -306,7 +316,8 @@ void Reader::enterTableIfNeeded(Output& o) {
   if (!o.table) {
     // The empty paragraph the previous \par opened is the one Qt keeps in
     // front of a table: drop it so that the table follows the paragraph.
-    if (!o.blockUsed && o.cur.block().length() <= 1 && o.cur.block().previous().isValid() &&
+    if (!o.blockUsed && !(&o == &outs_[0] && passedText_) && o.cur.block().length() <= 1 &&
+        o.cur.block().previous().isValid() &&
         !QTextCursor(o.cur.block().previous()).currentTable()) {
       o.cur.deletePreviousChar();
       if (&o == &outs_[0]) removedBodyChar(o.cur.position());
@@ -338,8 +349,9 @@ void Reader::leaveTable(Output& o) {
 }
 
 void Reader::emitChar(QChar c) {
-  if (passedOver()) return;
+  if (passOver()) return;
   Output& o = out();
+  if (&o == &outs_[0]) passedText_ = false;
   o.inRowDef = false;
   enterTableIfNeeded(o);
   const CharProps& cp = st().chr;
@@ -357,8 +369,9 @@ void Reader::emitChar(QChar c) {
 }
 
 void Reader::paragraph() {
-  if (passedOver()) return;
+  if (passOver()) return;
   Output& o = out();
+  if (&o == &outs_[0]) passedText_ = false;
   enterTableIfNeeded(o);
   flush(o);
   o.cur.setBlockFormat(blockFormat(st().para, o.pageBreakNext));
@@ -370,7 +383,8 @@ void Reader::paragraph() {
 }
 
 void Reader::cell() {
-  if (passedOver() || st().inResult) return;
+  if (st().inResult) return;
+  passedText_ = passedText_ || passedOver();
   Output& o = out();
   if (!o.table || o.rowEnded) {
     st().para.inTable = true;
@@ -709,7 +723,7 @@ const std::unordered_map<std::string_view, Reader::Rule>& Reader::rules() {
       s.dest = Dest::Body;
       // A result in a table paragraph begins in its cell: the table is
       // entered before the result starts, as none may start inside it.
-      if (!r.passedOver()) r.enterTableIfNeeded(r.out());
+      r.enterTableIfNeeded(r.out());
       s.inResult = true;
       s.fieldIndex = static_cast<int>(r.fieldStack_.size()) - 1;
       if (s.output == r.fieldStack_.back().output) r.fieldStack_.back().resultStart = r.outputPosition(s.output);
@@ -1014,6 +1028,7 @@ void Reader::finish() {
   for (Output& o : outs_) {
     if (!o.doc) continue;
     QTextBlock last = o.doc->lastBlock();
+    if (&o == &outs_[0] && passedText_) continue;
     if (last.length() <= 1 && last.previous().isValid() && !QTextCursor(last).currentTable() &&
         !QTextCursor(last.previous()).currentTable()) {
       const int at = last.position() - 1;
