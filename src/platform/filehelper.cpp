@@ -10,14 +10,17 @@
 
 namespace qv::files {
 
+// Qt reads a path beginning with ':' as one inside the program's own
+// resources; a path from a list, a settings file or the user never means
+// those, where nothing can be written.
 bool FileExists(const QString& path) {
-  if (path.isEmpty()) return false;
+  if (path.isEmpty() || path.startsWith(QLatin1Char(':'))) return false;
   QFileInfo fi(path);
   return fi.exists() && fi.isFile();
 }
 
 bool FolderExists(const QString& path) {
-  if (path.isEmpty()) return false;
+  if (path.isEmpty() || path.startsWith(QLatin1Char(':'))) return false;
   QFileInfo fi(path);
   return fi.exists() && fi.isDir();
 }

@@ -139,7 +139,16 @@ class Reader {
       : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side), fieldsOnly_(fieldsOnly) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
+    // The field results read alone make one long paragraph, which the cursor
+    // would lay out again after every insertion; inside one edit block that
+    // waits for the end. A table ends the block: Qt's cells built inside an
+    // edit block are not sound when read back.
+    if (fieldsOnly_) {
+      editBlock_ = QTextCursor(&body);
+      editBlock_.beginEditBlock();
+    }
   }
+  ~Reader() { endEditBlock(); }
 
   void run();
 
@@ -205,6 +214,12 @@ class Reader {
     return true;
   }
   bool passedText_ = false;
+  QTextCursor editBlock_;  // null once ended
+  void endEditBlock() {
+    if (editBlock_.isNull()) return;
+    editBlock_.endEditBlock();
+    editBlock_ = QTextCursor();
+  }
 
   const char* begin_;
   const char* end_;
@@ -326,6 +341,7 @@ void Reader::enterTableIfNeeded(Output& o) {
     tf.setBorder(1);
     tf.setCellPadding(2);
     tf.setCellSpacing(0);
+    endEditBlock();
     o.table = o.cur.insertTable(1, std::clamp(o.rowCells, 1, 64), tf);
     o.tableRow = 0;
   } else {
@@ -1132,14 +1148,10 @@ bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool
   if (start < 0) return false;
   body.setUndoRedoEnabled(false);
   const QByteArray rest = bytes.mid(start);  // the reader points into it
-  Reader r(rest, body, side, fieldsOnly);
-  // The field results read alone make one long paragraph, which the cursor
-  // would lay out again after every insertion; inside one edit block that
-  // waits for the end.
-  QTextCursor block(&body);
-  if (fieldsOnly) block.beginEditBlock();
-  r.run();
-  if (fieldsOnly) block.endEditBlock();
+  {
+    Reader r(rest, body, side, fieldsOnly);
+    r.run();
+  }
   body.setUndoRedoEnabled(true);
   return true;
 }

@@ -22,6 +22,7 @@ TEST(FileHelper, PathsNamesAndExistence) {
   EXPECT_FALSE(FileExists(dir.path()));
   EXPECT_FALSE(FileExists(""));
   EXPECT_FALSE(FolderExists(""));
+  EXPECT_FALSE(FolderExists(":/"));  // the program's own resources, not a folder
   EXPECT_TRUE(DeleteFile(f));
   EXPECT_FALSE(FileExists(f));
   // Temporary file names are fresh and exist.
