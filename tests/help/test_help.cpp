@@ -39,16 +39,6 @@ TEST(QuickGuide, ShippedGuideLoadsWithHeadingsAndSections) {
   EXPECT_TRUE(c.charFormat().font().bold());
 }
 
-TEST(QuickGuide, EditorFillsTheWindowAtAnySize) {
-  frmAnleitung w;
-  w.show();
-  w.resize(300, 200);
-  EXPECT_EQ(w.txtAnleitung()->geometry(), QRect(0, 0, w.width(), w.height()));
-  w.resize(0, 0);
-  w.showMinimized();
-  EXPECT_GE(w.txtAnleitung()->width(), 0);
-}
-
 TEST(QuickGuide, OpensOnlyWhenTheGuideExists) {
   QTemporaryDir dir;
   qvtest::Env env{{"QV_PROGRAM_FOLDER", dir.path().toUtf8()}};
