@@ -47,7 +47,9 @@ bool append(QByteArray& out, QStringView text) {
   char* d = out.data() + start;
   bool all = true;
   for (const QChar c : text) {
-    const int b = fromUnicode(c);
+    // Most characters are their own byte; the table is searched for the rest.
+    const char16_t u = c.unicode();
+    const int b = (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) ? u : fromUnicode(c);
     if (b < 0) all = false;
     *d++ = static_cast<char>(b < 0 ? '?' : b);
   }
