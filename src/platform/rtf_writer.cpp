@@ -486,13 +486,7 @@ QByteArray Writer::run() {
     }
   }
 
-  // Room for the whole file at once: growing step by step copied the body
-  // over and over.
-  qsizetype expected = bodyText.size() + headers.size() + 4096;
-  if (side_)
-    for (const DocVariable& v : side_->variables()) expected += v.name.size() + v.value.size() + 32;
   QByteArray out;
-  out.reserve(expected);
   out += "{\\rtf1\\ansi\\ansicpg1252\\deff0";
   if (side_ && side_->defaultLanguage() > 0) out += "\\deflang" + QByteArray::number(side_->defaultLanguage());
   out += "\\uc1{\\fonttbl";
@@ -567,8 +561,12 @@ QByteArray Writer::run() {
     if (side_->titlePage()) out += "\\titlepg";
     out += "\\headery" + QByteArray::number(pg.headerDistance) + "\\footery" + QByteArray::number(pg.footerDistance);
     out += "\n";
-    out += headers;
   }
+  // Room for the rest at once, now that the head's size is known: growing
+  // step by step copied the body over and over, and an estimate too small
+  // held two copies of it while the second was made.
+  out.reserve(out.size() + headers.size() + bodyText.size() + 2);
+  if (side_) out += headers;
   out += bodyText;
   out += "}\n";
   return out;
