@@ -202,15 +202,17 @@ class Reader {
   void finish();
 
   // Body text outside field results is passed over when only the fields
-  // are read. Tables are still entered and left, so that a result lies in
-  // a cell as in the whole read; and whether body text was passed over
-  // since the last text read decides, as it would in the whole read,
-  // whether a final paragraph mark is the document's last.
+  // are read. Tables are still entered and left and the current paragraph
+  // counts as used, so that a result lies in a cell as in the whole read;
+  // and whether body text was passed over since the last text read decides,
+  // as it would in the whole read, whether a final paragraph mark is the
+  // document's last.
   bool passedOver() { return fieldsOnly_ && st().output == 0 && !st().inResult; }
-  bool passOver() {
+  bool passOver(bool blockUsed) {
     if (!passedOver()) return false;
     passedText_ = true;
     enterTableIfNeeded(outs_[0]);
+    outs_[0].blockUsed = blockUsed;
     return true;
   }
   bool passedText_ = false;
@@ -365,7 +367,7 @@ void Reader::leaveTable(Output& o) {
 }
 
 void Reader::emitChar(QChar c) {
-  if (passOver()) return;
+  if (passOver(true)) return;
   Output& o = out();
   if (&o == &outs_[0]) passedText_ = false;
   o.inRowDef = false;
@@ -385,7 +387,7 @@ void Reader::emitChar(QChar c) {
 }
 
 void Reader::paragraph() {
-  if (passOver()) return;
+  if (passOver(false)) return;
   Output& o = out();
   if (&o == &outs_[0]) passedText_ = false;
   enterTableIfNeeded(o);
