@@ -111,22 +111,6 @@ TEST_F(Installer, EarlierCopyReplacedWithoutQuestionOlderOnlyOnYes) {
   expectSuccess();
 }
 
-TEST_F(Installer, FailedCopyKeepsTheInstalledTemplate) {
-  putSource();
-  // A folder of the template's name stands where the copy must go: the copy
-  // cannot complete, whoever runs the test.
-  const QString blocked = dir.filePath("blockiert");
-  QDir().mkpath(QDir(blocked).filePath(kTemplateName));
-  const QString capitals = QDir(blocked).filePath("QUILLBEE_INTERAKTIV_V2.DOT");
-  qvtest::writeFile(capitals, "alt");
-  const Result r = runInstallation(dialogs, prog, blocked);
-  EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_EQ(qvtest::readFile(capitals), "alt");
-  expectTold("Folgender Fehler trat auf: " + QString::number(r.errorNumber) + "\r\n");
-  EXPECT_FALSE(r.errorText.isEmpty());
-  EXPECT_EQ(filesIn(blocked), QStringList{"QUILLBEE_INTERAKTIV_V2.DOT"});  // no temporary copy left
-}
-
 // The copy fails: the installed template, the older one the user let go and
 // the earlier copy under another spelling all stay, no temporary file.
 TEST_F(Installer, FailedCopyLeavesTheFolderAsItWas) {
