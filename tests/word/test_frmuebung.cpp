@@ -66,10 +66,7 @@ class Fenster : public ::testing::Test {
     return out;
   }
   // The exercise window opened last.
-  static frmUebung* lastWindow() {
-    const QList<QPointer<frmUebung>> all = windows();
-    return all.isEmpty() ? nullptr : all.last().data();
-  }
+  static frmUebung* lastWindow() { return windows().value(windows().size() - 1); }
 
   qvtest::Umgebung env;
   QTemporaryDir out;
