@@ -5,7 +5,7 @@
 // the core, the results window and the command line must show exactly that.
 #include <gtest/gtest.h>
 
-#include <QDirIterator>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,6 +60,9 @@ const Erwartet kAndere{AbgabeZustand::AndereUebung, 0, 0, 0, 0, {}};
 const Erwartet kKaputt{AbgabeZustand::NichtLesbar, 0, 0, 0, 0, {}};
 // Row 8, edited in its RTF: no saved progress, one attempt per answer.
 const Erwartet kFremd{AbgabeZustand::InArbeit, 2, 1, 1, 3, {"reisten", u8("Mühlsee"), "gibt", ""}};
+// Right, wrong and empty per gap over the 27 counted copies (six rows of
+// pattern 5, five of each other pattern, and row 8), counted by hand.
+const QList<QList<int>> kJeLuecke = {{16, 0, 11}, {6, 10, 11}, {16, 6, 5}, {10, 5, 12}};
 
 qvtest::UebungVorgabe vorgabe() {
   qvtest::UebungVorgabe v;
@@ -67,15 +70,6 @@ qvtest::UebungVorgabe vorgabe() {
   v.gaps = {{"fuhren", "fahren", {"reisten"}}, {u8("Mühlsee"), u8("Mühlsee"), {}}, {"gab", "geben", {}}, {"Eis", "Eis", {}}};
   v.headerLine = false;
   return v;
-}
-
-QMap<QString, QByteArray> dateien(const QString& folder) {
-  QMap<QString, QByteArray> out;
-  for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-    const QString p = it.next();
-    out.insert(p, qvtest::readFile(p));
-  }
-  return out;
 }
 
 class Ergebnisse : public ::testing::Test {
@@ -126,7 +120,7 @@ class Ergebnisse : public ::testing::Test {
       ASSERT_TRUE(d->saveAs(path));
       app->quit();
     }
-    s->vorher = dateien(s->out.filePath("klasse"));
+    s->vorher = qvtest::ordnerStand(s->out.filePath("klasse"));
   }
   static void TearDownTestSuite() {
     qvtest::quitEngines();
@@ -135,7 +129,9 @@ class Ergebnisse : public ::testing::Test {
     setUi(nullptr);
     delete s;
   }
-  void TearDown() override { EXPECT_EQ(dateien(s->out.filePath("klasse")), s->vorher) << "a copy was changed"; }
+  void TearDown() override {
+    EXPECT_EQ(qvtest::ordnerStand(s->out.filePath("klasse")), s->vorher) << "a copy was changed";
+  }
 
   // Types into the empty fields' RTF text, as another word processor saves.
   static void fremdBearbeitet(const QString& path) {
@@ -163,18 +159,6 @@ class Ergebnisse : public ::testing::Test {
     EXPECT_EQ(QList<int>({r.richtig, r.falsch, r.leer, r.versuche}), QList<int>({e.richtig, e.falsch, e.leer, e.versuche}));
     EXPECT_EQ(r.antworten, e.antworten);
   }
-  // Right, wrong and empty per gap over the counted copies' expected answers.
-  static QList<QList<int>> jeLuecke() {
-    QList<QList<int>> out(4, QList<int>(3, 0));
-    for (int row = 0; row < 30; ++row)
-      for (int g = 0; IstGezaehlt(erwartet(row).zustand) && g < 4; ++g) {
-        const QString a = erwartet(row).antworten[g];
-        const qvtest::Gap gap = vorgabe().gaps[g];
-        ++out[g][a.isEmpty() ? 2 : a == gap.word || gap.alternativen.contains(a) ? 0 : 1];
-      }
-    return out;
-  }
-
   struct Stand {
     qvtest::Umgebung env;
     QTemporaryDir& out = env.program;
@@ -200,9 +184,8 @@ TEST_F(Ergebnisse, CoreJudgesEveryCopyOfTheList) {
   ASSERT_EQ(e.schueler.size(), 30);
   for (int row = 0; row < 30; ++row) pruefe(e.schueler[row], row);
   EXPECT_EQ(e.gezaehlt(), 27);
-  const auto g = jeLuecke();
   for (int k = 0; k < 4; ++k)
-    EXPECT_EQ(QList<int>({e.jeLuecke[k].richtig, e.jeLuecke[k].falsch, e.jeLuecke[k].leer}), g[k]) << k + 1;
+    EXPECT_EQ(QList<int>({e.jeLuecke[k].richtig, e.jeLuecke[k].falsch, e.jeLuecke[k].leer}), kJeLuecke[k]) << k + 1;
   // The table for spreadsheets: head, 30 pupils, shares; quoted answers.
   const QStringList lines = ErgebnisTabelle(e).split("\r\n", Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 32);
@@ -257,21 +240,21 @@ TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
   EXPECT_EQ(j["luecken"].toInt(), 4);
   const QJsonArray a = j["schueler"].toArray();
   ASSERT_EQ(a.size(), 30);
-  for (int row = 0; row < 30; ++row) {
-    const QJsonObject p = a[row].toObject();
-    SchuelerErgebnis r{p["id"].toString(), p["name"].toString(), p["datei"].toString()};
-    for (AbgabeZustand z : {AbgabeZustand::NichtAbgegeben, AbgabeZustand::NichtBegonnen, AbgabeZustand::InArbeit,
-                            AbgabeZustand::Fertig, AbgabeZustand::AndereUebung, AbgabeZustand::NichtLesbar})
-      if (ZustandText(z) == p["zustand"].toString()) r.zustand = z;
-    r.richtig = p["richtig"].toInt(), r.falsch = p["falsch"].toInt(), r.leer = p["leer"].toInt(), r.versuche = p["versuche"].toInt();
-    for (const auto& t : p["antworten"].toArray()) r.antworten << t.toString();
-    pruefe(r, row);
+  // Two pupils in full (a finished copy whose answers hold quotes and the
+  // table's separator, a missing copy); the core's test checks every row.
+  for (const auto& [row, rest] : {std::pair{1, R"({"antworten":["reisten","mühlsee","'gab'","%9; E"],"falsch":3,)"
+                                                  R"("leer":0,"richtig":1,"versuche":4,"zustand":"fertig"})"},
+                                  {5, R"({"antworten":[],"falsch":0,"leer":0,"richtig":0,"versuche":0,)"
+                                      R"("zustand":"nicht abgegeben"})"}}) {
+    QJsonObject p = a[row].toObject();
+    EXPECT_EQ(QStringList({p.take("id").toString(), p.take("name").toString(), p.take("datei").toString()}),
+              QStringList({s->liste.rows[row].ID, s->liste.rows[row].Name, s->liste.rows[row].Dateiname}));
+    EXPECT_EQ(QString::fromUtf8(QJsonDocument(p).toJson(QJsonDocument::Compact)), u8(rest)) << row;
   }
-  const auto g = jeLuecke();
   for (int k = 0; k < 4; ++k) {
     const QJsonObject l = j["je_luecke"].toArray()[k].toObject();
     EXPECT_EQ(QList<int>({l["nummer"].toInt(), l["richtig"].toInt(), l["falsch"].toInt(), l["leer"].toInt()}),
-              QList<int>({k + 1, g[k][0], g[k][1], g[k][2]}));
+              QList<int>({k + 1}) + kJeLuecke[k]);
   }
   EXPECT_TRUE(QFile::exists(csv));
   // Wrong calls: no master, a document that is no exercise, a missing list.
@@ -332,7 +315,6 @@ TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
     EXPECT_FALSE(p.contains(u8(w))) << w;
   }
   EXPECT_TRUE(p.contains("Am Montag") && p.contains("1)"));
-  EXPECT_EQ(key->formField("Gap_1")->result.text(), "fuhren / reisten");
   EXPECT_GE(paper->formField("Gap_2")->result.length(), 8);
   // The document window offers them in a master only.
   frmUebung master(d);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -83,25 +82,30 @@ TEST_F(Window, DoubleClickOnTheEmptyGridAddsARowAndBelowTheRowsEditsIt) {
 
 // ---- Keys of the window
 
-TEST_F(Window, EscapePressesTheCancelButtonAndEnterTheDefaultButton) {
+// Enter in a field presses only the default button (not the field's check
+// too), Escape the cancel button; closing is no leaving of a field.
+TEST_F(Window, EnterPressesTheDefaultButtonAndEscapeTheCancelButton) {
   frmSchuelerListe w;
-  w.show();
+  showActive(w);
   EXPECT_TRUE(w.cmdButton[0]->isDefault());
   int cancelClicks = 0;
   QObject::connect(w.cmdButton[4], &QPushButton::clicked, [&] { ++cancelClicks; });
-  w.cmdButton[0]->setFocus();
-  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-  QApplication::sendEvent(&w, &enter);
+  w.txtBasisverzeichnis->setFocus();
+  QTest::keyClicks(w.txtBasisverzeichnis, dir.filePath("fehlt"));
+  QTest::keyClick(w.txtBasisverzeichnis, Qt::Key_Return);
   ASSERT_EQ(ui.shown().size(), 1);  // the list file dialog of button 0
   EXPECT_EQ(ui.shown()[0].kind, ScriptedInteraction::Shown::Kind::OpenFile);
   EXPECT_EQ(ui.shown()[0].file.title, qvtest::u8("Schülerliste öffnen..."));
   EXPECT_TRUE(w.isVisible());
-
+  QTest::keyClick(w.txtBasisverzeichnis, Qt::Key_Tab);
+  EXPECT_EQ(ui.shown().size(), 3);  // the message and the folder choice
+  ui.clear();
   w.txtBasisverzeichnis->setText(dir.path());
-  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-  QApplication::sendEvent(&w, &escape);
+  w.txtQuelle->setFocus();
+  QTest::keyClick(w.txtQuelle, Qt::Key_Escape);
   EXPECT_EQ(cancelClicks, 1);
   EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(ui.shown().isEmpty());
   // Closing writes the settings file with the fields as they stand.
   EXPECT_EQ(qvtest::readFile(dir.filePath("Vodedarivo.ini")), (dir.path() + ";\r\n").toUtf8());
 }
@@ -143,23 +147,6 @@ TEST_F(Window, ChoosingTheExerciseDocument) {
   // The file names are built and shown.
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(3), dir.path() + "/2_Anna.doc");
   setExerciseRecognizer({});
-}
-
-// Replacing a loaded list (the question) is checked with the list itself.
-TEST_F(Window, ChoosingTheStudentList) {
-  qvtest::writeFile(dir.filePath("a.txt"), "Zoe\r\nAnna\r\n");
-  frmSchuelerListe w;
-  ui.answerOpenFile(dir.filePath("fehlt.txt"));
-  w.cmdButton[0]->click();
-  EXPECT_EQ(w.lstListe->topLevelItemCount(), 0);
-  ui.answerOpenFile(dir.filePath("a.txt"));
-  w.cmdButton[0]->click();
-  ASSERT_EQ(w.lstListe->topLevelItemCount(), 2);
-  EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Anna");
-  EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Checked);
-  // Unticking a row in the grid reaches the list the run uses.
-  w.lstListe->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
-  EXPECT_FALSE(w.liste().rows[0].checked);
 }
 
 TEST_F(Window, LeavingTheSourceField) {
@@ -205,9 +192,15 @@ TEST_F(Window, LeavingTheTargetFolderField) {
 TEST_F(Window, ClickAndDoubleClickInTheGridEditThatPupil) {
   qvtest::writeFile(dir.filePath("l.txt"), "Zoe\r\nAnna\r\nMia\r\n");
   frmSchuelerListe w;
+  ui.answerOpenFile(dir.filePath("fehlt.txt"));
+  w.cmdButton[0]->click();
+  EXPECT_EQ(w.lstListe->topLevelItemCount(), 0);
   ui.answerOpenFile(dir.filePath("l.txt"));
   w.cmdButton[0]->click();
   ASSERT_EQ(w.lstListe->topLevelItem(2)->text(1), "Zoe");
+  // Unticking a row in the grid reaches the list the run uses.
+  w.lstListe->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+  EXPECT_FALSE(w.liste().rows[1].checked);
   // Before any click, a double-click asks with empty defaults and changes nothing.
   ui.answerInput("Niemand");
   emit w.lstListe->itemDoubleClicked(w.lstListe->topLevelItem(0), 1);
@@ -232,25 +225,6 @@ TEST_F(Window, ClickAndDoubleClickInTheGridEditThatPupil) {
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(4), "zo");
   EXPECT_EQ(w.lstListe->topLevelItem(0)->checkState(0), Qt::Checked);
   EXPECT_EQ(gSchueler[0].Verzeichnis, "/x");
-}
-
-TEST_F(Window, EnterInAFieldPressesOnlyTheDefaultButtonAndLeavingChecksIt) {
-  frmSchuelerListe w;
-  showActive(w);
-  // (What leaving each field checks is tested above.)
-  w.txtBasisverzeichnis->setFocus();
-  QTest::keyClicks(w.txtBasisverzeichnis, dir.filePath("fehlt"));
-  QTest::keyClick(w.txtBasisverzeichnis, Qt::Key_Return);
-  ASSERT_EQ(ui.shown().size(), 1);
-  EXPECT_EQ(ui.shown()[0].file.title, qvtest::u8("Schülerliste öffnen..."));
-  QTest::keyClick(w.txtBasisverzeichnis, Qt::Key_Tab);
-  EXPECT_EQ(ui.shown().size(), 3);  // the message and the folder choice
-  // Closing the window is no leaving of the field: no message after it.
-  ui.clear();
-  w.txtQuelle->setFocus();
-  QTest::keyClick(w.txtQuelle, Qt::Key_Escape);
-  EXPECT_FALSE(w.isVisible());
-  EXPECT_TRUE(ui.shown().isEmpty());
 }
 
 namespace {
