@@ -40,7 +40,8 @@ QString cellText(QTextTable* t, int row, int column) {
 
 const QString kNonLatin = u8("Ζεύς Ωμέγα – Привет ★");
 
-// A document with every kind of formatting and side data the program writes.
+// A document with every kind of formatting the program writes, a table, a
+// bookmark and the summary information.
 void fillFormatted(RichDocument& doc) {
   QTextCursor c(doc.body());
   QTextCharFormat plain;
@@ -86,27 +87,12 @@ void fillFormatted(RichDocument& doc) {
     for (int col = 0; col < 3; ++col) t->cellAt(r, col).firstCursorPosition().insertText(u8(cells[r][col]), plain);
   c.movePosition(QTextCursor::End);
   paragraph(Qt::AlignLeft);
-  put("Lücke: ");
-  const int gapAt = c.position();
-  paragraph(Qt::AlignLeft);
-  put("Knopf: ");
-  const int buttonAt = c.position();
-  paragraph(Qt::AlignLeft);
   put("Ende mit Marke");
 
   const int end = doc.body()->characterCount() - 1;
   doc.setBookmark("Schluss", end - 5, end);
-  doc.insertField(buttonAt, "MACROBUTTON MarkSingleField Haus ", "Haus", FieldKind::MacroButton);
-  doc.insertField(gapAt, " FORMTEXT ", "_____", FieldKind::FormText, FormFieldData{"Gap_1", {}, {}, {}, 0});
-  doc.setVariable("APP", "Quillbee-Vodedarivo1.0.0");
-  doc.setVariable("Gap_1", u8("ging|gehen|Präteritum"));
   doc.info().author = u8("Frau Köhler");
   doc.info().title = u8("Übung Verben");
-  doc.protect(ProtectionType::FormFields, "geheim");
-  doc.setTitlePage(true);
-  QTextTable* ht = QTextCursor(doc.header(HeaderKind::FirstHeader)).insertTable(1, 2);
-  ht->cellAt(0, 0).firstCursorPosition().insertText("Name:", plain);
-  ht->cellAt(0, 1).firstCursorPosition().insertText(u8("Jürgen Groß"), plain);
 }
 
 class RtfLibreOffice : public ::testing::Test {
@@ -186,8 +172,8 @@ TEST_F(RtfLibreOffice, TextAndFormattingSurviveBothWays) {
     EXPECT_EQ(f.fontUnderline(), r.underline);
     EXPECT_EQ(f.fontPointSize(), r.pt);
     EXPECT_EQ(f.fontFamilies().toStringList().value(0), r.font);
-    if (r.colour != QColor(Qt::black)) EXPECT_EQ(f.foreground().color(), r.colour);
-    if (r.align) EXPECT_EQ(alignmentOf(d, u8(r.word)), r.align);
+    if (r.colour != QColor(Qt::black)) { EXPECT_EQ(f.foreground().color(), r.colour); }
+    if (r.align) { EXPECT_EQ(alignmentOf(d, u8(r.word)), r.align); }
   }
   EXPECT_EQ(formatOf(d, "1)").verticalAlignment(), QTextCharFormat::AlignSuperScript);
   EXPECT_NE(formatOf(d, "Wort").verticalAlignment(), QTextCharFormat::AlignSuperScript);
@@ -195,7 +181,11 @@ TEST_F(RtfLibreOffice, TextAndFormattingSurviveBothWays) {
   EXPECT_TRUE(l == Qt::AlignLeft || l == Qt::Alignment()) << int(l);
 }
 
-TEST_F(RtfLibreOffice, WhatBecomesOfTablesFieldsBookmarksVariablesAndProtection) {
+// Tables, the header table, fields and variables of built exercises are
+// checked as LibreOffice shows them with the exercise documents; here what
+// only this document has: a table in the body, a bookmark over a word and
+// the summary information.
+TEST_F(RtfLibreOffice, BodyTableBookmarkAndInformationComeBack) {
   RichDocument back;
   readBack("formatted", back);
   QTextTable* t = nullptr;
@@ -210,41 +200,9 @@ TEST_F(RtfLibreOffice, WhatBecomesOfTablesFieldsBookmarksVariablesAndProtection)
   const QTextCursor after = back.body()->find("Ende mit Marke");
   ASSERT_FALSE(after.isNull());
   EXPECT_EQ(after.currentTable(), nullptr);
-  EXPECT_TRUE(back.titlePage());
-  EXPECT_EQ(back.headerCellText(HeaderKind::FirstHeader, 1, 1), "Name:");
-  EXPECT_EQ(back.headerCellText(HeaderKind::FirstHeader, 1, 2), u8("Jürgen Groß"));
-
-  // The text form field stays a FORMTEXT field with its result, but
-  // LibreOffice writes no form field data: the name only survives as a
-  // bookmark of that name beside the field.
-  const Field *gap = nullptr, *button = nullptr;
-  for (const Field& f : back.fields()) {
-    if (f.type() == QLatin1String("FORMTEXT")) gap = &f;
-    if (f.kind == FieldKind::MacroButton) button = &f;
-  }
-  ASSERT_NE(gap, nullptr);
-  EXPECT_EQ(gap->result.text(), "_____");
-  EXPECT_TRUE(back.body()->toPlainText().contains(u8("Lücke: _____")));
-  EXPECT_EQ(back.formField("Gap_1"), nullptr);
-  Bookmark* nameMark = back.bookmark("Gap_1");
-  ASSERT_NE(nameMark, nullptr);
-  EXPECT_TRUE(nameMark->range.start() == gap->result.start() || nameMark->range.start() == gap->result.end());
-  // The macro button stays a MACROBUTTON field with its display text (the
-  // macro name comes back clipped by LibreOffice 7.4, so only its end is
-  // checked).
-  ASSERT_NE(button, nullptr);
-  EXPECT_TRUE(button->macroName().endsWith("SingleField")) << button->instruction.toStdString();
-  EXPECT_EQ(button->result.text().trimmed(), "Haus");
-  // The bookmark still spans its word.
   Bookmark* mark = back.bookmark("Schluss");
   ASSERT_NE(mark, nullptr);
   EXPECT_EQ(mark->range.text(), "Marke");
-  // Document variables and summary information come back unchanged.
-  EXPECT_EQ(back.variable("APP"), "Quillbee-Vodedarivo1.0.0");
-  EXPECT_EQ(back.variable("Gap_1"), u8("ging|gehen|Präteritum"));
   EXPECT_EQ(back.info().author, u8("Frau Köhler"));
   EXPECT_EQ(back.info().title, u8("Übung Verben"));
-  // Form protection is dropped, and with it our password hash.
-  EXPECT_EQ(back.protection().type, ProtectionType::None);
-  EXPECT_TRUE(back.protection().passwordHash.isEmpty());
 }
