@@ -280,14 +280,20 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
   DistributionEngine* engine = gEngine;
   bool ready = false;
   if (engine) ready = engine->start() && engine->openMaster(gQuelle);
-  for (const auto& z : rows) {
+  for (qsizetype i = 0; i < rows.size(); ++i) {
+    const SchuelerZeile& z = rows[i];
     if (!z.checked) continue;
     const QString target = z.Dateiname;
     if (files::FileExists(target)) {
       const Answer a = showMessage(target + QStringLiteral(" überschreiben?"), Icon::Question,
                                    Buttons::YesNoCancel);
       if (a == Answer::No) continue;
-      if (a == Answer::Cancel) break;
+      if (a == Answer::Cancel) {
+        // This pupil and every ticked one after are left out.
+        e.abgebrochen = static_cast<int>(std::count_if(rows.begin() + i, rows.end(),
+                                                       [](const SchuelerZeile& r) { return r.checked; }));
+        break;
+      }
       // The earlier copy is replaced by the engine's rename, so a failed copy
       // never destroys it.
     }
@@ -317,6 +323,8 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
 
 QString SchuelerListe::Abschlussmeldung(const Ergebnis& e) {
   QString text = QStringLiteral("Es wurden %1 von %2 Kopien geschrieben.").arg(e.geschrieben).arg(e.versucht);
+  if (e.abgebrochen > 0)
+    text += QStringLiteral("\r\n\r\nAbgebrochen: %1 weitere Kopien wurden nicht geschrieben.").arg(e.abgebrochen);
   if (e.fehler.isEmpty()) return text;
   // A whole class that failed would make a message taller than the screen.
   constexpr qsizetype kZeilen = 20;

@@ -120,6 +120,7 @@ class SchuelerListe {
   struct Ergebnis {
     int geschrieben = 0;
     int versucht = 0;
+    int abgebrochen = 0;  // ticked pupils left out by Cancel at an overwrite question
     QStringList fehler;  // "target: reason"
     bool gelaufen = false;
   };

@@ -173,8 +173,11 @@ TEST_F(Verteilung, OverwriteAnswersNoYesCancel) {
   EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
   expectCopy(l.rows[1].Dateiname, l.rows[1].Name, l.rows[1].Rechnername);
   EXPECT_EQ(qvtest::readFile(l.rows[2].Dateiname), "alt");
-  // Cancel ends the run: the fourth pupil, without an earlier file, gets none.
+  // Cancel ends the run: the fourth pupil, without an earlier file, gets none,
+  // and the closing message says so.
   EXPECT_FALSE(QFile::exists(l.rows[3].Dateiname));
+  EXPECT_EQ(ui.messages().back().text, u8("Es wurden 1 von 1 Kopien geschrieben.\r\n\r\nAbgebrochen: 2 weitere Kopien "
+                                          "wurden nicht geschrieben."));
   EXPECT_EQ(engine::Application::runningCount(), running);
   EXPECT_EQ(qvtest::readFile(master), masterBytes);
 }
