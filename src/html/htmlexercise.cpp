@@ -9,6 +9,7 @@
 #include "exercise/uebungstyp.h"
 #include "exercise/gaplist.h"
 #include "exercise/helpers.h"
+#include "platform/bigbuffer.h"
 #include "platform/cp1252.h"
 #include "platform/filehelper.h"
 #include "platform/shell.h"
@@ -100,7 +101,7 @@ void appendField(QString& out, const QString& n, QLatin1String klasse) {
 QString scriptArray(const HtmlSeite& s) {
   const bool wortteil = uebungstyp::feldImWort(s.uebungstyp);
   QString out;
-  out.reserve(24 + s.luecken.size() * 180);
+  bigbuffer::reserve(out, 24 + s.luecken.size() * 180);
   out += QLatin1String("I = new Array();\r\n");
   for (qsizetype i = 0; i < s.luecken.size(); ++i) {
     const clsToken& t = s.luecken[i];
@@ -135,7 +136,7 @@ QString textWithFields(const HtmlSeite& s) {
                              : QLatin1String("eingabe103");
 
   QString out;
-  out.reserve(len + len / 8 + s.luecken.size() * 200);
+  bigbuffer::reserve(out, len + len / 8 + s.luecken.size() * 200);
   QString markup;
   qsizetype cursor = 0;
   for (qsizetype i = 0; i < s.luecken.size(); ++i) {
@@ -244,7 +245,7 @@ class Seitenteile {
     qsizetype size = 0;
     for (const QString& t : teile_) size += t.size();
     QString out;
-    out.reserve(size);
+    bigbuffer::reserve(out, size);
     for (const QString& t : teile_) out += t;
     return out;
   }
@@ -326,7 +327,7 @@ QByteArray EncodeHtmlPage(const QString& page) {
   const QString head = page.left(end);
   const QStringView body = QStringView(page).mid(end);
   QByteArray out;
-  out.reserve(page.size() + 64);
+  bigbuffer::reserve(out, page.size() + 64);
   if (cp1252::append(out, withCharset(head, QStringLiteral("windows-1252"))) && cp1252::append(out, body))
     return out.append("\r\n");
   out = QByteArray("\xEF\xBB\xBF", 3);

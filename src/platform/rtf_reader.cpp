@@ -139,14 +139,12 @@ class Reader {
       : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side), fieldsOnly_(fieldsOnly) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
-    // The field results read alone make one long paragraph, which the cursor
-    // would lay out again after every insertion; inside one edit block that
-    // waits for the end. A table ends the block: Qt's cells built inside an
-    // edit block are not sound when read back.
-    if (fieldsOnly_) {
-      editBlock_ = QTextCursor(&body);
-      editBlock_.beginEditBlock();
-    }
+    // A document with a layout (an editor's) lays out the paragraph again
+    // after every insertion; inside one edit block that waits for the end.
+    // A table ends the block: Qt's cells built inside an edit block are not
+    // sound when read back.
+    editBlock_ = QTextCursor(&body);
+    editBlock_.beginEditBlock();
   }
   ~Reader() { endEditBlock(); }
 
