@@ -243,6 +243,8 @@ class Reader {
   std::vector<RawBookmark> bookmarks_;
   std::vector<RawField> fields_;
   void removedBodyChar(int pos);
+  void appendColumns(Output& o, int count);
+  void moveBodyPositions(const std::function<int(int)>& to);
   void addField(const PendingField& f, int end);
   QString docVarName_, docVarValue_;
   // The style sheet group being passed over: where it began, and the group
@@ -321,7 +323,7 @@ void Reader::enterTableIfNeeded(Output& o) {
     // Text behind the last defined cell of a row gets a column of its own.
     if (o.tableCol >= o.table->columns() && o.table->columns() < 64) {
       flush(o);
-      o.table->appendColumns(std::min(64, o.tableCol + 1) - o.table->columns());
+      appendColumns(o, std::min(64, o.tableCol + 1) - o.table->columns());
       o.cur = o.table->cellAt(o.tableRow, std::min(o.tableCol, o.table->columns() - 1)).firstCursorPosition();
       o.blockUsed = false;
     }
@@ -347,7 +349,7 @@ void Reader::enterTableIfNeeded(Output& o) {
   } else {
     o.table->appendRows(1);
     ++o.tableRow;
-    if (o.rowCells > o.table->columns()) o.table->appendColumns(std::min(64, o.rowCells) - o.table->columns());
+    if (o.rowCells > o.table->columns()) appendColumns(o, std::min(64, o.rowCells) - o.table->columns());
   }
   applyRowDefinition(o);
   o.tableCol = 0;
@@ -1131,13 +1133,31 @@ void Reader::convertEmptyFields() {
 }
 
 void Reader::removedBodyChar(int pos) {
-  auto shift = [pos](int& v) {
-    if (v > pos) --v;
+  moveBodyPositions([pos](int v) { return v > pos ? v - 1 : v; });
+}
+
+// New columns put a cell at the end of every row, so the text of the rows
+// below moves on: the positions recorded there move with it.
+void Reader::appendColumns(Output& o, int count) {
+  std::vector<int> rowEnds;
+  if (&o == &outs_[0])
+    for (int r = 0; r < o.table->rows(); ++r) rowEnds.push_back(o.table->cellAt(r, o.table->columns() - 1).lastPosition());
+  o.table->appendColumns(count);
+  if (rowEnds.empty()) return;
+  moveBodyPositions([&rowEnds, count](int v) {
+    return v + count * static_cast<int>(std::count_if(rowEnds.begin(), rowEnds.end(), [v](int e) { return v > e; }));
+  });
+}
+
+void Reader::moveBodyPositions(const std::function<int(int)>& to) {
+  auto move = [&to](int& v) {
+    if (v >= 0) v = to(v);
   };
-  for (auto& b : bookmarks_) shift(b.start), shift(b.end);
-  for (auto& f : fields_) shift(f.start), shift(f.end);
-  for (auto& [name, start] : openBookmarks_) shift(start);
-  for (auto& f : fieldStack_) shift(f.resultStart), shift(f.resultEnd);
+  for (auto& b : bookmarks_) move(b.start), move(b.end);
+  for (auto& f : fields_) move(f.start), move(f.end);
+  for (auto& [name, start] : openBookmarks_) move(start);
+  for (auto& f : fieldStack_)
+    if (f.output == 0) move(f.resultStart), move(f.resultEnd);
 }
 
 }  // namespace
