@@ -402,7 +402,6 @@ void Reader::paragraph() {
 
 void Reader::cell() {
   if (st().inResult) return;
-  passedText_ = passedText_ || passedOver();
   Output& o = out();
   if (!o.table || o.rowEnded) {
     st().para.inTable = true;
