@@ -239,9 +239,7 @@ TEST_F(HtmlWriteTest, WritesShowsAndReportsThePage) {
   const MessageBoxRequest m = ui_.messages()[0];
   EXPECT_EQ(m.text, htmlGespeichertText(2, pagePath()));
   EXPECT_TRUE(m.text.startsWith(u8("Die Übung mit 2 Lücken wurde")));
-  EXPECT_EQ(m.icon, Icon::Information);
-  EXPECT_TRUE(m.systemModal);
-  EXPECT_EQ(m.title, kProductName);
+  EXPECT_EQ(std::tuple(m.icon, m.systemModal, m.title), std::tuple(Icon::Information, true, QString(kProductName)));
   // A second run overwrites the page; a name outside Windows-1252 makes it
   // UTF-8 and keeps its letters.
   gTextTXT = u8("Ελένη: Das Haus ist rot. Der Baum ist alt.");
