@@ -133,13 +133,11 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
   )JS");
   ASSERT_FALSE(r.isEmpty());
   EXPECT_EQ(str(r, "fehler"), "");
-  EXPECT_EQ(str(r, "zeichensatz"), "UTF-8");
   EXPECT_TRUE(str(r, "text").contains(u8("Ελένη")));
-  EXPECT_EQ(str(r, "titel"), "Herbst");
-  EXPECT_EQ(str(r, "wortliste"), u8("Baum, geht's, Haus, Straße"));
+  EXPECT_EQ(QStringList({str(r, "zeichensatz"), str(r, "titel"), str(r, "wortliste")}),
+            QStringList({"UTF-8", "Herbst", u8("Baum, geht's, Haus, Straße")}));
   // Labels name the gap and its sentence.
-  EXPECT_EQ(str(r, "label0"), u8("Lücke 1: Das … ist rot."));
-  EXPECT_EQ(str(r, "label3"), u8("Lücke 4: Wie … dir, Ελένη?"));
+  EXPECT_EQ(str(r, "label0") + "|" + str(r, "label3"), u8("Lücke 1: Das … ist rot.|Lücke 4: Wie … dir, Ελένη?"));
   EXPECT_EQ(str(r, "fokusfarbe"), "rgb(255, 255, 0)");
   // Right after trimming: green, the focus colour gone.
   EXPECT_TRUE(str(r, "t0", "klasse").contains("richtig"));
@@ -147,8 +145,7 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
   // Only capitals differ: wrong, with its hint, counted once per answer.
   EXPECT_TRUE(str(r, "t1", "klasse").contains("falsch"));
   EXPECT_TRUE(str(r, "t1", "rueck").contains("Achte auf Groß- und Kleinschreibung"));
-  EXPECT_EQ(str(r, "versuche1"), "1");
-  EXPECT_EQ(str(r, "versuche1b"), "1");
+  EXPECT_EQ(str(r, "versuche1") + str(r, "versuche1b"), "11");
   // ss for ß: its own hint; after the second wrong answer the base form.
   EXPECT_TRUE(str(r, "t2a", "rueck").contains(u8("Schreibe ä, ö, ü und ß")));
   EXPECT_FALSE(str(r, "t2a", "rueck").contains("Tipp"));
@@ -157,8 +154,7 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
   EXPECT_EQ(str(r, "versuche2"), "2");
   // A typographic apostrophe counts as the straight one.
   EXPECT_TRUE(str(r, "t3", "klasse").contains("richtig"));
-  EXPECT_EQ(str(r, "punkte"), "2 von 4 richtig");
-  EXPECT_EQ(str(r, "punkte2"), "3 von 4 richtig");
+  EXPECT_EQ(str(r, "punkte") + "|" + str(r, "punkte2"), "2 von 4 richtig|3 von 4 richtig");
   // "Nochmal" clears fields, feedback, attempts and score.
   EXPECT_EQ(str(r, "nachher", "wert") + str(r, "nachher", "rueck") + str(r, "nachherPunkte"), "");
   EXPECT_FALSE(str(r, "nachher", "klasse").contains("falsch"));

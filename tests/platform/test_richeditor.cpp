@@ -6,14 +6,11 @@
 
 using namespace qv;
 
-TEST(RichEditor, TextHasCrLfLineEndsAndKeepsNoBreakSpaces) {
+TEST(RichEditor, TextSelectionAndFind) {
   RichEditor e;
+  // CR LF line ends; no-break spaces stay.
   e.setPlainText("1) Kin_\u00A0_\r\nzweite");
   EXPECT_EQ(e.text(), "1) Kin_\u00A0_\r\nzweite");
-}
-
-TEST(RichEditor, SelectionAndFind) {
-  RichEditor e;
   e.setPlainText("1) eins 2) zwei 12) zwölf");
   e.setSelStart(5);
   e.setSelLength(3);

@@ -212,8 +212,7 @@ TEST(RtfSample, EveryStoredRichTextReadsWithItsTextAndSurvivesOurWriter) {
     SCOPED_TRACE(s.label.toStdString());
     QTextDocument a, b;
     ASSERT_TRUE(rtf::read(s.rtf, a));
-    EXPECT_FALSE(a.toPlainText().contains(QLatin1Char('\\')));
-    EXPECT_FALSE(a.toPlainText().contains(QLatin1String("Times New Roman")));
+    EXPECT_FALSE(a.toPlainText().contains(QLatin1Char('\\')) || a.toPlainText().contains("Times New Roman"));
     rtf::read(rtf::write(a), b);
     EXPECT_EQ(a.toPlainText(), b.toPlainText());
     EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString());
@@ -347,7 +346,6 @@ TEST(RtfRoundTrip, PlainTextsTablesAndRanges) {
   c.insertBlock();
   c.insertText("Text", QTextCharFormat());
   const QByteArray part = rtf::writeRange(d, 0, 5);
-  EXPECT_TRUE(part.contains("\\cs175"));
   EXPECT_TRUE(part.contains("{\\*\\cs175 "));  // declared in the style sheet
   EXPECT_TRUE(part.contains("Kopf\\par"));      // the paragraph end ends the last paragraph
   rtf::read(part, back);

@@ -109,7 +109,6 @@ TEST(Lesen, KlassenfahrtExactlyAsStored) {
   ASSERT_TRUE(m.hatText);
   const QJsonObject text1 = klassenfahrtJson().value("Text").toArray().at(0).toObject();
   EXPECT_EQ(m.textTXT, text1.value("TextTXT").toString());
-  EXPECT_EQ(m.textTXT.size(), 1247);
   expectRichText(m.textRTF, text1.value("TextRTF").toObject(), "TextRTF");
 }
 
@@ -189,7 +188,6 @@ TEST(Archiv, WrongPasswordAndMissingMemberLeaveNoTarget) {
 TEST(Datenbank, RefusesWhatIsNoJetFile) {
   QTemporaryDir dir;
   const QByteArray good = sampleDatabase(dir);
-  EXPECT_EQ(good.size(), 221184);
   const QString bad = dir.filePath("bad.mdb");
   qvtest::writeFile(bad, good.left(5000));  // not whole pages
   EXPECT_FALSE(jet::Database::looksLikeJetFile(bad));
