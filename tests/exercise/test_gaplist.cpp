@@ -49,15 +49,13 @@ TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
   // The word list of type 103 holds the missing parts, the base forms stay empty.
   const GapList odd = rows(103, "1;Hause;Haus;");
   EXPECT_EQ(odd.luecken[0].Bemerkung(), "Ha_");
-  EXPECT_EQ(odd.arrInhalt, QStringList{"use"});
-  EXPECT_EQ(odd.arrGrundform, QStringList{""});
+  EXPECT_EQ(std::tuple(odd.arrInhalt, odd.arrGrundform), std::tuple(QStringList{"use"}, QStringList{""}));
 }
 
 TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
   const GapList g = rows(101, "120;c;c;\r\n5;a;a;\r\n33;b;b;");
   EXPECT_EQ(g.zeilen, QStringList({"00005;a;a;;a;{AL};{TP}", "00033;b;b;;b;{AL};{TP}", "00120;c;c;;c;{AL};{TP}"}));
-  EXPECT_EQ(g.luecken[2].Anfang(), 120);
-  EXPECT_EQ(g.luecken[1].Loesung(), "b");
+  EXPECT_EQ(std::tuple(g.luecken[2].Anfang(), g.luecken[1].Loesung()), std::tuple(120, QString("b")));
   // Type 301 drops rows with two gaps.
   const GapList d = rows(301, kType301);
   EXPECT_EQ(d.skipped, 2);
@@ -150,8 +148,7 @@ TEST_F(BuildGapListState, FailedRunLeavesAnEmptyListAndStaleRowsGone) {
   ui.answerMessage(Answer::No);
   EXPECT_EQ(build(101, "1234567;Haus;Haus;"), 0);
   EXPECT_TRUE(ui.messageTexts().join("|").contains("hinter dem 99999. Zeichen"));
-  EXPECT_TRUE(gLuecken.isEmpty());
-  EXPECT_TRUE(gDetailZeilen.isEmpty());
+  EXPECT_TRUE(gLuecken.isEmpty() && gDetailZeilen.isEmpty());
   EXPECT_EQ(calls, 1);  // nothing handed on for the failed run
   EXPECT_EQ(build(101, ""), 0);
 }

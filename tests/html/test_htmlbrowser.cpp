@@ -40,10 +40,9 @@ function zustand(name, nr) {
            farbe: f.style.backgroundColor, wert: f.value };
 }
 function melde(ergebnis) {
-  var pre = document.createElement('pre');
+  var pre = document.body.appendChild(document.createElement('pre'));
   pre.id = 'testergebnis';
   pre.textContent = JSON.stringify(ergebnis);
-  document.body.appendChild(pre);
 }
 )JS";
 

@@ -195,7 +195,6 @@ class HtmlWriteTest : public ::testing::Test {
     });
     gUebungstyp = 101;
     gWortliste = 4;
-    gMappenPfad = "/tmp/Mappen/Herbst.qbm";
     gTextTXT = "Das Haus ist rot. Der Baum ist alt.";
     gDetails = "5;Haus;Haus;\r\n23;Baum;Baum;";
     gFormatDoc = false;

@@ -456,8 +456,7 @@ TEST(DocModel, FieldsStayInBodyOrderAndVariablesAreOnePerName) {
 
 TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
   RichDocument d;
-  EXPECT_FALSE(d.readRtf(QByteArray()));
-  EXPECT_FALSE(d.readRtf("Hallo"));
+  EXPECT_FALSE(d.readRtf(QByteArray()) || d.readRtf("Hallo"));
   EXPECT_TRUE(d.body()->isEmpty());
   QTextDocument doc;
   doc.setPlainText("alt");

@@ -196,8 +196,7 @@ TEST(Datenbank, RefusesWhatIsNoJetFile) {
   qvtest::writeFile(bad, version);
   EXPECT_FALSE(jet::Database::looksLikeJetFile(bad));
   jet::Database d;
-  EXPECT_FALSE(d.open(bad));
-  EXPECT_FALSE(d.open(dir.filePath("missing.mdb")));
+  EXPECT_FALSE(d.open(bad) || d.open(dir.filePath("missing.mdb")));
   ASSERT_TRUE(d.open(dir.filePath("db.mdb")));
   EXPECT_EQ(d.table("Arbeitsblatt_Vorlage"), nullptr);
   EXPECT_NE(d.table("arbeitsblatt"), nullptr);
@@ -306,8 +305,7 @@ TEST_F(Loading, SampleWorkbookFillsStateAndTabs) {
   EXPECT_EQ(std::tuple(gArbeitsblaetter[0].ID, gArbeitsblaetter[1].ID), std::tuple(61, 63));
   EXPECT_EQ(gArbeitsblaetter[1].Details, recordById(16).value("Details").toString());
   EXPECT_EQ(tabs_.captions, (QStringList{"Text", "Arbeitsblatt 1", "Arbeitsblatt 2"}));
-  EXPECT_EQ(gTextTXT.size(), 1247);
-  EXPECT_EQ(gTextRTF, rtf);
+  EXPECT_EQ(std::tuple(gTextTXT.size(), gTextRTF), std::tuple(1247, rtf));  // the text stays
   EXPECT_EQ(tempFiles(), 1);
 }
 
@@ -364,8 +362,7 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
     EXPECT_EQ(std::tuple(r.icon, r.buttons, r.title),
               std::tuple(oeffnen ? Icon::None : Icon::Information, Buttons::Ok, QString("Quillbee-Vodedarivo")));
     EXPECT_EQ(gMappenPfad, fixture(c.file));
-    EXPECT_EQ(gTextTXT, text);
-    EXPECT_EQ(gTextRTF, rtf);
+    EXPECT_EQ(std::tuple(gTextTXT, gTextRTF), std::tuple(text, rtf));
     EXPECT_EQ(tabs_.captions, QStringList{"Text"});
     EXPECT_EQ(gArbeitsblaetter.size(), c.hatDatensaetze ? 0 : 6);
     // At most the one working copy stays, over many loads.
