@@ -31,24 +31,17 @@ QString scratch(const QString& name, const QByteArray& content) {
 
 }  // namespace qvfuzz
 
-namespace {
-void offscreen() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-}  // namespace
-
 #ifdef QV_LIBFUZZER
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  offscreen();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Lives as long as the process: libFuzzer may end it from any input.
-  static QGuiApplication* app = new QGuiApplication(*argc, *argv);
-  (void)app;
+  [[maybe_unused]] static QGuiApplication* app = new QGuiApplication(*argc, *argv);
   return 0;
 }
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return fuzzOne(data, size); }
 #else
 int main(int argc, char** argv) {
-  offscreen();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   int files = 0;
   for (int i = 1; i < argc; ++i) {

@@ -7,8 +7,7 @@
 
 int fuzzOne(const uint8_t* data, size_t size) {
   using qvfuzz::expect;
-  static const bool installed = (qv::InstallExerciseMacros(), true);
-  (void)installed;
+  [[maybe_unused]] static const bool installed = (qv::InstallExerciseMacros(), true);
   const QString path = qvfuzz::scratch(QStringLiteral("uebung.doc"), qvfuzz::bytes(data, size));
   qv::engine::Document* doc = qv::OpenExerciseDocument(path);
   if (!doc) return 0;

@@ -212,8 +212,7 @@ TEST(RtfSample, EveryStoredRichTextReadsWithItsTextAndSurvivesOurWriter) {
     SCOPED_TRACE(s.label.toStdString());
     QTextDocument a, b;
     ASSERT_TRUE(rtf::read(s.rtf, a));
-    EXPECT_FALSE(a.toPlainText().contains(QLatin1Char('\\')));
-    EXPECT_FALSE(a.toPlainText().contains(QLatin1String("Times New Roman")));
+    EXPECT_FALSE(a.toPlainText().contains(QLatin1Char('\\')) || a.toPlainText().contains("Times New Roman"));
     rtf::read(rtf::write(a), b);
     EXPECT_EQ(a.toPlainText(), b.toPlainText());
     EXPECT_EQ(rtf::write(a).toStdString(), rtf::write(b).toStdString());
@@ -223,14 +222,10 @@ TEST(RtfSample, EveryStoredRichTextReadsWithItsTextAndSurvivesOurWriter) {
   ASSERT_TRUE(rtf::read(samples[0].rtf, d));
   EXPECT_TRUE(d.toPlainText().startsWith("Verben in der Vergangenheit\n"));
   EXPECT_TRUE(d.toPlainText().contains("„Da vorne glitzert er!“"));
-  const QTextCharFormat t = formatAt(d, 0);
-  EXPECT_EQ(t.fontWeight(), QFont::Bold);
-  EXPECT_EQ(t.fontPointSize(), 16);
-  EXPECT_EQ(t.fontFamilies().toStringList().value(0), "Arial");
-  const QTextCharFormat i = formatOf(d, "Setze");
-  EXPECT_TRUE(i.fontItalic());
-  EXPECT_NE(i.fontWeight(), QFont::Bold);
-  EXPECT_EQ(i.fontPointSize(), 12);
+  const QTextCharFormat t = formatAt(d, 0), i = formatOf(d, "Setze");
+  EXPECT_EQ(std::tuple(t.fontWeight(), t.fontPointSize(), t.fontFamilies().toStringList().value(0)),
+            std::tuple(int(QFont::Bold), 16.0, QString("Arial")));
+  EXPECT_EQ(std::tuple(i.fontItalic(), i.fontWeight(), i.fontPointSize()), std::tuple(true, int(QFont::Normal), 12.0));
 }
 
 // ---- Round trip of everything the codec knows
@@ -243,14 +238,11 @@ TEST(RtfRoundTrip, FullDocumentKeepsTextFormatsAndSideData) {
   const QByteArray first = src.toRtf();
   RichDocument doc;
   ASSERT_TRUE(doc.readRtf(first));
-  // Writing what was read gives the same bytes.
-  EXPECT_EQ(doc.body()->toPlainText().toStdString(), src.body()->toPlainText().toStdString());
+  // Writing what was read gives the same bytes; every paragraph and character
+  // format of the body and every side datum (the header cell set before
+  // writing included) is read back.
   EXPECT_EQ(doc.toRtf().toStdString(), first.toStdString());
-
-  // Every paragraph and character format of the body.
   EXPECT_EQ(describe(*doc.body()), describe(*src.body()));
-
-  // Every side datum, the header cell set before writing included.
   EXPECT_EQ(describeSideData(doc), describeSideData(src));
   EXPECT_TRUE(first.contains("\\brdrb\\brdrs\\brdrw10\\brsp20"));
   // Control characters of values are written as \uN?: word processors take
@@ -343,11 +335,7 @@ TEST(RtfRoundTrip, PlainTextsTablesAndRanges) {
   QTextCursor f(&back);
   f.setPosition(find(back, "d"));
   ASSERT_NE(f.currentTable(), nullptr);
-  EXPECT_EQ(f.currentTable()->rows(), 2);
-  EXPECT_EQ(f.currentTable()->columns(), 2);
-  EXPECT_TRUE(back.toPlainText().startsWith("vor"));
-  EXPECT_TRUE(back.toPlainText().endsWith("nach"));
-  EXPECT_EQ(rtf::write(back), rtf::write(d));
+  EXPECT_EQ(rtf::write(back), rtf::write(d));  // rows, columns and the text around the table
   // A range of a document is a document of its own, with the styles it uses.
   d.clear();
   QTextCharFormat head;
@@ -358,7 +346,6 @@ TEST(RtfRoundTrip, PlainTextsTablesAndRanges) {
   c.insertBlock();
   c.insertText("Text", QTextCharFormat());
   const QByteArray part = rtf::writeRange(d, 0, 5);
-  EXPECT_TRUE(part.contains("\\cs175"));
   EXPECT_TRUE(part.contains("{\\*\\cs175 "));  // declared in the style sheet
   EXPECT_TRUE(part.contains("Kopf\\par"));      // the paragraph end ends the last paragraph
   rtf::read(part, back);
@@ -384,15 +371,11 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   RichDocument d;
   ASSERT_TRUE(d.readRtf(in));
   EXPECT_EQ(d.body()->toPlainText(), "Das Haus \u2007\u2007 ist 1 alt.");
-  EXPECT_EQ(d.info().title, "Probe");
-  EXPECT_EQ(d.info().author, "Herr Brückner");
+  EXPECT_EQ(d.info().title + "/" + d.info().author, "Probe/Herr Brückner");
   EXPECT_EQ(d.variable("txt").value_or(QString()), "zwei\rZeilen");
   EXPECT_EQ(d.variable("ALT").value_or(QString()), "a\r\n\ab");
-  EXPECT_EQ(d.protection().type, ProtectionType::FormFields);
-  EXPECT_TRUE(d.protection().passwordHash.isEmpty());
-  EXPECT_EQ(d.page().paperWidth, 12240);
-  EXPECT_EQ(d.page().marginLeft, 1000);
-  EXPECT_TRUE(d.titlePage());
+  EXPECT_EQ(std::tuple(d.protection().type, d.protection().passwordHash), std::tuple(ProtectionType::FormFields, ""));
+  EXPECT_EQ(std::tuple(d.page().paperWidth, d.page().marginLeft, d.titlePage()), std::tuple(12240, 1000, true));
   ASSERT_NE(d.existingHeader(HeaderKind::FirstHeader), nullptr);
   EXPECT_EQ(d.existingHeader(HeaderKind::FirstHeader)->toPlainText(), "Kopf");
   ASSERT_EQ(d.bookmarks().size(), 1);
@@ -400,13 +383,11 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   ASSERT_EQ(d.fields().size(), 2);
   const Field* gap = d.formField("Gap_7");
   ASSERT_NE(gap, nullptr);
-  EXPECT_EQ(gap->form.maxLength, 20);
-  EXPECT_EQ(gap->form.defaultText, "\u2002");
+  EXPECT_EQ(std::tuple(gap->form.maxLength, gap->form.defaultText), std::tuple(20, QString("\u2002")));
   // The en spaces of an empty field are read as the blanks the layout
   // keeps whole.
   EXPECT_EQ(gap->result.text(), QString(2, kEmptyFieldChar));
-  EXPECT_EQ(d.fields()[1].type(), "PAGE");
-  EXPECT_EQ(d.fields()[1].result.text(), "1");
+  EXPECT_EQ(d.fields()[1].type() + d.fields()[1].result.text(), "PAGE1");
   // Unicode skip counts and symbols.
   QTextDocument u;
   rtf::read("{\\rtf1\\uc2 a\\u8364\\'80\\'80b\\uc0\\u-4064 c\\uc1\\u252?\\~\\_\\emdash\\{x\\}\\'e4\\'zz}", u);
@@ -452,16 +433,14 @@ TEST(DocModel, FieldsStayInBodyOrderAndVariablesAreOnePerName) {
                 FormFieldData{"Gap_3", {}, {}, {}, 0});
   d.insertField(0, " FORMTEXT ", "1", FieldKind::FormText,
                 FormFieldData{"Gap_1", {}, {}, {}, 0});
-  EXPECT_EQ(d.fields()[0].form.name, "Gap_1");
-  EXPECT_EQ(d.fields()[1].form.name, "Gap_3");
+  EXPECT_EQ(d.fields()[0].form.name + d.fields()[1].form.name, "Gap_1Gap_3");
   // Two neighbouring fields and an empty one keep their own text.
   d.insertField(1, "QUOTE", QString());
   RichDocument back;
   back.readRtf(d.toRtf());
-  ASSERT_EQ(back.fields().size(), 3);
-  EXPECT_EQ(back.fields()[0].result.text(), "1");
-  EXPECT_EQ(back.fields()[1].result.text(), QString());
-  EXPECT_EQ(back.fields()[2].result.text(), "3");
+  QStringList results;
+  for (const Field& f : back.fields()) results << f.result.text();
+  EXPECT_EQ(results, QStringList({"1", "", "3"}));
   EXPECT_EQ(back.body()->toPlainText(), d.body()->toPlainText());
   d.setVariable("SUSER", "?");
   d.setVariable("suser", "jonas");
@@ -477,8 +456,7 @@ TEST(DocModel, FieldsStayInBodyOrderAndVariablesAreOnePerName) {
 
 TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
   RichDocument d;
-  EXPECT_FALSE(d.readRtf(QByteArray()));
-  EXPECT_FALSE(d.readRtf("Hallo"));
+  EXPECT_FALSE(d.readRtf(QByteArray()) || d.readRtf("Hallo"));
   EXPECT_TRUE(d.body()->isEmpty());
   QTextDocument doc;
   doc.setPlainText("alt");
@@ -522,11 +500,9 @@ TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
   const QString t = readText(
       "{\\rtf1\\fs99999999999999999999\\uc99999999 a{\\u99999999999999 b}\\li-999999999999\\sl-2147483648 "
       "\\cellx999999999999\\f-5\\cf999999999 c\\u-99999999 d}");
-  EXPECT_TRUE(t.startsWith(QLatin1Char('a')));
-  EXPECT_TRUE(t.contains(QLatin1Char('c')));
+  EXPECT_TRUE(t.startsWith(QLatin1Char('a')) && t.contains(QLatin1Char('c'))) << t.toStdString();
   d.readRtf("{\\rtf1\\paperw99999999999\\margl-5 x}");
-  EXPECT_LE(d.page().paperWidth, 1'000'000);
-  EXPECT_GE(d.page().marginLeft, 0);
+  EXPECT_TRUE(d.page().paperWidth <= 1'000'000 && d.page().marginLeft >= 0);
   // Megabytes of text.
   QByteArray big = "{\\rtf1\\ansi ";
   for (int i = 0; i < 40000; ++i) big += "Zeile mit \\'fc und {\\b fett} \\par\n";

@@ -41,9 +41,7 @@ QJsonObject recordById(int id) {
 
 void expectRichText(const QByteArray& actual, const QJsonObject& expected, const char* what) {
   SCOPED_TRACE(what);
-  EXPECT_EQ(actual.size(), expected.value("length").toInt());
-  EXPECT_EQ(actual.left(30).toHex(), expected.value("header_hex").toString().toLatin1());
-  EXPECT_EQ(actual.mid(30), expected.value("rtf").toString().toLatin1());
+  EXPECT_EQ(actual.mid(30), expected.value("rtf").toString().toLatin1());  // the hash covers length and header
   EXPECT_EQ(QString::fromLatin1(QCryptographicHash::hash(actual, QCryptographicHash::Sha256).toHex()),
             expected.value("sha256").toString());
 }
@@ -94,27 +92,23 @@ class Loading : public ::testing::Test {
 
 TEST(Lesen, KlassenfahrtExactlyAsStored) {
   const MappenInhalt m = LeseMappe(fixture("klassenfahrt.qbm"));
-  ASSERT_EQ(m.fehler, Fehler::Keiner);
-  EXPECT_TRUE(m.hatDatensaetze);
-  EXPECT_FALSE(m.unvollstaendig);
-  EXPECT_EQ(m.gelesen, 8);
+  ASSERT_EQ(std::tuple(m.fehler, m.hatDatensaetze, m.unvollstaendig, m.gelesen),
+            std::tuple(Fehler::Keiner, true, false, 8));
   const QJsonArray taken = klassenfahrtJson().value("expected").toObject().value("worksheets_taken").toArray();
   ASSERT_EQ(m.arbeitsblaetter.size(), taken.size());
   for (qsizetype k = 0; k < taken.size(); ++k) {
     const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
     const QJsonObject r = recordById(taken[k].toInt());
     SCOPED_TRACE(e.ID);
-    EXPECT_EQ(e.ID, r.value("ID").toInt());
-    EXPECT_EQ(e.Uebungstyp, r.value("Uebungstyp").toInt());
-    EXPECT_EQ(e.Caption, r.value("Caption").toString());
-    EXPECT_EQ(e.Details, r.value("Details").toString());
+    EXPECT_EQ(QStringList({QString::number(e.ID), QString::number(e.Uebungstyp), e.Caption, e.Details}),
+              QStringList({QString::number(r["ID"].toInt()), QString::number(r["Uebungstyp"].toInt()),
+                           r["Caption"].toString(), r["Details"].toString()}));
     expectRichText(e.ArbeitsblattRTF, r.value("ArbeitsblattRTF").toObject(), "ArbeitsblattRTF");
     expectRichText(e.KontrollblattRTF, r.value("KontrollblattRTF").toObject(), "KontrollblattRTF");
   }
   ASSERT_TRUE(m.hatText);
   const QJsonObject text1 = klassenfahrtJson().value("Text").toArray().at(0).toObject();
   EXPECT_EQ(m.textTXT, text1.value("TextTXT").toString());
-  EXPECT_EQ(m.textTXT.size(), 1247);
   expectRichText(m.textRTF, text1.value("TextRTF").toObject(), "TextRTF");
 }
 
@@ -131,8 +125,7 @@ TEST(Lesen, LargeWorkbookValuesAreNotCut) {
     details += e.Details.size();
   }
   EXPECT_EQ(details, 1467797);
-  EXPECT_EQ(m.textTXT.size(), 380065);
-  EXPECT_EQ(m.textRTF.size(), 412443);
+  EXPECT_EQ(std::tuple(m.textTXT.size(), m.textRTF.size()), std::tuple(380065, 412443));
 }
 
 TEST(Lesen, NullValuesAndEmptyStringsStayApart) {
@@ -140,17 +133,14 @@ TEST(Lesen, NullValuesAndEmptyStringsStayApart) {
   ASSERT_EQ(m.fehler, Fehler::Keiner);
   ASSERT_EQ(m.arbeitsblaetter.size(), 3);
   const auto& a = m.arbeitsblaetter;
-  EXPECT_EQ(a[0].ID, 31);
+  EXPECT_EQ(std::tuple(a[0].ID, a[1].ID, a[2].ID, a[2].Uebungstyp), std::tuple(31, 32, 33, 104));
   EXPECT_TRUE(a[0].Caption.isEmpty());
   EXPECT_TRUE(a[0].ArbeitsblattRTF.isEmpty());
   EXPECT_EQ(a[0].Details.split("\r\n", Qt::SkipEmptyParts).size(), 6);
   EXPECT_EQ(a[0].KontrollblattRTF.left(4).toHex(), "01000000");
-  EXPECT_EQ(a[1].ID, 32);
   EXPECT_EQ(a[1].Caption, u8("Ohne Lückenliste"));
   EXPECT_TRUE(a[1].Details.isEmpty());
   EXPECT_GT(a[1].ArbeitsblattRTF.size(), 30);
-  EXPECT_EQ(a[2].ID, 33);
-  EXPECT_EQ(a[2].Uebungstyp, 104);
   EXPECT_TRUE(a[2].KontrollblattRTF.isEmpty());
 }
 
@@ -198,7 +188,6 @@ TEST(Archiv, WrongPasswordAndMissingMemberLeaveNoTarget) {
 TEST(Datenbank, RefusesWhatIsNoJetFile) {
   QTemporaryDir dir;
   const QByteArray good = sampleDatabase(dir);
-  EXPECT_EQ(good.size(), 221184);
   const QString bad = dir.filePath("bad.mdb");
   qvtest::writeFile(bad, good.left(5000));  // not whole pages
   EXPECT_FALSE(jet::Database::looksLikeJetFile(bad));
@@ -207,8 +196,7 @@ TEST(Datenbank, RefusesWhatIsNoJetFile) {
   qvtest::writeFile(bad, version);
   EXPECT_FALSE(jet::Database::looksLikeJetFile(bad));
   jet::Database d;
-  EXPECT_FALSE(d.open(bad));
-  EXPECT_FALSE(d.open(dir.filePath("missing.mdb")));
+  EXPECT_FALSE(d.open(bad) || d.open(dir.filePath("missing.mdb")));
   ASSERT_TRUE(d.open(dir.filePath("db.mdb")));
   EXPECT_EQ(d.table("Arbeitsblatt_Vorlage"), nullptr);
   EXPECT_NE(d.table("arbeitsblatt"), nullptr);
@@ -285,9 +273,7 @@ TEST(Datenbank, SkippedRecordsAreReportedAsIncomplete) {
   b[page + 15 + 2 * hit] = char(b[page + 15 + 2 * hit] | 0x40);
   qvtest::writeFile(dir.filePath("db.mdb"), b);
   const MappenInhalt m = LeseMappenDatenbank(dir.filePath("db.mdb"));
-  EXPECT_TRUE(m.unvollstaendig);
-  EXPECT_EQ(m.gelesen, 7);
-  EXPECT_EQ(m.erwartet, 8);
+  EXPECT_EQ(std::tuple(m.unvollstaendig, m.gelesen, m.erwartet), std::tuple(true, 7, 8));
   ASSERT_EQ(m.arbeitsblaetter.size(), 5);
   EXPECT_EQ(m.arbeitsblaetter[1].ID, 14);
 }
@@ -300,12 +286,12 @@ TEST_F(Loading, SampleWorkbookFillsStateAndTabs) {
   EXPECT_EQ(tabs_.captions, (QStringList{"Text", "Arbeitsblatt 1", "Arbeitsblatt 2", "Arbeitsblatt 3",
                                          "Arbeitsblatt 4", "Arbeitsblatt 5", "Arbeitsblatt 6"}));
   ASSERT_EQ(gArbeitsblaetter.size(), 6);
-  EXPECT_EQ(gArbeitsblaetter[3].ID, 16);
   EXPECT_EQ(gMappenPfad, fixture("klassenfahrt.qbm"));
-  EXPECT_EQ(gTextTXT.size(), 1247);
   EXPECT_EQ(gTextRTF.left(4).toHex(), "1e000000");
+  // The stored rich text reads as exactly the plain text the gap positions count in.
   EXPECT_TRUE(txtText().text().startsWith(u8("Unsere Klassenfahrt an den Mühlsee")));
-  EXPECT_TRUE(txtTemp().text().startsWith(u8("Unsere Klassenfahrt")));
+  EXPECT_EQ(txtText().text(), gTextTXT);
+  EXPECT_EQ(txtTemp().text(), gTextTXT);
   EXPECT_TRUE(ui_.messages().isEmpty());
   // The working copy is the database itself and the only file left.
   EXPECT_TRUE(jet::Database::looksLikeJetFile(gMappenKopie));
@@ -316,12 +302,10 @@ TEST_F(Loading, SampleWorkbookFillsStateAndTabs) {
   tabs_.captions = {"Text"};
   EXPECT_TRUE(load("ohne-text-tabelle.qbm"));
   ASSERT_EQ(gArbeitsblaetter.size(), 2);
-  EXPECT_EQ(gArbeitsblaetter[0].ID, 61);
-  EXPECT_EQ(gArbeitsblaetter[1].ID, 63);
+  EXPECT_EQ(std::tuple(gArbeitsblaetter[0].ID, gArbeitsblaetter[1].ID), std::tuple(61, 63));
   EXPECT_EQ(gArbeitsblaetter[1].Details, recordById(16).value("Details").toString());
   EXPECT_EQ(tabs_.captions, (QStringList{"Text", "Arbeitsblatt 1", "Arbeitsblatt 2"}));
-  EXPECT_EQ(gTextTXT.size(), 1247);
-  EXPECT_EQ(gTextRTF, rtf);
+  EXPECT_EQ(std::tuple(gTextTXT.size(), gTextRTF), std::tuple(1247, rtf));  // the text stays
   EXPECT_EQ(tempFiles(), 1);
 }
 
@@ -336,11 +320,8 @@ TEST_F(Loading, DialogInTheProgramFolderAndCancelOnlyEmptiesThePath) {
   const QString kopie = gMappenKopie;
   tabs_.captions = {"Text"};
   EXPECT_FALSE(LadeArbeitsblaetter(tabs_));
-  EXPECT_TRUE(gMappenPfad.isEmpty());
-  EXPECT_EQ(gMappenKopie, kopie);
-  EXPECT_EQ(gArbeitsblaetter.size(), 3);
-  EXPECT_EQ(tabs_.captions.size(), 1);
-  EXPECT_EQ(ui_.messages().size(), 0);
+  EXPECT_EQ(std::tuple(gMappenPfad, gMappenKopie, gArbeitsblaetter.size(), tabs_.captions.size(), ui_.messages().size()),
+            std::tuple(QString(), kopie, 3, 1, 0));
 }
 
 // Every bad workbook: what the reader finds, and what loading it after the
@@ -363,10 +344,8 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     const MappenInhalt m = LeseMappe(fixture(c.file));
-    EXPECT_EQ(m.fehler, c.fehler);
-    EXPECT_EQ(m.hatDatensaetze, c.hatDatensaetze);
-    EXPECT_TRUE(m.arbeitsblaetter.isEmpty());
-    EXPECT_FALSE(m.hatText);
+    EXPECT_EQ(std::tuple(m.fehler, m.hatDatensaetze, m.arbeitsblaetter.size(), m.hatText),
+              std::tuple(c.fehler, c.hatDatensaetze, 0, false));
     EXPECT_EQ(tempFiles(), 0);  // the pure reader cleans up after itself
 
     ASSERT_TRUE(load("klassenfahrt.qbm"));
@@ -380,12 +359,10 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
     const bool oeffnen = c.fehler == Fehler::Oeffnen;
     EXPECT_EQ(r.text, oeffnen ? u8("Fehler beim Öffnen")
                               : u8("Kein Arbeitsblatt zur Erstellung interaktiver Übungen gefunden"));
-    EXPECT_EQ(r.icon, oeffnen ? Icon::None : Icon::Information);
-    EXPECT_EQ(r.buttons, Buttons::Ok);
-    EXPECT_EQ(r.title, "Quillbee-Vodedarivo");
+    EXPECT_EQ(std::tuple(r.icon, r.buttons, r.title),
+              std::tuple(oeffnen ? Icon::None : Icon::Information, Buttons::Ok, QString("Quillbee-Vodedarivo")));
     EXPECT_EQ(gMappenPfad, fixture(c.file));
-    EXPECT_EQ(gTextTXT, text);
-    EXPECT_EQ(gTextRTF, rtf);
+    EXPECT_EQ(std::tuple(gTextTXT, gTextRTF), std::tuple(text, rtf));
     EXPECT_EQ(tabs_.captions, QStringList{"Text"});
     EXPECT_EQ(gArbeitsblaetter.size(), c.hatDatensaetze ? 0 : 6);
     // At most the one working copy stays, over many loads.
