@@ -208,8 +208,8 @@ class Reader {
   bool passedOver() { return fieldsOnly_ && st().output == 0 && !st().inResult; }
   bool passOver(bool blockUsed) {
     if (!passedOver()) return false;
-    passedText_ = true;
     enterTableIfNeeded(outs_[0]);
+    passedText_ = true;
     outs_[0].blockUsed = blockUsed;
     return true;
   }
