@@ -176,7 +176,7 @@ TEST(HtmlTemplate, SingleByteOfflinePage) {
   const QString t = cp1252::decode(*bytes);
   // Works offline: nothing is loaded from elsewhere, and no line marker
   // would be turned into a line end.
-  for (const QString& p : {"http:", "https:", " src=", "@import", "\\\\p"}) EXPECT_FALSE(t.contains(p)) << p.toStdString();
+  for (const char* p : {"http:", "https:", " src=", "@import", "\\\\p"}) EXPECT_FALSE(t.contains(QLatin1String(p))) << p;
 }
 
 // ---- Writing and showing ----
