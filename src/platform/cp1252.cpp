@@ -12,6 +12,9 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// Characters below 0x80 and from 0xA0 to 0xFF are their own byte.
+constexpr bool ownByte(char16_t u) { return u < 0x80 || (u >= 0xA0 && u <= 0xFF); }
+
 }  // namespace
 
 QChar toUnicode(unsigned char b) {
@@ -21,7 +24,7 @@ QChar toUnicode(unsigned char b) {
 
 int fromUnicode(QChar c) {
   const char16_t u = c.unicode();
-  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+  if (ownByte(u)) return u;
   for (int i = 0; i < 32; ++i)
     if (kHigh[i] == u) return 0x80 + i;
   return -1;
@@ -48,8 +51,7 @@ bool append(QByteArray& out, QStringView text) {
   bool all = true;
   for (const QChar c : text) {
     // Most characters are their own byte; the table is searched for the rest.
-    const char16_t u = c.unicode();
-    const int b = (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) ? u : fromUnicode(c);
+    const int b = ownByte(c.unicode()) ? c.unicode() : fromUnicode(c);
     if (b < 0) all = false;
     *d++ = static_cast<char>(b < 0 ? '?' : b);
   }

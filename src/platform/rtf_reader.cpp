@@ -213,8 +213,6 @@ class Reader {
     outs_[0].blockUsed = blockUsed;
     return true;
   }
-  bool passedText_ = false;
-  QTextCursor editBlock_;  // null once ended
   void endEditBlock() {
     if (editBlock_.isNull()) return;
     editBlock_.endEditBlock();
@@ -225,6 +223,8 @@ class Reader {
   const char* end_;
   RichDocument* side_;
   const bool fieldsOnly_;
+  bool passedText_ = false;  // body text passed over since the last text read
+  QTextCursor editBlock_;    // null once ended
   int unicodeSkip_ = 0;  // characters still to pass over after \uN
   const char* closedAt_ = nullptr;  // the brace of the group being closed
   std::vector<State> stack_;
@@ -1044,8 +1044,8 @@ void Reader::finish() {
   // block a final \par leaves behind.
   for (Output& o : outs_) {
     if (!o.doc) continue;
-    QTextBlock last = o.doc->lastBlock();
     if (&o == &outs_[0] && passedText_) continue;
+    QTextBlock last = o.doc->lastBlock();
     if (last.length() <= 1 && last.previous().isValid() && !QTextCursor(last).currentTable() &&
         !QTextCursor(last.previous()).currentTable()) {
       const int at = last.position() - 1;

@@ -566,7 +566,7 @@ QByteArray Writer::run() {
   // step by step copied the body over and over, and an estimate too small
   // held two copies of it while the second was made.
   out.reserve(out.size() + headers.size() + bodyText.size() + 2);
-  if (side_) out += headers;
+  out += headers;
   out += bodyText;
   out += "}\n";
   return out;
