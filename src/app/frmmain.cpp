@@ -11,13 +11,13 @@
 #include <QStyle>
 #include <QTabBar>
 
-#include "app/tools.h"
-#include "exercise/uebungstyp.h"
 #include "app/variablen.h"
+#include "exercise/uebungstyp.h"
 #include "html/htmlexercise.h"
 #include "platform/editor_widget.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 #include "word/frmablueckewa.h"

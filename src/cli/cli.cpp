@@ -1,11 +1,11 @@
 #include "cli/cli.h"
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
 #include "exercise/uebungstyp.h"
 #include "html/htmlexercise.h"
 #include "platform/docengine.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 #include "students/ergebnisse.h"
 #include "students/schueler.h"

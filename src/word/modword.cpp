@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
 #include "exercise/helpers.h"
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 #include "version.h"
 

@@ -7,8 +7,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/tools.h"
 #include "platform/docengine.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 #include "word/modword.h"
 

@@ -4,13 +4,13 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
 #include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 #include "word/exercisewindow.h"
 #include "word/modword.h"

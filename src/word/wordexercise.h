@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/tools.h"
+#include "platform/tools.h"
 
 namespace qv {
 

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "app/tools.h"
 #include "exercise/uebungstyp.h"
 #include "platform/archive.h"
 #include "platform/filehelper.h"
 #include "platform/jetdb.h"
+#include "platform/tools.h"
 #include "platform/ui.h"
 
 namespace qv {

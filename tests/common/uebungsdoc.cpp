@@ -2,12 +2,12 @@
 
 #include <QTextDocument>
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "common/scripted_ui.h"
 #include "exercise/uebungstyp.h"
 #include "platform/docengine.h"
 #include "platform/rtf.h"
+#include "platform/tools.h"
 #include "word/exercisewindow.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"

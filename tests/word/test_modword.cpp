@@ -2,13 +2,13 @@
 
 #include <QFile>
 
-#include "app/tools.h"
 #include "app/variablen.h"
 #include "common/scripted_ui.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "common/umgebung.h"
 #include "platform/docengine.h"
+#include "platform/tools.h"
 #include "students/schueler.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"

@@ -2,12 +2,12 @@
 
 #include <QTemporaryDir>
 
-#include "app/tools.h"
 #include "common/scripted_ui.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "common/umgebung.h"
 #include "platform/docengine.h"
+#include "platform/tools.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
 

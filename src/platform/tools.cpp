@@ -1,4 +1,4 @@
-#include "app/tools.h"
+#include "platform/tools.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -6,11 +6,11 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include "app/tools.h"
 #include "common/testutil.h"
 #include "common/umgebung.h"
 #include "platform/filehelper.h"
 #include "platform/richeditor.h"
+#include "platform/tools.h"
 
 using namespace qv;
 
