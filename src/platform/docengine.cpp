@@ -57,8 +57,14 @@ std::unique_ptr<RichDocument> readDocument(const QString& path, const QString& w
     setError(error, what + path + unreadable);
     return nullptr;
   }
+  // Read into room of the file's size: readAll() and read() round their
+  // room up to the next power of two, up to twice the file beside the
+  // document built from it. Whatever the file grew by meanwhile follows.
+  QByteArray bytes(f.size(), Qt::Uninitialized);
+  bytes.resize(std::max<qint64>(0, f.read(bytes.data(), bytes.size())));
+  bytes += f.readAll();
   auto data = std::make_unique<RichDocument>();
-  if (!data->readRtf(f.readAll())) {
+  if (!data->readRtf(bytes)) {
     setError(error, what + path + QStringLiteral(" ist kein Dokument"));
     return nullptr;
   }
@@ -401,7 +407,7 @@ bool Document::saveAs(const QString& path, QString* error) {
     setError(error, QStringLiteral("Kein Dateiname angegeben"));
     return false;
   }
-  if (!files::saveWhole(path, data_->toRtf(), error)) return false;
+  if (!files::saveWhole(path, [this](QIODevice& out) { return data_->writeRtf(out); }, error)) return false;
   path_ = QFileInfo(path).absoluteFilePath();
   readOnly_ = false;
   saved_ = true;

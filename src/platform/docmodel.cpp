@@ -141,11 +141,20 @@ void RichDocument::clear() {
 
 bool RichDocument::readRtf(const QByteArray& bytes, ReadScope scope) {
   clear();
+  bodyRtf_->body.sizeHint = bytes.size();
   return rtf::codec::read(bytes, *body_, this, scope == ReadScope::FieldsOnly);
 }
 
 QByteArray RichDocument::toRtf() const {
   return rtf::codec::write(*body_, 0, std::max(0, body_->characterCount() - 1), this, bodyRtf_.get());
+}
+
+bool RichDocument::writeRtf(QIODevice& out) const {
+  const QByteArrayList pieces =
+      rtf::codec::writePieces(*body_, 0, std::max(0, body_->characterCount() - 1), this, bodyRtf_.get());
+  for (const QByteArray& p : pieces)
+    if (out.write(p) != p.size()) return false;
+  return true;
 }
 
 int RichDocument::variableIndex(const QString& name) const {

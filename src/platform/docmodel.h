@@ -41,6 +41,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QIODevice>
 #include <QStringList>
 #include <QList>
 #include <QString>
@@ -202,6 +203,9 @@ class RichDocument {
   // copies that differ only in side data are written quickly); the bytes
   // are always those the writer gives for the document as it stands.
   QByteArray toRtf() const;
+  // The same bytes written into out piece by piece, without the whole
+  // document in memory at once; false when a write failed.
+  bool writeRtf(QIODevice& out) const;
   // Edits of the body between beginEdit() and endEdit() make one change of
   // the text: the cursors of fields and bookmarks are told of their new
   // places once, at endEdit(), not after every single edit. Calls nest.

@@ -4,6 +4,7 @@
 // and docmodel.cpp (documents with side data).
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QColor>
 #include <QString>
 #include <QTextDocument>
@@ -46,6 +47,9 @@ struct WriteCache {
     Tables beforeWrite;  // with the headers' formats added, when the body was written
     Tables afterWrite;   // with what writing the body added
     QByteArray rtf;
+    // Room for the next body: the size of the RTF the document was read
+    // from, then that of the last body written.
+    qsizetype sizeHint = 0;
   };
   Body body;
   // Each variable as written, taken again while name and value are the same.
@@ -61,5 +65,8 @@ struct WriteCache {
 // and side data only), the body's RTF is taken from it when it still holds,
 // and kept there otherwise; the bytes are those of a write without it.
 QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache = nullptr);
+// The same bytes in pieces, in their order, for writing straight into a file.
+QByteArrayList writePieces(const QTextDocument& body, int from, int to, const RichDocument* side,
+                           WriteCache* cache = nullptr);
 
 }  // namespace qv::rtf::codec

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/cp1252.h"
@@ -612,7 +613,12 @@ void Reader::closeGroup() {
     case Dest::DocVarPart:
       if (parent.dest == Dest::DocVar) {
         if (parent.docVarParts == 1) docVarName_ = collect_;
-        else if (parent.docVarParts == 2) docVarValue_ = collect_;
+        else if (parent.docVarParts == 2) {
+          // Values can be as long as the whole text: kept without the room
+          // collecting them one character at a time left over.
+          docVarValue_ = std::exchange(collect_, QString());
+          docVarValue_.squeeze();
+        }
       }
       collect_.clear();
       break;

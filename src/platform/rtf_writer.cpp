@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/cp1252.h"
@@ -118,7 +119,10 @@ class Writer {
  public:
   Writer(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache)
       : body_(body), from_(from), to_(to), side_(side), cache_(cache) {}
-  QByteArray run();
+  // The document in pieces, in file order: the large ones (variables,
+  // body) are shared with the cache, so that a caller writing them one by
+  // one into a file never holds a copy of the whole document.
+  QByteArrayList run();
 
  private:
   Tables tables() const { return {fonts_, colors_, styles_}; }
@@ -434,13 +438,19 @@ QByteArray Writer::writeBody() {
   }
 
   QByteArray bodyText;
-  bodyText.reserve(body_.characterCount() + (side_ ? side_->fields().size() * 160 : 0) + 4096);
+  // Room for all of it at once: growing it held the old and the new buffer.
+  const bool whole = from_ == 0 && to_ >= body_.characterCount() - 1;
+  const qsizetype hint = cache_ && whole ? cache_->body.sizeHint : 0;
+  bodyText.reserve(std::max(hint, body_.characterCount() + (side_ ? side_->fields().size() * 160 : 0) + 4096));
   writeDocument(bodyText, body_, side_ != nullptr, from_, to_);
   if (side_) writeMarks(bodyText, INT32_MAX, false);
+  // Every mark is written; their texts need not stay while the rest is.
+  std::vector<Mark>().swap(marks_);
+  nextMark_ = 0;
   return bodyText;
 }
 
-QByteArray Writer::run() {
+QByteArrayList Writer::run() {
   if (side_) {
     for (const QString& f : side_->fontTable()) fonts_.push_back(f.isEmpty() ? QStringLiteral("Arial") : f);
     for (const QColor& c : side_->colorTable()) colors_.push_back(c.isValid() ? c : QColor(Qt::black));
@@ -466,7 +476,7 @@ QByteArray Writer::run() {
   } else {
     const Tables beforeWrite = tables();
     bodyText = writeBody();
-    if (cache) *cache = {true, seed, afterBody, beforeWrite, tables(), bodyText};
+    if (cache) *cache = {true, seed, afterBody, beforeWrite, tables(), bodyText, bodyText.size()};
   }
 
   QByteArray headers;
@@ -486,7 +496,11 @@ QByteArray Writer::run() {
     }
   }
 
+  QByteArrayList pieces;
   QByteArray out;
+  const auto endPiece = [&] {
+    if (!out.isEmpty()) pieces.append(std::exchange(out, QByteArray()));
+  };
   out += "{\\rtf1\\ansi\\ansicpg1252\\deff0";
   if (side_ && side_->defaultLanguage() > 0) out += "\\deflang" + QByteArray::number(side_->defaultLanguage());
   out += "\\uc1{\\fonttbl";
@@ -529,8 +543,19 @@ QByteArray Writer::run() {
       out += "}\n";
     }
     const QList<DocVariable>& vars = side_->variables();
+    // Values can be as long as the whole text: escaped straight into room
+    // for most of them (plain letters take one byte each), and kept in the
+    // cache without the room left over.
     const auto variableRtf = [](const DocVariable& v) {
-      return "{\\*\\docvar {" + escaped(v.name) + "}{" + escaped(v.value) + "}}\n";
+      QByteArray rtf;
+      rtf.reserve(v.name.size() + v.value.size() + v.value.size() / 8 + 24);
+      rtf += "{\\*\\docvar {";
+      escape(rtf, v.name, false);
+      rtf += "}{";
+      escape(rtf, v.value, false);
+      rtf += "}}\n";
+      rtf.squeeze();
+      return rtf;
     };
     if (cache_) cache_->variables.resize(vars.size());
     for (qsizetype i = 0; i < vars.size(); ++i) {
@@ -541,7 +566,8 @@ QByteArray Writer::run() {
       }
       WriteCache::Variable& kept = cache_->variables[i];
       if (kept.name != v.name || kept.value != v.value || kept.rtf.isEmpty()) kept = {v.name, v.value, variableRtf(v)};
-      out += kept.rtf;
+      endPiece();
+      pieces.append(kept.rtf);
     }
     const PageSetup& pg = side_->page();
     out += "\\paperw" + QByteArray::number(pg.paperWidth) + "\\paperh" + QByteArray::number(pg.paperHeight) +
@@ -562,23 +588,32 @@ QByteArray Writer::run() {
     out += "\\headery" + QByteArray::number(pg.headerDistance) + "\\footery" + QByteArray::number(pg.footerDistance);
     out += "\n";
   }
-  // Room for the rest at once, now that the head's size is known: growing
-  // step by step copied the body over and over, and an estimate too small
-  // held two copies of it while the second was made.
-  out.reserve(out.size() + headers.size() + bodyText.size() + 2);
   out += headers;
-  out += bodyText;
-  out += "}\n";
-  return out;
+  endPiece();
+  pieces.append(bodyText);
+  pieces.append(QByteArrayLiteral("}\n"));
+  return pieces;
 }
 
 }  // namespace
 
-QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache) {
+QByteArrayList writePieces(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache) {
   const int last = std::max(0, body.characterCount() - 1);
   from = std::clamp(from, 0, last);
   to = std::clamp(to, from, last);
   return Writer(body, from, to, side, cache).run();
+}
+
+QByteArray write(const QTextDocument& body, int from, int to, const RichDocument* side, WriteCache* cache) {
+  const QByteArrayList pieces = writePieces(body, from, to, side, cache);
+  qsizetype size = 0;
+  for (const QByteArray& p : pieces) size += p.size();
+  // Room for all at once: growing step by step would copy the body over and
+  // over and for a while hold it twice.
+  QByteArray out;
+  out.reserve(size);
+  for (const QByteArray& p : pieces) out += p;
+  return out;
 }
 
 }  // namespace qv::rtf::codec
