@@ -64,28 +64,28 @@ QString htmlText(const QString& s) {
 // out of the script so that no placeholder is found in it.
 void appendScriptString(QString& out, const QString& s) {
   static const char hex[] = "0123456789ABCDEF";
-  for (const QChar c : s) {
-    const char16_t u = c.unicode();
-    switch (u) {
-      case '\\': case '\'': case '"': case '<': case '>': case '&': case '[': case ']':
-        out += QLatin1String("\\x");
-        out += QLatin1Char(hex[u >> 4]);
-        out += QLatin1Char(hex[u & 0xF]);
-        break;
-      case '\r': out += QLatin1String("\\r"); break;
-      case '\n': out += QLatin1String("\\n"); break;
-      case 0x2028: out += QLatin1String("\\u2028"); break;
-      case 0x2029: out += QLatin1String("\\u2029"); break;
-      default:
-        if (u < 0x20) {
-          out += QLatin1String("\\x");
-          out += QLatin1Char(hex[u >> 4]);
-          out += QLatin1Char(hex[u & 0xF]);
-        } else {
-          out += c;
-        }
+  const QChar* d = s.data();
+  qsizetype run = 0;  // start of the characters not yet appended
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    const char16_t u = d[i].unicode();
+    const bool plain = u >= 0x20 && u != '\\' && u != '\'' && u != '"' && u != '<' && u != '>' && u != '&' &&
+                       u != '[' && u != ']' && u != 0x2028 && u != 0x2029;
+    if (plain) continue;
+    out.append(d + run, i - run);
+    run = i + 1;
+    if (u == '\r') {
+      out += QLatin1String("\\r");
+    } else if (u == '\n') {
+      out += QLatin1String("\\n");
+    } else if (u >= 0x2028) {
+      out += u == 0x2028 ? QLatin1String("\\u2028") : QLatin1String("\\u2029");
+    } else {
+      out += QLatin1String("\\x");
+      out += QLatin1Char(hex[u >> 4]);
+      out += QLatin1Char(hex[u & 0xF]);
     }
   }
+  out.append(d + run, s.size() - run);
 }
 
 // The input field of gap n (0-based) with the given class.
@@ -106,17 +106,22 @@ QString scriptArray(const HtmlSeite& s) {
   for (qsizetype i = 0; i < s.luecken.size(); ++i) {
     const clsToken& t = s.luecken[i];
     const QString n = QString::number(i);
-    const QString head = QLatin1String("I[") + n;
-    out += head + QLatin1String("] = new Array();\r\n");
-    out += head + QLatin1String("][1] = new Array();\r\n");
-    out += head + QLatin1String("][1][0] = new Array();\r\n");
-    out += head + QLatin1String("][1][0][0] = '");
+    // "I[n" and the rest of the line, appended without a temporary string.
+    const auto element = [&](QLatin1String rest) {
+      out += QLatin1String("I[");
+      out += n;
+      out += rest;
+    };
+    element(QLatin1String("] = new Array();\r\n"));
+    element(QLatin1String("][1] = new Array();\r\n"));
+    element(QLatin1String("][1][0] = new Array();\r\n"));
+    element(QLatin1String("][1][0][0] = '"));
     appendScriptString(out, wortteil ? GapPartOfWord(t.Inhalt(), t.Bemerkung()) : t.Inhalt());
     out += QLatin1String("';\r\n");
-    out += head + QLatin1String("][2] = '");
+    element(QLatin1String("][2] = '"));
     appendScriptString(out, t.Grundform());
     out += QLatin1String("';\r\n");
-    out += head + QLatin1String("][3] = 0;\r\n\r\n");
+    element(QLatin1String("][3] = 0;\r\n\r\n"));
   }
   return out;
 }
@@ -220,37 +225,63 @@ QString withCharset(const QString& head, const QString& charset) {
 // The page as a list of pieces. Each placeholder is replaced over the whole
 // list exactly as on one string (every occurrence, left to right), but an
 // inserted text stays a piece of its own, so that the big pieces (the text,
-// the script) are copied once, when the page is joined, instead of once per
+// the script) are copied once, into the page's bytes, instead of once per
 // placeholder that follows them.
 class Seitenteile {
  public:
-  explicit Seitenteile(const QString& vorlage) : teile_{vorlage} {}
+  explicit Seitenteile(const QString& vorlage) : teile_{{vorlage}} {}
 
-  void replace(const QString& platzhalter, const QString& durch) {
+  // Every placeholder holds "[" or two backslashes in a row: a text
+  // inserted with ohneKlammern holds neither, so no later placeholder lies
+  // inside it and its piece is not searched again (an occurrence across its
+  // borders is still found, as for every piece).
+  void replace(const QString& platzhalter, const QString& durch, bool ohneKlammern = false) {
+    Q_ASSERT(!ohneKlammern || (!durch.contains(QLatin1Char('[')) && !durch.contains(QLatin1String("\\\\"))));
     mergeWhereCrossing(platzhalter);
-    QList<QString> neu;
+    QList<Teil> neu;
     neu.reserve(teile_.size() + 4);
-    for (const QString& teil : std::as_const(teile_)) {
+    for (const Teil& teil : std::as_const(teile_)) {
       qsizetype from = 0;
-      for (qsizetype at; (at = teil.indexOf(platzhalter, from)) >= 0; from = at + platzhalter.size()) {
-        neu << teil.mid(from, at - from) << durch;
+      if (teil.durchsuchen) {
+        for (qsizetype at; (at = teil.text.indexOf(platzhalter, from)) >= 0; from = at + platzhalter.size())
+          neu << Teil{teil.text.mid(from, at - from)} << Teil{durch, !ohneKlammern};
       }
-      neu << (from == 0 ? teil : teil.mid(from));
+      neu << (from == 0 ? teil : Teil{teil.text.mid(from)});
     }
-    neu.removeIf([](const QString& t) { return t.isEmpty(); });
+    neu.removeIf([](const Teil& t) { return t.text.isEmpty(); });
     teile_ = std::move(neu);
   }
 
+  // The pieces in their order, encoded into out: Windows-1252 while every
+  // character fits (false at the first that does not), else UTF-8.
+  bool appendCp1252(QByteArray& out) const {
+    for (const Teil& t : teile_)
+      if (!cp1252::append(out, t.text)) return false;
+    return true;
+  }
+  void appendUtf8(QByteArray& out) const {
+    for (const Teil& t : teile_) out += t.text.toUtf8();
+  }
+
+  qsizetype size() const {
+    qsizetype n = 0;
+    for (const Teil& t : teile_) n += t.text.size();
+    return n;
+  }
+
   QString joined() const {
-    qsizetype size = 0;
-    for (const QString& t : teile_) size += t.size();
     QString out;
-    bigbuffer::reserve(out, size);
-    for (const QString& t : teile_) out += t;
+    bigbuffer::reserve(out, size());
+    for (const Teil& t : teile_) out += t.text;
     return out;
   }
 
  private:
+  struct Teil {
+    QString text;
+    bool durchsuchen = true;
+  };
+
   // An occurrence that runs over the border of two pieces would be missed
   // piece by piece: such neighbours become one piece first. Placeholders
   // cannot overlap themselves, so every other occurrence lies inside a piece.
@@ -258,15 +289,16 @@ class Seitenteile {
     const qsizetype reach = platzhalter.size() - 1;
     for (qsizetype i = 0; i + 1 < teile_.size();) {
       QString rand;  // up to reach characters either side of the border
-      for (qsizetype k = i; k >= 0 && rand.size() < reach; --k) rand.prepend(teile_[k].right(reach - rand.size()));
+      for (qsizetype k = i; k >= 0 && rand.size() < reach; --k)
+        rand.prepend(teile_[k].text.right(reach - rand.size()));
       const qsizetype border = rand.size();
       for (qsizetype k = i + 1; k < teile_.size() && rand.size() < border + reach; ++k)
-        rand += teile_[k].left(border + reach - rand.size());
+        rand += teile_[k].text.left(border + reach - rand.size());
       bool crossing = false;
       for (qsizetype at = rand.indexOf(platzhalter); at >= 0 && !crossing; at = rand.indexOf(platzhalter, at + 1))
         crossing = at < border && at + platzhalter.size() > border;
       if (crossing) {
-        teile_[i] += teile_[i + 1];
+        teile_[i] = {teile_[i].text + teile_[i + 1].text};
         teile_.removeAt(i + 1);
       } else {
         ++i;
@@ -274,7 +306,7 @@ class Seitenteile {
     }
   }
 
-  QList<QString> teile_;
+  QList<Teil> teile_;
 };
 
 std::optional<QString> readVorlage(const QString& path, QString* error) {
@@ -308,33 +340,44 @@ QString htmlGespeichertText(int luecken, const QString& path) {
          QStringLiteral(" Lücken wurde unter folgendem Namen gespeichert:") + kCrLf + kCrLf + path;
 }
 
-QString BuildHtmlPage(const HtmlSeite& s) {
-  // The template's placeholders are filled in this order; the title and the
-  // line markers are replaced last, on the whole page.
-  Seitenteile page{s.vorlage};
-  page.replace(QStringLiteral("[DETAILS]"), scriptArray(s));
+namespace {
+
+// The page's pieces: the template with its placeholders filled in this
+// order; the title and the line markers are replaced last, on the whole page.
+Seitenteile seitenteile(const HtmlSeite& s, const QString& vorlage) {
+  Seitenteile page{vorlage};
+  page.replace(QStringLiteral("[DETAILS]"), scriptArray(s), true);
   page.replace(QStringLiteral("[ANLEITUNG]"), QStringLiteral("Setze die richtigen Wörter ein"));
   page.replace(QStringLiteral("[WORTLISTE]"), wortlisteZeile(s));
   page.replace(QStringLiteral("[ÜBUNGSTEXT]"), textWithFields(s));
   page.replace(QStringLiteral("[TITEL]"), htmlText(files::FileTitle(s.mappenPfad)));
   page.replace(QStringLiteral("\\\\p"), kCrLf);
-  return page.joined();
+  return page;
 }
 
-QByteArray EncodeHtmlPage(const QString& page) {
-  // Only the head changes with the encoding: its charset declaration.
-  const qsizetype end = headEnd(page);
-  const QString head = page.left(end);
-  const QStringView body = QStringView(page).mid(end);
+// The template with the charset declarations of its head set to charset.
+QString vorlageMitCharset(const QString& vorlage, const QString& charset) {
+  const qsizetype end = headEnd(vorlage);
+  return withCharset(vorlage.left(end), charset) + vorlage.mid(end);
+}
+
+}  // namespace
+
+QString BuildHtmlPage(const HtmlSeite& s) { return seitenteile(s, s.vorlage).joined(); }
+
+QByteArray HtmlPageBytes(const HtmlSeite& s) {
+  // The declaration is set in the template before its placeholders are
+  // filled: everything put in is escaped text or fixed markup and declares
+  // nothing. The pieces go straight into the bytes, without the page joined
+  // as one text first. A page that needs UTF-8 is built a second time, with
+  // that declaration.
+  const Seitenteile page = seitenteile(s, vorlageMitCharset(s.vorlage, QStringLiteral("windows-1252")));
   QByteArray out;
-  bigbuffer::reserve(out, page.size() + 64);
-  if (cp1252::append(out, withCharset(head, QStringLiteral("windows-1252"))) && cp1252::append(out, body))
-    return out.append("\r\n");
+  bigbuffer::reserve(out, page.size() + 2);
+  if (page.appendCp1252(out)) return out.append("\r\n");
   out = QByteArray("\xEF\xBB\xBF", 3);
-  out += withCharset(head, QStringLiteral("utf-8")).toUtf8();
-  out += body.toUtf8();
-  out += "\r\n";
-  return out;
+  seitenteile(s, vorlageMitCharset(s.vorlage, QStringLiteral("utf-8"))).appendUtf8(out);
+  return out.append("\r\n");
 }
 
 bool WriteHtmlExercise(const QString& text, const QString& path, QString* error) {
@@ -351,7 +394,7 @@ bool WriteHtmlExercise(const QString& text, const QString& path, QString* error)
   s.wortliste = gWortliste;
   s.mappenPfad = gMappenPfad;
   s.vorlage = *vorlage;
-  if (!textfile::writeBytes(path, EncodeHtmlPage(BuildHtmlPage(s)))) {
+  if (!textfile::writeBytes(path, HtmlPageBytes(s))) {
     if (error) *error = htmlNichtGespeichertText(path);
     return false;
   }

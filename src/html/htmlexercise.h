@@ -34,9 +34,9 @@ QString BuildHtmlPage(const HtmlSeite& seite);
 
 // The bytes of "Worksheet.html": the page and a final CR LF, in Windows-1252
 // when every character fits, otherwise in UTF-8 with a byte-order mark. The
-// page's charset declaration is set to the encoding used (added to the head
-// when the template has none).
-QByteArray EncodeHtmlPage(const QString& page);
+// charset declaration of the template's head is set to the encoding used
+// (added to the head when the template has none).
+QByteArray HtmlPageBytes(const HtmlSeite& seite);
 
 // The German texts the writer shows.
 QString htmlVorlageFehltText(const QString& path);

@@ -29,7 +29,7 @@ int fuzzOne(const uint8_t* data, size_t size) {
   qvfuzz::expect(g.failed || g.zeilen.size() == g.luecken.size(), "one gap per row");
 
   qv::HtmlSeite seite{text, g.luecken, typ, wortliste, QStringLiteral("/tmp/Mappe.qbm"), vorlage};
-  qv::EncodeHtmlPage(qv::BuildHtmlPage(seite));
+  qv::HtmlPageBytes(seite);
 
   qv::gLuecken = g.luecken;
   qv::gTextTXT = text;

@@ -51,12 +51,12 @@ function melde(ergebnis) {
 QJsonObject runInBrowser(HtmlSeite seite, const QString& testScript) {
   QTemporaryDir dir;
   seite.vorlage = *textfile::read(QV_SOURCE_DIR "/data/template.html");
-  QString page = BuildHtmlPage(seite);
-  page.insert(page.lastIndexOf("</body>"), "<script>" + QString::fromUtf8(kHelpers) +
-                                               "window.addEventListener('load', function () { var e = {}; try {" +
-                                               testScript + "} catch (x) { e.fehler = String(x); } melde(e); });</script>");
+  seite.vorlage.insert(seite.vorlage.lastIndexOf("</body>"),
+                       "<script>" + QString::fromUtf8(kHelpers) +
+                           "window.addEventListener('load', function () { var e = {}; try {" + testScript +
+                           "} catch (x) { e.fehler = String(x); } melde(e); });</script>");
   const QString path = dir.filePath("Worksheet.html");
-  if (!textfile::writeBytes(path, EncodeHtmlPage(page))) return {};
+  if (!textfile::writeBytes(path, HtmlPageBytes(seite))) return {};
   QProcess p;
   p.start(kChromium, {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                       "--disable-background-networking", "--disable-component-update", "--disable-sync",

@@ -109,6 +109,7 @@ TEST(HtmlPage, PlaceholdersAreFilledFromTextAndGaps) {
       {zeichen, nullptr, "I[0][2] = '\\x22x\\x22\\x3C/script\\x3E';"},
       {zeichen, nullptr, "I[1][1][0][0] = 'a\\x5Cb';"},
       {zeichen, nullptr, "I[1][2] = 'a\\x5C\\x5Cp\\x5BTITEL\\x5D';"},
+      {seite(101, 4, "x", {gap(1, "x", "a\r\n\t\u2028b&]")}), nullptr, "I[0][2] = 'a\\r\\n\\x09\\u2028b\\x26\\x5D';"},
       // The exercise text is plain text: markup characters reach the page as
       // text; CR LF and LF become <br>, a lone CR stays; so does a remark.
       {seite(101, 4, "<b>&amp; \"x\" Haus", {gap(14, "Haus", "")}), "X",
@@ -150,17 +151,18 @@ TEST(HtmlPage, PlaceholdersFormedByEarlierReplacementsAreFilled) {
 }
 
 TEST(HtmlPage, EncodedInWindows1252WhenPossibleElseInUtf8) {
-  EXPECT_EQ(EncodeHtmlPage("<html><head><meta charset=\"utf-8\"></head><body>" + u8("Übung") + "</body></html>"),
+  const auto bytes = [](const QString& vorlage) { return HtmlPageBytes({.vorlage = vorlage}); };
+  EXPECT_EQ(bytes("<html><head><meta charset=\"utf-8\"></head><body>" + u8("Übung") + "</body></html>"),
             "<html><head><meta charset=\"windows-1252\"></head><body>\xDC" "bung</body></html>\r\n");
   const QString name = u8("Иван Петров ∑");
   const QString page = "<!DOCTYPE html>\r\n<html><head>\r\n<meta http-equiv=\"Content-Type\" "
                        "content=\"text/html; charset=windows-1252\">\r\n</head><body>" + name + "</body></html>";
-  const QByteArray bytes = EncodeHtmlPage(page);
-  ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-  EXPECT_EQ(textfile::decode(bytes), QString(page).replace("charset=windows-1252", "charset=utf-8") + "\r\n");
+  const QByteArray utf8 = bytes(page);
+  ASSERT_TRUE(utf8.startsWith("\xEF\xBB\xBF"));
+  EXPECT_EQ(textfile::decode(utf8), QString(page).replace("charset=windows-1252", "charset=utf-8") + "\r\n");
   // A template without a declaration gets one at the head's start; "charset"
   // in the body is left alone.
-  const QByteArray ohne = EncodeHtmlPage("<html><HEAD lang=\"de\"><title>x</title></HEAD><body>charset=x " + name);
+  const QByteArray ohne = bytes("<html><HEAD lang=\"de\"><title>x</title></HEAD><body>charset=x " + name);
   EXPECT_TRUE(ohne.contains("<HEAD lang=\"de\"><meta charset=\"utf-8\"><title>")) << ohne.toStdString();
   EXPECT_TRUE(ohne.contains("charset=x "));
 }
