@@ -253,6 +253,9 @@ TEST_F(HtmlWriteTest, UnwritablePageIsReported) {
   }
   // The writer alone neither shows the page nor tells anything.
   EXPECT_TRUE(WriteHtmlExercise(gTextTXT, pagePath(), &error));
+  // A second page replaces the first.
+  EXPECT_TRUE(WriteHtmlExercise("Ein Haus steht im Bau.", pagePath(), &error));
+  EXPECT_TRUE(qvtest::readFile(pagePath()).contains("steht im Bau"));
   EXPECT_TRUE(opened_.isEmpty());
   EXPECT_TRUE(ui_.messages().isEmpty());
   // A page whose write fails leaves the earlier one, and is neither shown
