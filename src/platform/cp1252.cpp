@@ -46,6 +46,9 @@ QByteArray encode(const QString& text, bool* ok) {
 
 bool append(QByteArray& out, QStringView text) {
   const qsizetype start = out.size();
+  // Into an empty buffer, room of the exact size: resize() alone rounds the
+  // room of a large text up to the next power of two.
+  if (start == 0) out.reserve(text.size());
   out.resize(start + text.size());
   char* d = out.data() + start;
   bool all = true;
