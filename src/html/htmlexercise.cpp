@@ -231,12 +231,15 @@ class Seitenteile {
  public:
   explicit Seitenteile(const QString& vorlage) : teile_{{vorlage}} {}
 
-  // Every placeholder holds "[" or two backslashes in a row: a text
-  // inserted with ohneKlammern holds neither, so no later placeholder lies
-  // inside it and its piece is not searched again (an occurrence across its
-  // borders is still found, as for every piece).
-  void replace(const QString& platzhalter, const QString& durch, bool ohneKlammern = false) {
-    Q_ASSERT(!ohneKlammern || (!durch.contains(QLatin1Char('[')) && !durch.contains(QLatin1String("\\\\"))));
+  // Every placeholder starts with "[" and a letter or with two backslashes.
+  // A text inserted with ohnePlatzhalter holds neither (the script: "["
+  // only before an array index, a backslash only before an escape letter),
+  // so no later placeholder lies inside it and its piece is not searched
+  // again; an occurrence across its borders is still found, as for every
+  // piece.
+  void replace(const QString& platzhalter, const QString& durch, bool ohnePlatzhalter = false) {
+    Q_ASSERT(!ohnePlatzhalter ||
+             !durch.contains(QRegularExpression(QStringLiteral("\\[\\p{L}|\\\\\\\\"))));
     mergeWhereCrossing(platzhalter);
     QList<Teil> neu;
     neu.reserve(teile_.size() + 4);
@@ -244,7 +247,7 @@ class Seitenteile {
       qsizetype from = 0;
       if (teil.durchsuchen) {
         for (qsizetype at; (at = teil.text.indexOf(platzhalter, from)) >= 0; from = at + platzhalter.size())
-          neu << Teil{teil.text.mid(from, at - from)} << Teil{durch, !ohneKlammern};
+          neu << Teil{teil.text.mid(from, at - from)} << Teil{durch, !ohnePlatzhalter};
       }
       neu << (from == 0 ? teil : Teil{teil.text.mid(from)});
     }
