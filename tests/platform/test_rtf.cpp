@@ -300,14 +300,6 @@ TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
   EXPECT_NE(formatOf(b, "Ende").verticalAlignment(), QTextCharFormat::AlignSuperScript);
 }
 
-// A rule on another side is not taken for the bottom one (the bottom rule
-// and no-proofing round-trip with the full document).
-TEST(RtfRoundTrip, OnlyTheBottomRuleIsKept) {
-  RichDocument other;
-  ASSERT_TRUE(other.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
-  EXPECT_FALSE(other.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));
-}
-
 TEST(RtfRoundTrip, PlainTextsTablesAndRanges) {
   // Characters outside the code page as signed Unicode; empty paragraphs and
   // the document's end.
@@ -392,6 +384,10 @@ TEST(RtfForeign, WordStyleFormFieldsBookmarksAndVariables) {
   QTextDocument u;
   rtf::read("{\\rtf1\\uc2 a\\u8364\\'80\\'80b\\uc0\\u-4064 c\\uc1\\u252?\\~\\_\\emdash\\{x\\}\\'e4\\'zz}", u);
   EXPECT_EQ(u.toRawText(), "a\u20ACb\uF020c\u00FC\u00A0\u2011\u2014{x}\u00E4zz");
+  // A rule on another side is not taken for the bottom one (the bottom rule
+  // and no-proofing round-trip with the full document).
+  ASSERT_TRUE(d.readRtf("{\\rtf1\\pard\\brdrt\\brdrs\\brdrw10 Oben\\par}"));
+  EXPECT_FALSE(d.body()->firstBlock().blockFormat().hasProperty(kBottomBorderStyleProperty));
 }
 
 // ---- The document model
