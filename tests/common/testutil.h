@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,9 @@ namespace qvtest {
 
 // A file of the shared test workbooks.
 QString fixture(const QString& name);
+// The sample workbook's stored values (klassenfahrt.json), and its worksheet record of that ID.
+QJsonObject sample();
+QJsonObject sampleRecord(int id);
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 // Every file below folder, hidden ones too, by relative path, with its bytes:

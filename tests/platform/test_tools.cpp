@@ -47,9 +47,6 @@ TEST(LoadRichText, ShortBrokenOrMissingValuesGiveAnEmptyEditor) {
     LoadRichText(e, v);
     EXPECT_TRUE(e.text().isEmpty()) << v.toHex().toStdString();
   }
-  e.setPlainText(QStringLiteral("alt"));
-  LoadEditorFile(e, QStringLiteral("/nonexistent/nowhere.bin"));
-  EXPECT_TRUE(e.text().isEmpty());
   // A value cut short inside the document keeps what can be read.
   LoadRichText(e, header(1, 2, 3, 4) + "{\\rtf1 {\\b Anfang");
   EXPECT_EQ(e.text(), QStringLiteral("Anfang"));

@@ -79,7 +79,6 @@ TEST(Bewertung, RightWrongAlternativesApostrophesAndNearMisses) {
 TEST_F(Makros, LostFocusJudgesAgainstTheGapsRowAndCountsEachAnswerOnce) {
   engine::Document* doc = qvtest::makeExercise();
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(KopfWoerter(*doc), (QStringList{QStringLiteral("fuhren"), QStringLiteral("gab"), u8("Mühlsee")}));
 
   // The alternative given to the builder counts as right.
   EXPECT_EQ(answer(*doc, 1, QStringLiteral("reisten")), QStringLiteral("Lücke 1: richtig"));

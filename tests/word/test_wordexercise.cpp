@@ -123,7 +123,6 @@ TEST_F(WordExerciseTest, TheBuiltDocumentIsShownUnsavedAndProtected) {
   engine::Document* d = build(4);
   ASSERT_NE(d, nullptr);
   EXPECT_TRUE(d->application()->visible());
-  EXPECT_TRUE(d->attachedTemplateSaved());
   EXPECT_FALSE(d->saved());
   EXPECT_FALSE(dialogs.waitCursor());
   EXPECT_EQ(d->variableValue("LSTDET"), QString());  // "Arbeitsblatt ohne Lösung" stores no solutions
