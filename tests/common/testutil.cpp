@@ -51,10 +51,11 @@ QStringList unerreichbarePfade(const QString& folder) {
           QStringLiteral("/sys/qv-schreibtest.doc"), QDir(folder).filePath(QStringLiteral("datei/x.doc"))};
 }
 
-QString runProgram(const QString& program, const QStringList& args, int timeoutMs) {
+// What the program wrote to its standard output (empty after a minute).
+static QString runProgram(const QString& program, const QStringList& args) {
   QProcess p;
   p.start(program, args);
-  if (!p.waitForFinished(timeoutMs)) return {};
+  if (!p.waitForFinished(60000)) return {};
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 

@@ -38,8 +38,6 @@ class Schreibfehler {
  private:
   void (*fail_)(int, int);
 };
-// What the program wrote to its standard output (empty after timeoutMs).
-QString runProgram(const QString& program, const QStringList& args, int timeoutMs = 60000);
 // The text pdftotext finds in the PDF: one page (1-based) or all (0).
 QString pdfText(const QString& pdf, int page = 0, const QStringList& options = {});
 // LibreOffice, empty when it is not installed; a conversion of files into
