@@ -72,9 +72,7 @@ class Installer : public ::testing::Test {
 TEST_F(Installer, MissingSourceOnlyTellsAndTouchesNothing) {
   qvtest::writeFile(target(), "alt");
   EXPECT_EQ(runInstallation(dialogs, prog, templates).outcome, Outcome::SourceMissing);
-  expectTold(u8("Zur Installation von Quillbee-Vodedarivo wird noch folgende Datei  benötigt: "
-                "Quillbee_Interaktiv_V2.dot\r\n\r\nDiese Datei muss sich im gleichen Verzeichnis befinden, "
-                "wie dieses Installationstool"),
+  expectTold(u8("Zur Installation von Quillbee-Vodedarivo wird noch folgende Datei  benötigt: ") + kTemplateName,
              Icon::Information, "Install");
   EXPECT_TRUE(dialogs.asked.isEmpty());
   EXPECT_EQ(dialogs.waitChanges, 0);

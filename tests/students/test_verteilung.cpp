@@ -102,7 +102,6 @@ class Verteilung : public ::testing::Test {
     }
     EXPECT_EQ(d->text(), masterText);
     ASSERT_EQ(d->formFieldCount(), 3);
-    EXPECT_NE(d->formField(QStringLiteral("Gap_2")), nullptr);
     EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
     EXPECT_FALSE(d->unprotect(QStringLiteral("Lernfelder1997")));
     EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
