@@ -216,15 +216,6 @@ TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
   EXPECT_EQ(qvtest::ordnerStand(dir.path()), stand);
 }
 
-TEST_F(Students, RecognitionFalseWithoutDocument) {
-  EXPECT_FALSE(IsExerciseDocument(path("fehlt.doc")));
-  qvtest::writeFile(path("x.doc"), "x");
-  EXPECT_FALSE(IsExerciseDocument(path("x.doc")));
-  setExerciseRecognizer([](const QString&) { return true; });
-  EXPECT_TRUE(IsExerciseDocument(path("x.doc")));
-  EXPECT_FALSE(IsExerciseDocument(path("fehlt.doc")));
-}
-
 TEST_F(Students, RunMessagesBeforeStart) {
   SchuelerListe l;
   l.DupliziereUebungen();
