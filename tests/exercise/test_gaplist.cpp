@@ -19,7 +19,7 @@ const QString kType301 =
 
 }  // namespace
 
-TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
+TEST(BuildGapRows, RowOfEachTypeAndGapKindOrderDroppedRowsAndFailures) {
   const struct {
     int typ;
     const char* details;
@@ -50,9 +50,7 @@ TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
   const GapList odd = rows(103, "1;Hause;Haus;");
   EXPECT_EQ(odd.luecken[0].Bemerkung(), "Ha_");
   EXPECT_EQ(std::tuple(odd.arrInhalt, odd.arrGrundform), std::tuple(QStringList{"use"}, QStringList{""}));
-}
-
-TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
+  // Order, dropped rows and failures.
   const GapList g = rows(101, "120;c;c;\r\n5;a;a;\r\n33;b;b;");
   EXPECT_EQ(g.zeilen, QStringList({"00005;a;a;;a;{AL};{TP}", "00033;b;b;;b;{AL};{TP}", "00120;c;c;;c;{AL};{TP}"}));
   EXPECT_EQ(std::tuple(g.luecken[2].Anfang(), g.luecken[1].Loesung()), std::tuple(120, QString("b")));
