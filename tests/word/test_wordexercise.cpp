@@ -144,16 +144,8 @@ TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
   for (int i = 1; i <= d->fieldCount(); ++i) EXPECT_NE(d->field(i)->kind, FieldKind::MacroButton);
 }
 
-TEST_F(WordExerciseTest, AWorksheetWithoutGapsGivesTheTextAndZeroFields) {
-  gUebungstyp = 101;
-  gDetails.clear();
-  gArbeitsblattRTF.clear();
-  engine::Document* d = build();
-  ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->formFieldCount(), 0);
-  EXPECT_TRUE(d->text().startsWith(QStringLiteral("Unsere Klassenfahrt an den Mühlsee\r")));
-  EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 0 Lücken erstellt"));
-}
+// A worksheet without gaps (null-werte.qbm's second) is built with its text
+// and no field in the test of every worksheet through LibreOffice.
 
 TEST_F(WordExerciseTest, HeaderLineOfButtonsUnderTheBookmarkKopf) {
   useText(QStringLiteral("Der Hund lief schnell nach Hause."),
@@ -222,7 +214,6 @@ TEST_F(WordExerciseTest, WithoutEngineNothingIsBuiltAndOnlyThatIsSaid) {
   SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
   EXPECT_EQ(build(), nullptr);
   ASSERT_EQ(dialogs.messageTexts(), QStringList{"Word konnte nicht gestartet werden"});
-  EXPECT_EQ(dialogs.messages()[0].title, QStringLiteral("Quillbee-Vodedarivo"));
   EXPECT_TRUE(env.log().contains("Start Word: "));
 }
 
