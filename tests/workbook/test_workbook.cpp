@@ -270,7 +270,8 @@ TEST_F(Loading, SampleWorkbookFillsStateAndTabs) {
   EXPECT_TRUE(load("klassenfahrt.qbm"));
   ASSERT_EQ(gArbeitsblaetter.size(), 6);
   EXPECT_EQ(gMappenPfad, fixture("klassenfahrt.qbm"));
-  // The stored rich text (header kept, the text read from byte 30) reads as exactly the plain text the gap positions count in.
+  // The stored rich text (header kept, the text read from byte 30) reads as
+  // exactly the plain text the gap positions count in.
   EXPECT_TRUE(txtText().text().startsWith(u8("Unsere Klassenfahrt an den Mühlsee")));
   EXPECT_EQ(txtText().text(), gTextTXT);
   EXPECT_EQ(txtTemp().text(), gTextTXT);
