@@ -72,6 +72,9 @@ class WordExerciseTest : public ::testing::Test {
 
 }  // namespace
 
+// The built document's variables are checked with the engine's startup and
+// the command line, its protection with the pupils' copies, its unsaved
+// state with the window's closing question.
 // Per worksheet type the gap count and, hand-checked against the sample
 // text, what stands around the first and the last field: up to 12
 // characters before it (given word parts included), then what follows it.
@@ -98,6 +101,7 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
       return text.mid(std::max(0, f->result.start() - 12), std::min(12, f->result.start())) + "|" + text.mid(f->result.end(), 8);
     };
     ASSERT_EQ(d->formFieldCount(), n);
+    EXPECT_FALSE(dialogs.waitCursor());
     EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit %1 Lücken erstellt").arg(n));
     EXPECT_EQ(d->variableValue("COUNT"), QString::number(n));
     EXPECT_EQ(d->protectionType(), engine::kProtectionFormFields);
@@ -114,17 +118,6 @@ TEST_F(WordExerciseTest, EveryWorksheetTypeGetsItsFieldsOnItsOwnWords) {
     EXPECT_EQ(nf.fontWeight(), QFont::Bold);
   }
   EXPECT_EQ(built, 6);
-}
-
-// The variables are checked with the engine's startup and the command
-// line, the protection with the pupils' copies, the unsaved state with the
-// window's closing question.
-TEST_F(WordExerciseTest, TheBuiltDocumentIsShownWithoutTheWaitCursor) {
-  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
-  engine::Document* d = build(4);
-  ASSERT_NE(d, nullptr);
-  EXPECT_TRUE(d->application()->visible());
-  EXPECT_FALSE(dialogs.waitCursor());
 }
 
 TEST_F(WordExerciseTest, FormThreePutsTheBaseFormInNormalTypeBehindTheGap) {
