@@ -267,8 +267,7 @@ TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
 TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   frmErgebnisse w;
   ASSERT_TRUE(w.waehleUebung(s->master));
-  ASSERT_TRUE(w.waehleListe(s->listFile));
-  for (int row = 0; row < 30; ++row) pruefe(w.uebersicht().schueler[row], row);
+  ASSERT_TRUE(w.waehleListe(s->listFile));  // the figures themselves: the core's test
   QAbstractItemModel* m = w.tabelle()->model();
   ASSERT_EQ(m->rowCount(), 31);
   ASSERT_EQ(m->columnCount(), 12);
