@@ -1,7 +1,6 @@
 #include "common/fitcheck.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -56,15 +55,13 @@ void checkButton(QStringList& out, QAbstractButton* b) {
   QSize need = textSize(b->font(), b->text());
   if (!b->icon().isNull()) need.rwidth() += b->iconSize().width() + 4;
   QRect room;
-  if (qobject_cast<QCheckBox*>(b)) {
-    room = b->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, b);
-  } else if (qobject_cast<QRadioButton*>(b)) {
+  if (qobject_cast<QRadioButton*>(b)) {
     room = b->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, b);
   } else if (auto* p = qobject_cast<QPushButton*>(b)) {
     if (p->autoDefault()) opt.features |= QStyleOptionButton::AutoDefaultButton;
     room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
     need.rwidth() += b->style()->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
-  } else {  // tool buttons and others: their own size hint is text and margins
+  } else {  // others (no window has check boxes or tool buttons with text): their size hint is text and margins
     need = b->sizeHint();
     room = b->rect();
   }

@@ -7,27 +7,27 @@ ScriptedInteraction::ScriptedInteraction() { setUi(this); }
 ScriptedInteraction::~ScriptedInteraction() { setUi(nullptr); }
 
 Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
-  shown_.append(Shown{Shown::Kind::Message, r, {}, {}, {}, {}});
+  shown_.append(Shown{Shown::Kind::Message, r, {}, {}});
   return messages_.isEmpty() ? defaultAnswer(r) : messages_.dequeue();
 }
 
 QString ScriptedInteraction::inputBox(const InputBoxRequest& r) {
-  shown_.append(Shown{Shown::Kind::Input, {}, r, {}, {}, {}});
+  shown_.append(Shown{Shown::Kind::Input, {}, r, {}});
   return inputs_.isEmpty() ? r.preset : inputs_.dequeue();
 }
 
 QString ScriptedInteraction::openFile(const FileDialogRequest& r) {
-  shown_.append(Shown{Shown::Kind::OpenFile, {}, {}, r, {}, {}});
+  shown_.append(Shown{Shown::Kind::OpenFile, {}, {}, r});
   return openFiles_.isEmpty() ? QString() : openFiles_.dequeue();
 }
 
 QString ScriptedInteraction::saveFile(const FileDialogRequest& r) {
-  shown_.append(Shown{Shown::Kind::SaveFile, {}, {}, r, {}, {}});
+  shown_.append(Shown{Shown::Kind::SaveFile, {}, {}, r});
   return saveFiles_.isEmpty() ? QString() : saveFiles_.dequeue();
 }
 
-QString ScriptedInteraction::chooseFolder(const QString& title, const QString& start) {
-  shown_.append(Shown{Shown::Kind::Folder, {}, {}, {}, title, start});
+QString ScriptedInteraction::chooseFolder(const QString&, const QString&) {
+  shown_.append(Shown{Shown::Kind::Folder, {}, {}, {}});
   return folders_.isEmpty() ? QString() : folders_.dequeue();
 }
 

@@ -19,8 +19,6 @@ class ScriptedInteraction final : public UserInteraction {
     MessageBoxRequest message;
     InputBoxRequest input;
     FileDialogRequest file;
-    QString folderTitle;
-    QString folderStart;
   };
 
   ScriptedInteraction();

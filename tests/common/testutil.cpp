@@ -3,12 +3,25 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QStandardPaths>
 
 namespace qvtest {
 
 QString fixture(const QString& name) { return QDir(QStringLiteral(QV_FIXTURES_DIR)).filePath(name); }
+
+QJsonObject sample() {
+  static const QJsonObject o = QJsonDocument::fromJson(readFile(fixture(QStringLiteral("klassenfahrt.json")))).object();
+  return o;
+}
+
+QJsonObject sampleRecord(int id) {
+  for (const auto& v : sample().value(QStringLiteral("Arbeitsblatt")).toArray())
+    if (v.toObject().value(QStringLiteral("ID")).toInt() == id) return v.toObject();
+  return {};
+}
 
 QByteArray readFile(const QString& path) {
   QFile f(path);
@@ -38,10 +51,11 @@ QStringList unerreichbarePfade(const QString& folder) {
           QStringLiteral("/sys/qv-schreibtest.doc"), QDir(folder).filePath(QStringLiteral("datei/x.doc"))};
 }
 
-QString runProgram(const QString& program, const QStringList& args, int timeoutMs) {
+// What the program wrote to its standard output (empty after a minute).
+static QString runProgram(const QString& program, const QStringList& args) {
   QProcess p;
   p.start(program, args);
-  if (!p.waitForFinished(timeoutMs)) return {};
+  if (!p.waitForFinished(60000)) return {};
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 

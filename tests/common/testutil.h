@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,9 @@ namespace qvtest {
 
 // A file of the shared test workbooks.
 QString fixture(const QString& name);
+// The sample workbook's stored values (klassenfahrt.json), and its worksheet record of that ID.
+QJsonObject sample();
+QJsonObject sampleRecord(int id);
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 // Every file below folder, hidden ones too, by relative path, with its bytes:
@@ -34,8 +38,6 @@ class Schreibfehler {
  private:
   void (*fail_)(int, int);
 };
-// What the program wrote to its standard output (empty after timeoutMs).
-QString runProgram(const QString& program, const QStringList& args, int timeoutMs = 60000);
 // The text pdftotext finds in the PDF: one page (1-based) or all (0).
 QString pdfText(const QString& pdf, int page = 0, const QStringList& options = {});
 // LibreOffice, empty when it is not installed; a conversion of files into

@@ -70,9 +70,7 @@ engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
   setUi(&testDialogs);
 
   if (engine::Application::runningCount() == 0) return nullptr;
-  engine::Document* doc = engine::Application::running().back()->activeDocument();
-  if (doc && !vorgabe.protect) doc->unprotect(ExercisePassword());
-  return doc;
+  return engine::Application::running().back()->activeDocument();
 }
 
 engine::Document* buildFromWorkbook(const QString& mappe, int nummer, int wortliste, int menuIndex) {

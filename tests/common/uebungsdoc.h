@@ -30,7 +30,6 @@ struct UebungVorgabe {
   bool withDetails = true;  // false: "Arbeitsblatt ohne Lösung"
   bool headerLine = true;   // the gap words as clickable header words
   int wortliste = 0;        // output form gWortliste; 0: 1 with the header line, else 4
-  bool protect = true;
 };
 
 // The default worksheet 80 times over (a line break after every eighth),

@@ -23,18 +23,12 @@ void Env::set(const char* name, const QByteArray& value) {
   value.isNull() ? qunsetenv(name) : qputenv(name, value);
 }
 
-QString copyTemplate(const QString& folder) {
-  const QString path = QDir(folder).filePath(qv::kTemplateName);
-  QFile::remove(path);
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), path);
-  return path;
-}
-
 Umgebung::Umgebung() {
   env.set("QV_PROGRAM_FOLDER", program.path().toUtf8());
   env.set("QV_TEMPLATES_DIR", templates.path().toUtf8());
   env.set("QV_ENGINE_UNAVAILABLE", QByteArray());
-  copyTemplate(templates.path());
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"),
+              templates.filePath(qv::kTemplateName));
 }
 
 QString Umgebung::log() const { return QString::fromLatin1(readFile(QDir(program.path()).filePath("log.txt"))); }

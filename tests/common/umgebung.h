@@ -36,12 +36,9 @@ class Env {
   QList<Old> old_;
 };
 
-// Copies the shipped template into the folder under the name the program
-// looks for; returns its path.
-QString copyTemplate(const QString& folder);
-
 // A program folder (log, data files) and a user-templates folder holding the
-// shipped template, both set while alive, with the engine available.
+// shipped template under the name the program looks for, both set while
+// alive, with the engine available.
 struct Umgebung {
   QTemporaryDir program, templates;
   Env env;

@@ -19,7 +19,7 @@ const QString kType301 =
 
 }  // namespace
 
-TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
+TEST(BuildGapRows, RowOfEachTypeAndGapKindOrderDroppedRowsAndFailures) {
   const struct {
     int typ;
     const char* details;
@@ -50,17 +50,12 @@ TEST(BuildGapRows, RowOfEachTypeAndGapKind) {
   const GapList odd = rows(103, "1;Hause;Haus;");
   EXPECT_EQ(odd.luecken[0].Bemerkung(), "Ha_");
   EXPECT_EQ(std::tuple(odd.arrInhalt, odd.arrGrundform), std::tuple(QStringList{"use"}, QStringList{""}));
-}
-
-TEST(BuildGapRows, OrderDroppedRowsAndFailures) {
+  // Order, dropped rows and failures.
   const GapList g = rows(101, "120;c;c;\r\n5;a;a;\r\n33;b;b;");
   EXPECT_EQ(g.zeilen, QStringList({"00005;a;a;;a;{AL};{TP}", "00033;b;b;;b;{AL};{TP}", "00120;c;c;;c;{AL};{TP}"}));
   EXPECT_EQ(std::tuple(g.luecken[2].Anfang(), g.luecken[1].Loesung()), std::tuple(120, QString("b")));
-  // Type 301 drops rows with two gaps.
-  const GapList d = rows(301, kType301);
-  EXPECT_EQ(d.skipped, 2);
-  ASSERT_EQ(d.luecken.size(), 1);
-  EXPECT_EQ(d.luecken[0].Loesung(), "ü");
+  // Type 301 drops rows with two gaps: the sample's rows and the dropped
+  // count through the command line's gap list.
   // Six digits of start, or nothing at all: no rows.
   const GapList six = rows(101, "123456;Haus;Haus;\r\n5;a;a;");
   EXPECT_TRUE(six.failed && six.luecken.isEmpty() && six.zeilen.isEmpty());
@@ -109,7 +104,6 @@ TEST_F(BuildGapListState, AlternativesPromptsAndAnswers) {
   ASSERT_EQ(inputs.size(), 3);
   EXPECT_EQ(inputs[2].title, "Alternativlösungen für das 3. Wort ");
   EXPECT_EQ(inputs[1].preset, "Baum");
-  EXPECT_TRUE(inputs[0].prompt.endsWith("Bitte die Alternativen für 'Haus' eingeben."));
   EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + "Gebäude" +
                                             kNul + ";{TP}",
                                         "00012;Baum;Baum;;Baum;;{TP}",
@@ -132,15 +126,12 @@ TEST_F(BuildGapListState, NoKeepsThePlaceholderAndHtmlAsksNothing) {
   EXPECT_EQ(calls, 1);  // only the Word run hands on the document variables
 }
 
-TEST_F(BuildGapListState, Type301ReportsDroppedRowsAnd103TakesTheKindFromTheEditor) {
+// The dropped rows' note and the kind of type 103 from the editor's text
+// are seen through the command line's gap list of the sample worksheets.
+TEST_F(BuildGapListState, Type301ReportsDroppedRowsAsInformation) {
   EXPECT_EQ(build(301, kType301, true), 1);
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_TRUE(ui.messages()[0].text.startsWith("2 Wort/Wörter kann/können nicht"));
   EXPECT_EQ(ui.messages()[0].icon, Icon::Information);
-  txtText().setPlainText("1) _us 2) _aum");
-  EXPECT_EQ(build(103, "12;Haus;Haus;", true), 1);
-  EXPECT_EQ(gLueckenArt, 1);
-  EXPECT_EQ(gLuecken[0].Loesung(), "Ha");
 }
 
 TEST_F(BuildGapListState, FailedRunLeavesAnEmptyListAndStaleRowsGone) {

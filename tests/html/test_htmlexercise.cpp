@@ -70,7 +70,6 @@ TEST(HtmlPage, PlaceholdersAreFilledFromTextAndGaps) {
       {haus, "S", "I = new Array();\r\nI[0] = new Array();\r\nI[0][1] = new Array();\r\nI[0][1][0] = new Array();\r\n"
                   "I[0][1][0][0] = 'Haus';\r\nI[0][2] = 'Haus';\r\nI[0][3] = 0;\r\n\r\n"},
       {haus, "W", ""},
-      {haus, "A", u8("Setze die richtigen Wörter ein")},
       {haus, "T", ""},
       // Gaps at the very start and the very end of the text.
       {seite(102, 4, "Alle Kinder lachen", {gap(1, "Alle", ""), gap(13, "lachen", "")}), "X",

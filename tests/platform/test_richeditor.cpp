@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QTextCursor>
-
 #include "platform/richeditor.h"
 
 using namespace qv;
@@ -24,18 +22,4 @@ TEST(RichEditor, TextSelectionAndFind) {
   e.setSelStart(1000);  // clamped, no crash
   e.setSelLength(1000);
   EXPECT_LE(e.selStart() + e.selLength(), e.document()->characterCount());
-}
-
-TEST(RichEditor, HeadMarkerOfTheSelection) {
-  RichEditor e;
-  QTextCursor c(e.document());
-  QTextCharFormat head;
-  head.setProperty(kHeadMarkerProperty, 207);
-  c.insertText("Kopf", head);
-  c.insertText(" Text", QTextCharFormat());
-  e.setSelStart(0);
-  e.setSelLength(4);
-  EXPECT_EQ(e.selectionAttribute(), 207);
-  e.setSelLength(5);
-  EXPECT_EQ(e.selectionAttribute(), 0);
 }

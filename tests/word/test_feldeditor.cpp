@@ -22,7 +22,7 @@ class FeldEditorTest : public ::testing::Test {
   engine::Document* doc = nullptr;
 };
 
-TEST_F(FeldEditorTest, TypingAndDeletingStayInsideTheFields) {
+TEST_F(FeldEditorTest, TypingAndDeletingStayInsideTheFieldsAndTabGoesToTheNext) {
   FeldEditor e(*doc);
   const int s = gap(1).result.start();
   // An empty field is replaced whole; line breaks become blanks.
@@ -44,13 +44,7 @@ TEST_F(FeldEditorTest, TypingAndDeletingStayInsideTheFields) {
   // A maximum length is kept.
   doc->data().formField(QStringLiteral("Gap_1"))->form.maxLength = 3;
   EXPECT_EQ(e.tippe(s, s, QStringLiteral("vier")).wirkung, W::ZuLang);
-  // Without form-field protection no field takes typing here.
-  doc->unprotect(ExercisePassword());
-  EXPECT_EQ(e.feldBei(s, s), 0);
-}
-
-TEST_F(FeldEditorTest, TabGoesToTheNextFieldAndWrapsRound) {
-  FeldEditor e(*doc);
+  // Tab goes to the next field and wraps round.
   const auto feld = [&](int k) { return e.feldBei(gap(k).result.start(), gap(k).result.start()); };
   EXPECT_EQ(e.naechstesFeld(feld(1), 0, false), 2);
   EXPECT_EQ(e.naechstesFeld(feld(1), 0, true), 3);
@@ -59,4 +53,7 @@ TEST_F(FeldEditorTest, TabGoesToTheNextFieldAndWrapsRound) {
   EXPECT_EQ(e.naechstesFeld(0, zwischen, false), 3);
   EXPECT_EQ(e.naechstesFeld(0, zwischen, true), 2);
   EXPECT_EQ(e.formularNummer(feld(2)), 2);
+  // Without form-field protection no field takes typing here.
+  doc->unprotect(ExercisePassword());
+  EXPECT_EQ(e.feldBei(s, s), 0);
 }

