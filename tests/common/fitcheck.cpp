@@ -35,14 +35,12 @@ void checkLabel(QStringList& out, QLabel* l) {
   QString text = l->text();
   if (l->textFormat() == Qt::RichText || (l->textFormat() == Qt::AutoText && Qt::mightBeRichText(text)))
     text = QTextDocumentFragment::fromHtml(text).toPlainText();
-  const int m = l->margin();
-  const QRect r = l->contentsRect().adjusted(m + qMax(0, l->indent()), m, -m, -m);
-  const int mnemonic = l->buddy() ? Qt::TextShowMnemonic : 0;
-  const QSize need = l->wordWrap()
-                         ? QFontMetrics(l->font())
-                               .boundingRect(QRect(0, 0, r.width(), 1 << 20), Qt::TextWordWrap | mnemonic, text)
-                               .size()
-                         : textSize(l->font(), text, mnemonic);
+  // No label of the windows has a margin, an indent or a buddy (whose
+  // mnemonic would show as an underline).
+  const QRect r = l->contentsRect();
+  const QFontMetrics fm(l->font());
+  const QSize need = l->wordWrap() ? fm.boundingRect(QRect(0, 0, r.width(), 1 << 20), Qt::TextWordWrap, text).size()
+                                   : fm.size(0, text);
   check(out, l, text, need, r.size());
 }
 
@@ -50,20 +48,16 @@ void checkButton(QStringList& out, QAbstractButton* b) {
   QStyleOptionButton opt;
   opt.initFrom(b);
   opt.text = b->text();
-  opt.icon = b->icon();
-  opt.iconSize = b->iconSize();
+  // No button of the windows has an icon, a check box or a tool button's
+  // look: any other kind gets the whole control as room.
   QSize need = textSize(b->font(), b->text());
-  if (!b->icon().isNull()) need.rwidth() += b->iconSize().width() + 4;
-  QRect room;
+  QRect room = b->rect();
   if (qobject_cast<QRadioButton*>(b)) {
     room = b->style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, b);
   } else if (auto* p = qobject_cast<QPushButton*>(b)) {
     if (p->autoDefault()) opt.features |= QStyleOptionButton::AutoDefaultButton;
     room = b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
     need.rwidth() += b->style()->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
-  } else {  // others (no window has check boxes or tool buttons with text): their size hint is text and margins
-    need = b->sizeHint();
-    room = b->rect();
   }
   check(out, b, b->text(), need, room.size());
 }
