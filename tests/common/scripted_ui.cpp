@@ -2,9 +2,9 @@
 
 namespace qv {
 
-ScriptedInteraction::ScriptedInteraction() { setUi(this); }
+ScriptedInteraction::ScriptedInteraction() : previous_(&ui()) { setUi(this); }
 
-ScriptedInteraction::~ScriptedInteraction() { setUi(nullptr); }
+ScriptedInteraction::~ScriptedInteraction() { setUi(previous_); }
 
 Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
   shown_.append(Shown{Shown::Kind::Message, r, {}, {}});

@@ -12,6 +12,7 @@ namespace qv {
 // A user interaction for tests: records every request and plays back
 // prepared answers in order. A request without a prepared answer of its kind
 // gets the silent default (default button, preset text, cancelled dialog).
+// It is the program's user interaction while alive; then the one before is.
 class ScriptedInteraction final : public UserInteraction {
  public:
   struct Shown {
@@ -46,6 +47,7 @@ class ScriptedInteraction final : public UserInteraction {
   void clear() { shown_.clear(); }
 
  private:
+  UserInteraction* previous_;
   QQueue<Answer> messages_;
   QQueue<QString> inputs_, openFiles_, saveFiles_, folders_;
   QList<Shown> shown_;

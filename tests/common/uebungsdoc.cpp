@@ -59,15 +59,11 @@ engine::Document* makeExercise(const UebungVorgabe& vorgabe) {
 
   // The builder asks for the alternatives gap by gap; its questions are
   // answered here and kept away from the test's own dialogs.
-  UserInteraction& testDialogs = ui();
-  {
-    ScriptedInteraction dialogs;
-    dialogs.answerMessage(Answer::Yes);
-    for (const Gap& g : vorgabe.gaps) dialogs.answerInput(g.alternativen.join(QLatin1Char(';')));
-    InstallDocumentVariablesWriter();
-    CreateWordExercise(gUebungstyp, vorgabe.withDetails ? 1 : 4);
-  }
-  setUi(&testDialogs);
+  ScriptedInteraction dialogs;
+  dialogs.answerMessage(Answer::Yes);
+  for (const Gap& g : vorgabe.gaps) dialogs.answerInput(g.alternativen.join(QLatin1Char(';')));
+  InstallDocumentVariablesWriter();
+  CreateWordExercise(gUebungstyp, vorgabe.withDetails ? 1 : 4);
 
   if (engine::Application::runningCount() == 0) return nullptr;
   return engine::Application::running().back()->activeDocument();
@@ -81,18 +77,14 @@ engine::Document* buildFromWorkbook(const QString& mappe, int nummer, int wortli
   if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
   gWortliste = static_cast<int16_t>(wortliste);
   gFormatDoc = true;
-  UserInteraction& testDialogs = ui();
+  // The builder's questions get their defaults, away from the test's own dialogs.
+  ScriptedInteraction dialogs;
   engine::Document* built = nullptr;
-  {
-    SilentInteraction dialogs;
-    setUi(&dialogs);
-    InstallDocumentVariablesWriter();
-    InstallExerciseMacros();
-    setExerciseWindowOpener([&built](engine::Document* d) { built = d; });
-    CreateWordExercise(gUebungstyp, static_cast<int16_t>(menuIndex));
-    setExerciseWindowOpener({});
-  }
-  setUi(&testDialogs);
+  InstallDocumentVariablesWriter();
+  InstallExerciseMacros();
+  setExerciseWindowOpener([&built](engine::Document* d) { built = d; });
+  CreateWordExercise(gUebungstyp, static_cast<int16_t>(menuIndex));
+  setExerciseWindowOpener({});
   return built;
 }
 
