@@ -94,14 +94,11 @@ class HtmlBrowser : public ::testing::Test {
 }  // namespace
 
 TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
-  HtmlSeite s;
   // The name in Greek letters makes the page UTF-8.
-  s.text = u8("Das Haus ist rot. Der Baum ist alt.\r\nDie Straße ist lang. Wie geht's dir, Ελένη?");
-  s.luecken = {gap(5, "Haus", "Haus"), gap(23, "Baum", "Baum"), gap(42, u8("Straße"), u8("Straße")),
-               gap(63, "geht's", "gehen")};
-  s.uebungstyp = 101;
-  s.wortliste = 1;
-  s.mappenPfad = "/x/Herbst.qbm";
+  const HtmlSeite s{.text = u8("Das Haus ist rot. Der Baum ist alt.\r\nDie Straße ist lang. Wie geht's dir, Ελένη?"),
+                    .luecken = {gap(5, "Haus", "Haus"), gap(23, "Baum", "Baum"), gap(42, u8("Straße"), u8("Straße")),
+                                gap(63, "geht's", "gehen")},
+                    .uebungstyp = 101, .wortliste = 1, .mappenPfad = "/x/Herbst.qbm", .vorlage = {}};
   const QJsonObject r = runInBrowser(s, R"JS(
     e.label0 = zustand('T0').label;
     e.label3 = zustand('T3').label;
@@ -161,11 +158,9 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
 }
 
 TEST_F(HtmlBrowser, WordPartGapsOfType301) {
-  HtmlSeite s;
-  s.text = u8("Im Garten blüht es. Der Sommer kommt.");
-  s.luecken = {gap(4, "Garten", "Garten", "Gar_"), gap(25, "Sommer", "Sommer", "So_er")};
-  s.uebungstyp = 301;
-  s.wortliste = 4;
+  const HtmlSeite s{.text = u8("Im Garten blüht es. Der Sommer kommt."),
+                    .luecken = {gap(4, "Garten", "Garten", "Gar_"), gap(25, "Sommer", "Sommer", "So_er")},
+                    .uebungstyp = 301, .mappenPfad = {}, .vorlage = {}};
   const QJsonObject r = runInBrowser(s, R"JS(
     e.label1 = zustand('T1').label;
     e.t0 = zustand(tippe('T0', 'ten').name);

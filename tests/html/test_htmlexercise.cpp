@@ -31,14 +31,7 @@ QString field(int n, const char* klasse = "eingabe") {
 }
 
 HtmlSeite seite(int typ, int wortliste, const QString& text, QList<clsToken> luecken, const QString& pfad = {}) {
-  HtmlSeite s;
-  s.text = text;
-  s.luecken = std::move(luecken);
-  s.uebungstyp = static_cast<int16_t>(typ);
-  s.wortliste = static_cast<int16_t>(wortliste);
-  s.mappenPfad = pfad;
-  s.vorlage = kVorlage;
-  return s;
+  return {text, std::move(luecken), static_cast<int16_t>(typ), static_cast<int16_t>(wortliste), pfad, kVorlage};
 }
 
 // The part of the page a placeholder was replaced by.
@@ -255,8 +248,7 @@ TEST_F(HtmlWriteTest, UnwritablePageIsReported) {
   // A second page replaces the first.
   EXPECT_TRUE(WriteHtmlExercise("Ein Haus steht im Bau.", pagePath(), &error));
   EXPECT_TRUE(qvtest::readFile(pagePath()).contains("steht im Bau"));
-  EXPECT_TRUE(opened_.isEmpty());
-  EXPECT_TRUE(ui_.messages().isEmpty());
+  EXPECT_TRUE(opened_.isEmpty() && ui_.messages().isEmpty());
   // A page whose write fails leaves the earlier one, and is neither shown
   // nor reported as saved.
   const auto stand = qvtest::ordnerStand(dir_.path());
