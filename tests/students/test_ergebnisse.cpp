@@ -64,8 +64,9 @@ const Erwartet kFremd{AbgabeZustand::InArbeit, 2, 1, 1, 3, {"reisten", u8("Mühl
 // pattern 5, five of each other pattern, and row 8), counted by hand.
 const QList<QList<int>> kJeLuecke = {{16, 0, 11}, {6, 10, 11}, {16, 6, 5}, {10, 5, 12}};
 
-qvtest::UebungVorgabe vorgabe() {
+qvtest::UebungVorgabe vorgabe(bool withDetails = true) {
   qvtest::UebungVorgabe v;
+  v.withDetails = withDetails;
   v.text = u8("Am Montag [fuhren] wir an den [Mühlsee]. Dort [gab] es [Eis].");
   v.gaps = {{"fuhren", "fahren", {"reisten"}}, {u8("Mühlsee"), u8("Mühlsee"), {}}, {"gab", "geben", {}}, {"Eis", "Eis", {}}};
   v.headerLine = false;
@@ -80,9 +81,7 @@ class Ergebnisse : public ::testing::Test {
     InstallDistributionEngine();
     InstallExerciseMacros();
     s->master = s->out.filePath("uebung.doc");
-    engine::Document* m = qvtest::makeExercise(vorgabe());
-    ASSERT_TRUE(m && m->saveAs(s->master));
-    m->application()->quit();
+    ASSERT_NO_FATAL_FAILURE(saveExercise(vorgabe(), s->master));
 
     // The class, handed out by the student list.
     SchuelerListe& l = s->liste;
@@ -104,11 +103,7 @@ class Ergebnisse : public ::testing::Test {
     for (int i = 0; i < 30; ++i) {
       const QString path = l.rows[i].Dateiname;
       if (i == 5) QFile::remove(path);
-      if (i == 6) {
-        engine::Document* other = qvtest::makeExercise(vorgabe());
-        ASSERT_TRUE(other->saveAs(path));
-        other->application()->quit();
-      }
+      if (i == 6) saveExercise(vorgabe(), path);
       if (i == 7) qvtest::writeFile(path, "PK\x03\x04 beschaedigt");
       if (i == 8) fremdBearbeitet(path);
       if (i >= 5 && i <= 8) continue;
@@ -133,6 +128,12 @@ class Ergebnisse : public ::testing::Test {
     EXPECT_EQ(qvtest::ordnerStand(s->out.filePath("klasse")), s->vorher) << "a copy was changed";
   }
 
+  // A new exercise of that kind, saved there.
+  static void saveExercise(const qvtest::UebungVorgabe& v, const QString& path) {
+    engine::Document* d = qvtest::makeExercise(v);
+    ASSERT_TRUE(d && d->saveAs(path));
+    d->application()->quit();
+  }
   // Types into the empty fields' RTF text, as another word processor saves.
   static void fremdBearbeitet(const QString& path) {
     QByteArray rtf = qvtest::readFile(path);
@@ -152,9 +153,8 @@ class Ergebnisse : public ::testing::Test {
   static void pruefe(const SchuelerErgebnis& r, int row) {
     SCOPED_TRACE(row);
     const Erwartet& e = erwartet(row);
-    EXPECT_EQ(r.id, s->liste.rows[row].ID);
-    EXPECT_EQ(r.name, s->liste.rows[row].Name);
-    EXPECT_EQ(r.datei, s->liste.rows[row].Dateiname);
+    const SchuelerZeile& z = s->liste.rows[row];
+    EXPECT_EQ(QStringList({r.id, r.name, r.datei}), QStringList({z.ID, z.Name, z.Dateiname}));
     EXPECT_EQ(ZustandText(r.zustand), ZustandText(e.zustand));
     EXPECT_EQ(QList<int>({r.richtig, r.falsch, r.leer, r.versuche}), QList<int>({e.richtig, e.falsch, e.leer, e.versuche}));
     EXPECT_EQ(r.antworten, e.antworten);
@@ -200,11 +200,7 @@ TEST_F(Ergebnisse, CoreJudgesEveryCopyOfTheList) {
   // A damaged master and one without solutions are refused.
   EXPECT_FALSE(LeseVorlage(s->liste.rows[7].Dateiname, &error));
   EXPECT_EQ(error, "'" + s->liste.rows[7].Dateiname + u8("' ist keine Datei für interaktive Übungen"));
-  qvtest::UebungVorgabe ohne = vorgabe();
-  ohne.withDetails = false;
-  engine::Document* d = qvtest::makeExercise(ohne);
-  ASSERT_TRUE(d && d->saveAs(s->out.filePath("ohne.doc")));
-  d->application()->quit();
+  ASSERT_NO_FATAL_FAILURE(saveExercise(vorgabe(false), s->out.filePath("ohne.doc")));
   EXPECT_FALSE(LeseVorlage(s->out.filePath("ohne.doc"), &error));
   EXPECT_TRUE(error.contains(u8("enthält keine Lösungen"))) << error.toStdString();
 }
@@ -217,12 +213,9 @@ TEST_F(Ergebnisse, FolderTakesIdAndNameFromTheCopiesAndSkipsTheMaster) {
   const auto kopien = EinsendungenAusOrdner(ordner.path(), ordner.filePath("uebung.doc"));
   ASSERT_EQ(kopien.size(), 3);
   const ErgebnisUebersicht e = WerteAus(*LeseVorlage(ordner.filePath("uebung.doc")), kopien);
-  for (int i : {0, 1}) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(e.schueler[i].id, s->liste.rows[i].ID);
-    EXPECT_EQ(e.schueler[i].name, s->liste.rows[i].Name);
-    EXPECT_EQ(e.schueler[i].richtig, erwartet(i).richtig);
-  }
+  for (int i : {0, 1})
+    EXPECT_EQ(std::tuple(e.schueler[i].id, e.schueler[i].name, e.schueler[i].richtig),
+              std::tuple(s->liste.rows[i].ID, s->liste.rows[i].Name, erwartet(i).richtig)) << i;
   // The damaged copy keeps its file's title as the name.
   EXPECT_EQ(e.schueler[2].name, QFileInfo(s->liste.rows[7].Dateiname).completeBaseName());
   EXPECT_EQ(e.schueler[2].zustand, AbgabeZustand::NichtLesbar);
@@ -269,8 +262,7 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   ASSERT_TRUE(w.waehleUebung(s->master));
   ASSERT_TRUE(w.waehleListe(s->listFile));  // the figures themselves: the core's test
   QAbstractItemModel* m = w.tabelle()->model();
-  ASSERT_EQ(m->rowCount(), 31);
-  ASSERT_EQ(m->columnCount(), 12);
+  ASSERT_EQ(std::tuple(m->rowCount(), m->columnCount()), std::tuple(31, 12));
   auto zelle = [m](int r, int c, int role = Qt::DisplayRole) { return m->index(r, c).data(role); };
   EXPECT_EQ(zelle(1, 2).toString(), "fertig");
   EXPECT_EQ(zelle(1, 7).toString(), "25");
@@ -308,19 +300,14 @@ TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
     }
   }
   const QString k = qvtest::pdfText(s->out.filePath("key.pdf")), p = qvtest::pdfText(s->out.filePath("paper.pdf"));
-  for (const char* w : {"fuhren / reisten", "Mühlsee", "gab", "Eis"}) {
-    EXPECT_TRUE(k.contains(u8(w))) << w;
-    EXPECT_FALSE(p.contains(u8(w))) << w;
-  }
+  for (const char* w : {"fuhren / reisten", "Mühlsee", "gab", "Eis"})
+    EXPECT_TRUE(k.contains(u8(w)) && !p.contains(u8(w))) << w;
   EXPECT_TRUE(p.contains("Am Montag") && p.contains("1)"));
   EXPECT_GE(paper->formField("Gap_2")->result.length(), 8);
   // The document window offers them in a master only.
   frmUebung master(d);
   frmUebung copy(app->openDocument(s->liste.rows[0].Dateiname));
-  for (int i : {5, 6, 7}) {
-    EXPECT_TRUE(master.menuEntry(i)->isVisible());
-    EXPECT_FALSE(copy.menuEntry(i)->isVisible());
-  }
+  for (int i : {5, 6, 7}) EXPECT_TRUE(master.menuEntry(i)->isVisible() && !copy.menuEntry(i)->isVisible()) << i;
   s->ui.answerSaveFile(s->out.filePath("fenster-key.pdf"));
   EXPECT_TRUE(master.exportLoesungsblatt());
   EXPECT_TRUE(qvtest::pdfText(s->out.filePath("fenster-key.pdf")).contains("fuhren / reisten"));
