@@ -28,31 +28,26 @@ class Verteilung : public ::testing::Test {
     gQuelle.clear();
     InstallDistributionEngine();
     master = out.filePath(QStringLiteral("uebung.doc"));
-    makeMaster();
-    running = engine::Application::runningCount();
-  }
-  void TearDown() override {
-    qvtest::quitEngines();
-    setDistributionEngine(nullptr);
-    setExerciseRecognizer({});
-  }
-
-  // The teacher's exercise, made by the form builder: a text with three
-  // gaps, the exercise's variables, protected for form fields, saved.
-  void makeMaster() {
+    // The teacher's exercise, made by the form builder: a text with three
+    // gaps, the exercise's variables, protected for form fields, saved.
     qvtest::UebungVorgabe vorgabe;
     vorgabe.text = u8("Am Montag [fuhren] wir an den Mühlsee. Dort [schwammen] wir und [aßen] Eis.");
     vorgabe.gaps = {{"fuhren", "fahren", {}}, {"schwammen", "schwimmen", {}}, {u8("aßen"), "essen", {}}};
     vorgabe.headerLine = false;
     engine::Document* doc = qvtest::makeExercise(vorgabe);
     ASSERT_NE(doc, nullptr);
-    engine::Application* app = doc->application();
     ASSERT_TRUE(doc->saveAs(master));
     for (int i = 1; i <= doc->variableCount(); ++i)
       masterVars.append({doc->variableName(i), doc->variableValue(doc->variableName(i)).value_or("<fehlt>")});
     masterText = doc->text();
-    app->quit();
+    doc->application()->quit();
     masterBytes = qvtest::readFile(master);
+    running = engine::Application::runningCount();
+  }
+  void TearDown() override {
+    qvtest::quitEngines();
+    setDistributionEngine(nullptr);
+    setExerciseRecognizer({});
   }
 
   // A class of n pupils, each with a folder of their own below klasse/; the
@@ -143,8 +138,7 @@ TEST_F(Verteilung, ThirtyPupilsGetTheirOwnCopies) {
     expectCopy(z.Dateiname, pupilName(i), i % 3 == 0 ? QString() : QStringLiteral("user%1").arg(i));
   }
   // The run's references are dropped.
-  EXPECT_EQ(gWordApp, nullptr);
-  EXPECT_EQ(gWordDoc, nullptr);
+  EXPECT_TRUE(gWordApp == nullptr && gWordDoc == nullptr);
   EXPECT_FALSE(ui.waitCursor());
 }
 
@@ -160,9 +154,9 @@ TEST_F(Verteilung, OverwriteAnswersNoYesCancel) {
   const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
   ASSERT_GE(ui.messages().size(), 3);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(ui.messages()[i].text, l.rows[i].Dateiname + u8(" überschreiben?"));
-    EXPECT_EQ(ui.messages()[i].icon, Icon::Question);
-    EXPECT_EQ(ui.messages()[i].buttons, Buttons::YesNoCancel);
+    const MessageBoxRequest& m = ui.messages()[i];
+    EXPECT_EQ(std::tuple(m.text, m.icon, m.buttons),
+              std::tuple(l.rows[i].Dateiname + u8(" überschreiben?"), Icon::Question, Buttons::YesNoCancel));
   }
   EXPECT_EQ(e.geschrieben, 1);  // tried: the closing message's count
   EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
