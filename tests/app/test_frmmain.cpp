@@ -15,13 +15,8 @@ using namespace qv;
 namespace {
 
 ArbeitsblattEintrag sheet(int id, int typ, const QString& caption) {
-  ArbeitsblattEintrag e;
-  e.ID = id;
-  e.Uebungstyp = static_cast<int16_t>(typ);
-  e.Caption = caption;
-  e.Details = QStringLiteral("5;ging;gehen;");
-  e.ArbeitsblattRTF = QByteArray(30, '\0') + "{\\rtf1\\ansi " + caption.toLatin1() + "}";
-  return e;
+  return {static_cast<int16_t>(typ), caption, QStringLiteral("5;ging;gehen;"), id,
+          QByteArray(30, '\0') + "{\\rtf1\\ansi " + caption.toLatin1() + "}", {}};
 }
 
 }  // namespace
@@ -78,6 +73,5 @@ TEST(frmMain, NarrowWindowKeepsTheTabStripAndPlacesTheEditorInIt) {
   // An inner width below 120 twips leaves the tab strip where it was.
   w.centralWidget()->resize(twipsToPixels(100), w.centralWidget()->height());
   w.layoutControls();
-  EXPECT_EQ(w.tabFrame()->geometry(), before);
-  EXPECT_EQ(w.editor()->geometry(), editorBefore);
+  EXPECT_EQ(std::tuple(w.tabFrame()->geometry(), w.editor()->geometry()), std::tuple(before, editorBefore));
 }

@@ -27,8 +27,7 @@ Umgebung::Umgebung() {
   env.set("QV_PROGRAM_FOLDER", program.path().toUtf8());
   env.set("QV_TEMPLATES_DIR", templates.path().toUtf8());
   env.set("QV_ENGINE_UNAVAILABLE", QByteArray());
-  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"),
-              templates.filePath(qv::kTemplateName));
+  QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(qv::kTemplateName));
 }
 
 QString Umgebung::log() const { return QString::fromLatin1(readFile(QDir(program.path()).filePath("log.txt"))); }

@@ -14,8 +14,7 @@ GapList rows(int typ, const QString& details, int kind = 3) {
 }
 
 const QString kNul(QChar(u'\0'));
-const QString kType301 =
-    "10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden";
+const QString kType301 = "10;Schlüssel;Schlüssel;Schl_ss_l\r\n1;Tür;Tür;T_r\r\n20;glänzenden;glänzen;gl_nz_nden";
 
 }  // namespace
 
@@ -102,13 +101,10 @@ TEST_F(BuildGapListState, AlternativesPromptsAndAnswers) {
   EXPECT_EQ(std::tuple(ui.messages()[0].buttons, ui.messages()[0].defaultButton), std::tuple(Buttons::YesNo, 1));
   const auto inputs = ui.inputs();
   ASSERT_EQ(inputs.size(), 3);
-  EXPECT_EQ(inputs[2].title, "Alternativlösungen für das 3. Wort ");
-  EXPECT_EQ(inputs[1].preset, "Baum");
-  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + "Gebäude" +
-                                            kNul + ";{TP}",
+  EXPECT_EQ(std::tuple(inputs[2].title, inputs[1].preset), std::tuple("Alternativlösungen für das 3. Wort ", "Baum"));
+  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + "Gebäude" + kNul + ";{TP}",
                                         "00012;Baum;Baum;;Baum;;{TP}",
-                                        "00020;Tür;Tür;;Tür;" + kNul + "Heim " + kNul + "Bau" + kNul +
-                                            ";{TP}"}));
+                                        "00020;Tür;Tür;;Tür;" + kNul + "Heim " + kNul + "Bau" + kNul + ";{TP}"}));
   // The selection ends at the start; the variables are handed on once.
   EXPECT_EQ(std::tuple(txtText().selStart(), txtText().selLength(), calls, lastCount, lastWithDetails),
             std::tuple(0, 0, 1, 3, false));

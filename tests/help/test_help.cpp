@@ -20,19 +20,13 @@
 using namespace qv;
 using qvtest::u8;
 
-namespace {
-
-QString shippedGuide() { return QStringLiteral(QV_SOURCE_DIR "/data/Anleitung.doc"); }
-
-}  // namespace
-
 // The shipped guide, read whole and shown from its beginning.
 TEST(QuickGuide, OpensOnlyWhenTheGuideExists) {
   QTemporaryDir dir;
   qvtest::Env env{{"QV_PROGRAM_FOLDER", dir.path().toUtf8()}};
   EXPECT_FALSE(frmAnleitung::zeige(nullptr));
 
-  ASSERT_TRUE(QFile::copy(shippedGuide(), dir.filePath("Anleitung.doc")));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Anleitung.doc"), dir.filePath("Anleitung.doc")));
   QString seen;
   int cursor = -1;
   QTimer::singleShot(0, [&] {

@@ -56,8 +56,7 @@ class Installer : public ::testing::Test {
   void expectTold(const QString& start, Icon icon = Icon::Exclamation, const QString& title = kProductTitle) {
     ASSERT_EQ(dialogs.told.size(), 1);
     EXPECT_TRUE(dialogs.told[0].text.startsWith(start)) << dialogs.told[0].text.toStdString();
-    EXPECT_EQ(dialogs.told[0].icon, icon);
-    EXPECT_EQ(dialogs.told[0].title, title);
+    EXPECT_EQ(std::tuple(dialogs.told[0].icon, dialogs.told[0].title), std::tuple(icon, title));
     EXPECT_FALSE(dialogs.waiting);
   }
   void expectSuccess() {

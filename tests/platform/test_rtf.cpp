@@ -278,8 +278,7 @@ TEST(RtfRoundTrip, RaisedTextSitsInItsOwnGroupsAroundFields) {
   sup.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
   c.insertText("note12", sup);
   c.insertText(" Ende", QTextCharFormat());
-  d.insertField(6, " FORMTEXT ", "__", FieldKind::FormText,
-                FormFieldData{"Gap_1", {}, {}, {}, 0});
+  d.insertField(6, " FORMTEXT ", "__", FieldKind::FormText, FormFieldData{"Gap_1", {}, {}, {}, 0});
   const QByteArray bytes = d.toRtf();
   EXPECT_TRUE(bytes.contains("{\\plain\\f0\\fs24\\super note}")) << bytes.constData();
   RichDocument back;
@@ -393,8 +392,7 @@ TEST(DocModel, RangesFollowEditsAroundThem) {
   Field& field = d.fields()[f];
   c.setPosition(0);
   c.insertText("Heute: ");  // before both
-  EXPECT_EQ(field.result.start(), 17);
-  EXPECT_EQ(field.result.text(), "____");
+  EXPECT_EQ(std::tuple(field.result.start(), field.result.text()), std::tuple(17, "____"));
   EXPECT_EQ(d.bookmark("kopf")->range.text(), "Am");
   c.setPosition(field.result.start());
   c.insertText("X");  // at the start: lands before the field
@@ -415,10 +413,8 @@ TEST(DocModel, RangesFollowEditsAroundThem) {
 TEST(DocModel, FieldsStayInBodyOrderAndVariablesAreOnePerName) {
   RichDocument d;
   QTextCursor(d.body()).insertText("eins zwei drei");
-  d.insertField(14, " FORMTEXT ", "3", FieldKind::FormText,
-                FormFieldData{"Gap_3", {}, {}, {}, 0});
-  d.insertField(0, " FORMTEXT ", "1", FieldKind::FormText,
-                FormFieldData{"Gap_1", {}, {}, {}, 0});
+  d.insertField(14, " FORMTEXT ", "3", FieldKind::FormText, FormFieldData{"Gap_3", {}, {}, {}, 0});
+  d.insertField(0, " FORMTEXT ", "1", FieldKind::FormText, FormFieldData{"Gap_1", {}, {}, {}, 0});
   EXPECT_EQ(d.fields()[0].form.name + d.fields()[1].form.name, "Gap_1Gap_3");
   // Two neighbouring fields and an empty one keep their own text.
   d.insertField(1, "QUOTE", QString());

@@ -27,10 +27,8 @@ TEST_F(FeldEditorTest, TypingAndDeletingStayInsideTheFieldsAndTabGoesToTheNext) 
   const int s = gap(1).result.start();
   // An empty field is replaced whole; line breaks become blanks.
   FeldEditor::Ergebnis r = e.tippe(s + 2, s + 2, QStringLiteral("fuh\nren"));
-  EXPECT_EQ(r.wirkung, W::Geaendert);
-  EXPECT_EQ(text(1), QStringLiteral("fuh ren"));
-  EXPECT_EQ(r.cursor, s + 7);
-  EXPECT_EQ(r.feld, e.feldBei(s, s));
+  EXPECT_EQ(std::tuple(r.wirkung, text(1), r.cursor, r.feld),
+            std::tuple(W::Geaendert, "fuh ren", s + 7, e.feldBei(s, s)));
   EXPECT_EQ(e.loesche(s + 4, s + 4, s + 4, false).wirkung, W::Geaendert);
   EXPECT_EQ(text(1), QStringLiteral("fuhren"));
   // At the field's edge nothing is deleted; a range beyond the field is refused
@@ -46,12 +44,10 @@ TEST_F(FeldEditorTest, TypingAndDeletingStayInsideTheFieldsAndTabGoesToTheNext) 
   EXPECT_EQ(e.tippe(s, s, QStringLiteral("vier")).wirkung, W::ZuLang);
   // Tab goes to the next field and wraps round.
   const auto feld = [&](int k) { return e.feldBei(gap(k).result.start(), gap(k).result.start()); };
-  EXPECT_EQ(e.naechstesFeld(feld(1), 0, false), 2);
-  EXPECT_EQ(e.naechstesFeld(feld(1), 0, true), 3);
+  EXPECT_EQ(std::tuple(e.naechstesFeld(feld(1), 0, false), e.naechstesFeld(feld(1), 0, true)), std::tuple(2, 3));
   // From the text between the fields: the field behind, or the one before.
   const int zwischen = doc->text().indexOf(QStringLiteral("Dort"));
-  EXPECT_EQ(e.naechstesFeld(0, zwischen, false), 3);
-  EXPECT_EQ(e.naechstesFeld(0, zwischen, true), 2);
+  EXPECT_EQ(std::tuple(e.naechstesFeld(0, zwischen, false), e.naechstesFeld(0, zwischen, true)), std::tuple(3, 2));
   EXPECT_EQ(e.formularNummer(feld(2)), 2);
   // Without form-field protection no field takes typing here.
   doc->unprotect(ExercisePassword());

@@ -47,18 +47,7 @@ class Fenster : public ::testing::Test {
     QTest::keyClick(w->textView(), k, m);
   }
   static void type(frmUebung* w, const QString& text) { QTest::keyClicks(w->textView(), text); }
-  static void putCursor(frmUebung* w, int pos) {
-    QTextCursor c = w->textView()->textCursor();
-    c.setPosition(pos);
-    w->textView()->setTextCursor(c);
-  }
   static QString fieldText(frmUebung* w, const QString& name) { return w->document()->formField(name)->result.text(); }
-  static void clickHeaderWord(frmUebung* w, int n) {
-    const engine::Document* d = w->document();
-    QTextCursor c(d->data().body());
-    c.setPosition(d->field(qvtest::headerWordField(*d, n))->result.start() + 1);
-    QTest::mouseClick(w->textView()->viewport(), Qt::LeftButton, {}, w->textView()->cursorRect(c).center());
-  }
   static QList<QPointer<frmUebung>> windows() {
     QList<QPointer<frmUebung>> out;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -87,7 +76,9 @@ TEST_F(Fenster, OnlyTheFormFieldsTakeTypingAndLeavingAFieldJudgesIt) {
   EXPECT_EQ(fieldText(w, "Gap_1"), QStringLiteral("fuhren"));
 
   // Outside the fields nothing is typed or deleted.
-  putCursor(w, d->text().indexOf(QStringLiteral("Dort")) + 2);
+  QTextCursor c = w->textView()->textCursor();
+  c.setPosition(d->text().indexOf(QStringLiteral("Dort")) + 2);
+  w->textView()->setTextCursor(c);
   type(w, QStringLiteral("xy"));
   key(w, Qt::Key_Delete);
   EXPECT_TRUE(w->feedback().contains(QStringLiteral("geschützt")));
@@ -123,8 +114,8 @@ TEST_F(Fenster, SpeichernUnterAsksBeforeReplacingAFile) {
   EXPECT_FALSE(w->saveAs());
   EXPECT_EQ(qvtest::readFile(path), QByteArray("alt"));
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNo);
-  EXPECT_EQ(ui.messages()[0].defaultButton, 1);  // Enter keeps the file
+  // Enter keeps the file.
+  EXPECT_EQ(std::tuple(ui.messages()[0].buttons, ui.messages()[0].defaultButton), std::tuple(Buttons::YesNo, 1));
   EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("vorhanden.doc")));
   EXPECT_EQ(ui.shown().last().kind, ScriptedInteraction::Shown::Kind::SaveFile);
   EXPECT_FALSE(w->document()->saved());
@@ -169,8 +160,7 @@ TEST_F(Fenster, SchliessenAndQuittingAskWhenUnsaved) {
   QApplication::processEvents();
   ASSERT_FALSE(w.isNull());
   ASSERT_EQ(ui.messages().size(), 1);
-  EXPECT_EQ(ui.messages()[0].buttons, Buttons::YesNoCancel);
-  EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("Neue Übung")));
+  EXPECT_TRUE(ui.messages()[0].buttons == Buttons::YesNoCancel && ui.messages()[0].text.contains("Neue Übung"));
   // Yes, but the file dialog cancelled; then Cancel when quitting.
   ui.answerMessage(Answer::Yes);
   w->close();
@@ -230,8 +220,12 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAClickMarksAWordAndPdf) {
   ASSERT_NE(w, nullptr);
   ASSERT_EQ(w->document(), doc);
   QApplication::processEvents();
-  clickHeaderWord(w, 9);
-  EXPECT_TRUE(qvtest::formatAt(*doc, doc->field(qvtest::headerWordField(*doc, 9))->result.start()).fontStrikeOut());
+  // A click on the ninth header word.
+  const int word = doc->field(qvtest::headerWordField(*doc, 9))->result.start();
+  QTextCursor c(doc->data().body());
+  c.setPosition(word + 1);
+  QTest::mouseClick(w->textView()->viewport(), Qt::LeftButton, {}, w->textView()->cursorRect(c).center());
+  EXPECT_TRUE(qvtest::formatAt(*doc, word).fontStrikeOut());
 
   ui.answerSaveFile(out.filePath("uebung.pdf"));
   ASSERT_TRUE(w->exportPdf());

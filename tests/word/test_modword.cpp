@@ -66,11 +66,11 @@ TEST_F(WordTest, MissingTemplateIsReported) {
   EXPECT_EQ(gWordDoc, nullptr);
   const auto msgs = ui.messages();
   ASSERT_EQ(msgs.size(), 2);
-  EXPECT_EQ(msgs[0].text, QStringLiteral("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!"));
-  EXPECT_EQ(msgs[0].title, QStringLiteral("Quillbee"));
-  EXPECT_TRUE(msgs[0].systemModal);
-  EXPECT_EQ(msgs[1].text, QStringLiteral("Die Wordvorlage 'Quillbee_Interaktiv_V2.dot' konnte nicht geöffnet werden"));
-  EXPECT_EQ(msgs[1].icon, Icon::Exclamation);
+  EXPECT_EQ(std::tuple(msgs[0].text, msgs[0].title, msgs[0].systemModal),
+            std::tuple("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!", "Quillbee", true));
+  EXPECT_EQ(std::tuple(msgs[1].text, msgs[1].icon),
+            std::tuple(QStringLiteral("Die Wordvorlage 'Quillbee_Interaktiv_V2.dot' konnte nicht geöffnet werden"),
+                       Icon::Exclamation));
   EXPECT_TRUE(env.log().startsWith("Load Template: "));
 }
 

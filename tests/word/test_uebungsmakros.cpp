@@ -95,10 +95,8 @@ TEST_F(Makros, LostFocusJudgesAgainstTheGapsRowAndCountsEachAnswerOnce) {
   EXPECT_EQ(answer(*doc, 3, QStringLiteral("gibt")), QStringLiteral("Lücke 3: falsch"));
 
   const UebungsStand st = UebungsStand::lesen(*doc);
-  EXPECT_EQ(st.luecken.value(2).versuche, 3);
-  EXPECT_EQ(st.luecken.value(2).fehlversuche, 2);
-  EXPECT_EQ(st.luecken.value(1).versuche, 1);
-  EXPECT_EQ(st.luecken.value(1).fehlversuche, 0);
+  EXPECT_EQ(std::tuple(st.luecken.value(2).versuche, st.luecken.value(2).fehlversuche), std::tuple(3, 2));
+  EXPECT_EQ(std::tuple(st.luecken.value(1).versuche, st.luecken.value(1).fehlversuche), std::tuple(1, 0));
   EXPECT_EQ(RichtigeLuecken(*doc), 2);
 
   // Emptying a field takes the colour and the verdict, not the attempts.
@@ -159,8 +157,8 @@ TEST_F(Makros, AnswersVerdictsAndMarksSurviveSavingAndReopening) {
   // The answers themselves (separators of the stored state among them) are
   // read back from saved copies by the results' test.
   EXPECT_EQ(UebungsStand::lesen(*again), st);
-  EXPECT_EQ(backgroundOf(*again, "Gap_1"), farbe::kRichtig);
-  EXPECT_EQ(backgroundOf(*again, "Gap_2"), farbe::kFalsch);
+  EXPECT_EQ(std::tuple(backgroundOf(*again, "Gap_1"), backgroundOf(*again, "Gap_2")),
+            std::tuple(farbe::kRichtig, farbe::kFalsch));
   EXPECT_TRUE(headerWordFormat(*again, 2).fontStrikeOut());
   EXPECT_FALSE(headerWordFormat(*again, 1).fontStrikeOut());
   // Document_Open selected the first gap.
@@ -182,9 +180,8 @@ TEST_F(Makros, DamagedStateAndRowsAreTakenAsFarAsTheyGo) {
   ASSERT_NE(doc, nullptr);
   doc->setVariable(kStandVariable, QStringLiteral("L;x;1\r\nL;2;3;1;R;ok\r\nM;0,2,2,abc\r\nZ"));
   const UebungsStand st = UebungsStand::lesen(*doc);
-  EXPECT_EQ(st.luecken.keys(), QList<int>{2});
-  EXPECT_EQ(st.luecken.value(2).urteil, Urteil::Richtig);
-  EXPECT_EQ(st.markiert, QList<int>{2});
+  EXPECT_EQ(std::tuple(st.luecken.keys(), st.luecken.value(2).urteil, st.markiert),
+            std::tuple(QList<int>{2}, Urteil::Richtig, QList<int>{2}));
   // A gap without a row (more fields than rows) is not judged.
   doc->setVariable("LSTDET", XorWithKey(QStringLiteral("00004;Montag;Montag;;Montag;{AL};{TP}"), ExercisePassword()));
   EXPECT_EQ(answer(*doc, 2, QStringLiteral("x")), QString());

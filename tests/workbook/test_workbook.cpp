@@ -98,8 +98,7 @@ TEST(Lesen, KlassenfahrtExactlyAsStored) {
 
 TEST(Lesen, LargeWorkbookValuesAreNotCut) {
   const MappenInhalt m = LeseMappe(fixture("grosse-mappe.qbm"));
-  ASSERT_EQ(m.fehler, Fehler::Keiner);
-  ASSERT_EQ(m.arbeitsblaetter.size(), 40);
+  ASSERT_EQ(std::tuple(m.fehler, m.arbeitsblaetter.size()), std::tuple(Fehler::Keiner, 40));
   qsizetype details = 0;
   for (int k = 0; k < 40; ++k) {
     const ArbeitsblattEintrag& e = m.arbeitsblaetter[k];
@@ -114,16 +113,13 @@ TEST(Lesen, LargeWorkbookValuesAreNotCut) {
 
 TEST(Lesen, NullValuesAndEmptyStringsStayApart) {
   const MappenInhalt m = LeseMappe(fixture("null-werte.qbm"));
-  ASSERT_EQ(m.fehler, Fehler::Keiner);
-  ASSERT_EQ(m.arbeitsblaetter.size(), 3);
+  ASSERT_EQ(std::tuple(m.fehler, m.arbeitsblaetter.size()), std::tuple(Fehler::Keiner, 3));
   const auto& a = m.arbeitsblaetter;
   EXPECT_EQ(std::tuple(a[0].ID, a[1].ID, a[2].ID, a[2].Uebungstyp), std::tuple(31, 32, 33, 104));
-  EXPECT_TRUE(a[0].Caption.isEmpty());
-  EXPECT_TRUE(a[0].ArbeitsblattRTF.isEmpty());
+  EXPECT_TRUE(a[0].Caption.isEmpty() && a[0].ArbeitsblattRTF.isEmpty() && a[1].Details.isEmpty());
   EXPECT_EQ(a[0].Details.split("\r\n", Qt::SkipEmptyParts).size(), 6);
   EXPECT_EQ(a[0].KontrollblattRTF.left(4).toHex(), "01000000");
   EXPECT_EQ(a[1].Caption, u8("Ohne Lückenliste"));
-  EXPECT_TRUE(a[1].Details.isEmpty());
   EXPECT_GT(a[1].ArbeitsblattRTF.size(), 30);
   EXPECT_TRUE(a[2].KontrollblattRTF.isEmpty());
 }
@@ -161,8 +157,7 @@ TEST(Archiv, WrongPasswordAndMissingMemberLeaveNoTarget) {
             archive::ExtractError::NoMember);
   EXPECT_FALSE(QFile::exists(target));
   // The member name decides nothing about where the data goes.
-  EXPECT_EQ(archive::ExtractMember(fixture("ohne-datenbank.qbm"), "~qb00000000.tmp",
-                                   kMappenPasswort, target),
+  EXPECT_EQ(archive::ExtractMember(fixture("ohne-datenbank.qbm"), "~qb00000000.tmp", kMappenPasswort, target),
             archive::ExtractError::None);
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"ziel.mdb"});
   EXPECT_TRUE(jet::Database::looksLikeJetFile(target));
@@ -273,8 +268,7 @@ TEST_F(Loading, SampleWorkbookFillsStateAndTabs) {
   // The stored rich text (header kept, the text read from byte 30) reads as
   // exactly the plain text the gap positions count in.
   EXPECT_TRUE(txtText().text().startsWith(u8("Unsere Klassenfahrt an den Mühlsee")));
-  EXPECT_EQ(txtText().text(), gTextTXT);
-  EXPECT_EQ(txtTemp().text(), gTextTXT);
+  EXPECT_EQ(std::tuple(txtText().text(), txtTemp().text()), std::tuple(gTextTXT, gTextTXT));
   EXPECT_TRUE(ui_.messages().isEmpty());
   // The working copy is the database itself and the only file left.
   EXPECT_TRUE(jet::Database::looksLikeJetFile(gMappenKopie));
@@ -296,8 +290,8 @@ TEST_F(Loading, DialogInTheProgramFolderAndCancelOnlyEmptiesThePath) {
   ui_.answerOpenFile(fixture("null-werte.qbm"));
   EXPECT_TRUE(LadeArbeitsblaetter(tabs_));
   ASSERT_EQ(ui_.shown().size(), 1);
-  EXPECT_EQ(ui_.shown()[0].kind, ScriptedInteraction::Shown::Kind::OpenFile);
-  EXPECT_EQ(ui_.shown()[0].file.initialFolder, files::programFolder());
+  EXPECT_EQ(std::tuple(ui_.shown()[0].kind, ui_.shown()[0].file.initialFolder),
+            std::tuple(ScriptedInteraction::Shown::Kind::OpenFile, files::programFolder()));
   EXPECT_EQ(gArbeitsblaetter.size(), 3);
   const QString kopie = gMappenKopie;
   tabs_.captions = {"Text"};
@@ -331,8 +325,7 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
     EXPECT_EQ(tempFiles(), 0);  // the pure reader cleans up after itself
 
     ASSERT_TRUE(load("klassenfahrt.qbm"));
-    const QString text = gTextTXT;
-    const QByteArray rtf = gTextRTF;
+    const auto text = std::tuple(gTextTXT, gTextRTF);
     tabs_.captions = {"Text"};
     ui_.clear();
     EXPECT_FALSE(load(c.file));
@@ -344,7 +337,7 @@ TEST_F(Loading, BadWorkbookShowsItsMessageAndKeepsThePreviousState) {
     EXPECT_EQ(std::tuple(r.icon, r.buttons, r.title),
               std::tuple(oeffnen ? Icon::None : Icon::Information, Buttons::Ok, QString("Quillbee-Vodedarivo")));
     EXPECT_EQ(gMappenPfad, fixture(c.file));
-    EXPECT_EQ(std::tuple(gTextTXT, gTextRTF), std::tuple(text, rtf));
+    EXPECT_EQ(std::tuple(gTextTXT, gTextRTF), text);
     EXPECT_EQ(tabs_.captions, QStringList{"Text"});
     EXPECT_EQ(gArbeitsblaetter.size(), c.hatDatensaetze ? 0 : 6);
     // At most the one working copy stays, over many loads.
