@@ -143,7 +143,11 @@ TEST(HtmlPage, PlaceholdersFormedByEarlierReplacementsAreFilled) {
 }
 
 TEST(HtmlPage, EncodedInWindows1252WhenPossibleElseInUtf8) {
-  const auto bytes = [](const QString& vorlage) { return HtmlPageBytes({.vorlage = vorlage}); };
+  const auto bytes = [](const QString& vorlage) {
+    HtmlSeite s;
+    s.vorlage = vorlage;
+    return HtmlPageBytes(s);
+  };
   EXPECT_EQ(bytes("<html><head><meta charset=\"utf-8\"></head><body>" + u8("Übung") + "</body></html>"),
             "<html><head><meta charset=\"windows-1252\"></head><body>\xDC" "bung</body></html>\r\n");
   const QString name = u8("Иван Петров ∑");
