@@ -154,7 +154,7 @@ TEST_F(Verteilung, OverwriteAnswersNoYesCancel) {
   const SchuelerListe::Ergebnis e = l.DupliziereUebungen();
   ASSERT_GE(ui.messages().size(), 3);
   for (int i = 0; i < 3; ++i) {
-    const MessageBoxRequest& m = ui.messages()[i];
+    const MessageBoxRequest m = ui.messages()[i];
     EXPECT_EQ(std::tuple(m.text, m.icon, m.buttons),
               std::tuple(l.rows[i].Dateiname + u8(" überschreiben?"), Icon::Question, Buttons::YesNoCancel));
   }
