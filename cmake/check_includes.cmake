@@ -1,12 +1,12 @@
 # Fails when a source folder includes a folder above it. Layers, bottom up:
-#   platform ← exercise ← word html workbook students help ← app cli
+#   platform ← exercise ← word html export workbook students help ← app cli
 # A folder may include its own layer and those below. The program-wide
 # variables (app/variablen.h) may be reached from every folder of the main
 # program. The installer is built on its own and includes nothing of it.
 #   cmake -DSRC=<source folder> -P check_includes.cmake
 set(rank_platform 0)
 set(rank_exercise 1)
-foreach(d word html workbook students help)
+foreach(d word html export workbook students help)
   set(rank_${d} 2)
 endforeach()
 set(rank_app 3)

@@ -13,6 +13,7 @@
 
 #include "app/variablen.h"
 #include "exercise/uebungstyp.h"
+#include "export/plattformexport.h"
 #include "html/htmlexercise.h"
 #include "platform/editor_widget.h"
 #include "platform/filehelper.h"
@@ -185,6 +186,12 @@ void frmMain::buildMenus() {
   gFormatDoc = true;
   wire(doc, &frmMain::mnuAusgabeformat_Click, 1);
   wire(htm, &frmMain::mnuAusgabeformat_Click, 2);
+  // The learning platforms' formats, built like the web page.
+  for (const auto& [index, caption] : {std::pair{3, "Moodle-XML"}, std::pair{4, "H5P"}}) {
+    QAction* a = addEntry(format, f, index, QString::fromUtf8(caption));
+    a->setCheckable(true);
+    wire(a, &frmMain::mnuAusgabeformat_Click, index);
+  }
 
   QMenu* extras = mainMenu(80, QStringLiteral("Extras"));
   extras->menuAction()->setVisible(false);
@@ -299,8 +306,7 @@ void frmMain::tabReg_Click() {
 }
 
 void frmMain::mnuAusgabeformat_Click(int i) {
-  entries_.value({QStringLiteral("mnuAusgabeformat"), 1})->setChecked(i == 1);
-  entries_.value({QStringLiteral("mnuAusgabeformat"), 2})->setChecked(i == 2);
+  for (int e : {1, 2, 3, 4}) entries_.value({QStringLiteral("mnuAusgabeformat"), e})->setChecked(i == e);
   gFormatDoc = i == 1;
   for (int e : {1, 3, 4}) entries_.value({QStringLiteral("mnuArbeitsblatt"), e})->setEnabled(i == 1);
 }
@@ -314,6 +320,10 @@ void frmMain::mnuArbeitsblatt_Click(int v) {
   setEnabled(false);
   if (entries_.value({QStringLiteral("mnuAusgabeformat"), 1})->isChecked())
     CreateWordExercise(gUebungstyp, static_cast<int16_t>(v));
+  else if (entries_.value({QStringLiteral("mnuAusgabeformat"), 3})->isChecked())
+    CreatePlattformExercise(Plattform::Moodle);
+  else if (entries_.value({QStringLiteral("mnuAusgabeformat"), 4})->isChecked())
+    CreatePlattformExercise(Plattform::H5p);
   else
     CreateHtmlExercise(gUebungstyp, static_cast<int16_t>(v));
   setEnabled(true);

@@ -3,8 +3,13 @@
 #include "app/variablen.h"
 #include "exercise/gaplist.h"
 #include "exercise/uebungstyp.h"
+#include "export/h5ppaket.h"
+#include "export/moodlexml.h"
+#include "export/plattformexport.h"
 #include "html/htmlexercise.h"
 #include "platform/docengine.h"
+#include "platform/filehelper.h"
+#include "platform/textfile.h"
 #include "platform/tools.h"
 #include "platform/ui.h"
 #include "students/ergebnisse.h"
@@ -256,6 +261,56 @@ int html(const QStringList& args, QTextStream& err) {
   return kOk;
 }
 
+// Writes one worksheet (or with "alle" every worksheet, for Moodle) as the
+// platform's file, as the output format entries do, without alternatives.
+int plattform(const QStringList& args, Plattform p, QTextStream& err) {
+  const bool moodle = p == Plattform::Moodle;
+  Optionen o;
+  if (leseOptionen(args, {QStringLiteral("--wortliste"), QStringLiteral("-o")}, {}, o, err) != kOk) return kArgs;
+  if (o.rest.size() != 2) {
+    fehler(err, moodle ? QStringLiteral("Aufruf: vodedarivo moodle MAPPE.qbm NUMMER|alle [--wortliste 1|2|3|4] [-o DATEI.xml]")
+                       : QStringLiteral("Aufruf: vodedarivo h5p MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI.h5p]"));
+    return kArgs;
+  }
+  const bool alle = moodle && o.rest[1] == QStringLiteral("alle");
+  QStringList nummern{o.rest[1]};
+  if (alle) {
+    MappenInhalt m;
+    if (!lese(o.rest[0], m, err)) return kMappe;
+    nummern.clear();
+    for (qsizetype k = 1; k <= m.arbeitsblaetter.size(); ++k) nummern << QString::number(k);
+  }
+  QList<ExportBlatt> blaetter;
+  for (const QString& nummer : std::as_const(nummern)) {
+    int count = 0;
+    if (const int rc = waehle(o.rest[0], nummer, err, count, true); rc != kOk) return rc;
+    // With "alle" a form that does not fit a worksheet gives way to its preselection.
+    QString wortliste = o.wortliste;
+    const int form = wortliste.toInt();
+    if (alle && form >= 1 && form <= 4 && !AusgabeOptionenFuer(gUebungstyp, gDetails).enabled[form - 1]) {
+      fehler(err, QStringLiteral("Hinweis: Arbeitsblatt %1 bekommt die Vorauswahl seines Übungstyps").arg(nummer));
+      wortliste.clear();
+    }
+    if (const int rc = setzeWortliste(wortliste, err); rc != kOk) return rc;
+    blaetter << AktuellesExportBlatt();
+  }
+  const QString titel = files::FileTitle(gMappenPfad);
+  const ExportErgebnis e = moodle ? BaueMoodleXml(titel, blaetter) : BaueH5pPaket(blaetter.first());
+  if (!e.fehler.isEmpty()) {
+    fehler(err, QString(e.fehler).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    return kSchreiben;
+  }
+  if (o.ziel.isEmpty()) {
+    const QString stem = SichererDateiname((alle ? titel : gCaption).trimmed());
+    o.ziel = (stem.isEmpty() ? QStringLiteral("Übung") : stem) + ExportEndung(p);
+  }
+  if (!textfile::writeBytes(QDir::current().absoluteFilePath(o.ziel), e.daten)) {
+    fehler(err, QStringLiteral("Die Datei konnte nicht gespeichert werden: ") + o.ziel);
+    return kSchreiben;
+  }
+  return kOk;
+}
+
 // Builds the form document as the worksheet menu does and writes it (and
 // the PDF the document window makes). The engine is quit afterwards.
 int doc(const QStringList& args, QTextStream& err) {
@@ -395,6 +450,19 @@ QString cliHelp() {
       "      aktuellen Ordner). Wortliste: 1 Original im Kopf, 2 Grundform in den Kopf,\n"
       "      3 Grundform hinter die Lücke, 4 Nur die Lücke stehen lassen; ohne Angabe\n"
       "      die Vorauswahl des Programms für den Übungstyp.\n"
+      "  vodedarivo moodle MAPPE.qbm NUMMER|alle [--wortliste 1|2|3|4] [-o DATEI.xml]\n"
+      "      Schreibt das Arbeitsblatt als Lückentext-Frage (\"cloze\") im Format\n"
+      "      Moodle-XML, mit \"alle\" jedes Arbeitsblatt der Mappe als eigene Frage in\n"
+      "      einer Datei (eine Wortliste, die nicht zu einem Übungstyp passt, wird dort\n"
+      "      durch die Vorauswahl ersetzt). Vorgabe für DATEI: der Titel des\n"
+      "      Arbeitsblatts (bei \"alle\" der Name der Mappe) mit \".xml\" im aktuellen\n"
+      "      Ordner. Eine Antwort mit \"~\" wird abgelehnt.\n"
+      "  vodedarivo h5p MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [-o DATEI.h5p]\n"
+      "      Schreibt das Arbeitsblatt als H5P-Paket (\"Fill in the Blanks\", H5P.Blanks\n"
+      "      1.14) nach DATEI (Vorgabe: der Titel des Arbeitsblatts mit \".h5p\").\n"
+      "      Beide ohne alternative Lösungen; die Antworten unterscheiden Groß- und\n"
+      "      Kleinschreibung, Apostrophe und Anführungszeichen gelten gerade wie\n"
+      "      typografisch.\n"
       "  vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]\n"
       "                 [-o DATEI.doc] [--pdf DATEI.pdf]\n"
       "      Erstellt die Übung als Formulardokument, wie es der Menüpunkt \"Mit\n"
@@ -445,6 +513,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (cmd == QStringLiteral("luecken") && args.size() == 3) return luecken(args[1], args[2], out, err);
   if (cmd == QStringLiteral("html")) return html(args.mid(1), err);
   if (cmd == QStringLiteral("doc")) return doc(args.mid(1), err);
+  if (cmd == QStringLiteral("moodle")) return plattform(args.mid(1), Plattform::Moodle, err);
+  if (cmd == QStringLiteral("h5p")) return plattform(args.mid(1), Plattform::H5p, err);
   if (cmd == QStringLiteral("ergebnisse")) return ergebnisse(args.mid(1), out, err);
   if (cmd == QStringLiteral("blaetter") || cmd == QStringLiteral("luecken"))
     fehler(err, QStringLiteral("falsche Zahl von Angaben für \"") + cmd + QStringLiteral("\" (siehe --help)"));

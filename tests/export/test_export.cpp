@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <quazip.h>
+#include <quazipfile.h>
+
+#include "cli/cli.h"
+#include "common/testutil.h"
+#include "export/h5ppaket.h"
+#include "export/moodlexml.h"
+#include "word/ausgabeoptionen.h"
+
+using qvtest::u8;
+
+namespace {
+
+// What a platform reads out of an export: per paragraph the visible text
+// with each gap filled by its first answer, and every gap's answers.
+struct Gelesen {
+  QStringList absaetze;
+  QList<QStringList> luecken;
+};
+
+QString entities(QString s) {
+  static const QRegularExpression re(QStringLiteral("&(#[0-9]+|amp|lt|gt|quot);"));
+  QString out;
+  qsizetype von = 0;
+  for (auto it = re.globalMatch(s); it.hasNext();) {
+    const auto m = it.next();
+    const QString n = m.captured(1);
+    out += s.mid(von, m.capturedStart() - von);
+    out += n == "amp" ? "&" : n == "lt" ? "<" : n == "gt" ? ">" : n == "quot" ? "\"" : QString(QChar(n.mid(1).toInt()));
+    von = m.capturedEnd();
+  }
+  return out + s.mid(von);
+}
+
+QStringList absaetzeVon(const QString& html) {
+  QStringList out;
+  static const QRegularExpression p(QStringLiteral("<p>(.*?)</p>"), QRegularExpression::DotMatchesEverythingOption);
+  for (auto it = p.globalMatch(html); it.hasNext();) out << it.next().captured(1);
+  return out;
+}
+
+// A cloze gap read twice, as Moodle's two parsers do: a mark ends the gap or
+// an answer unless a backslash stands before it, or a backslash takes the
+// next character whatever it is. Both must agree. Returns the gap's length.
+qsizetype leseCloze(const QString& s, qsizetype at, QStringList& antworten) {
+  const QString kopf = QStringLiteral("{1:SHORTANSWER_C:");
+  EXPECT_EQ(s.mid(at, kopf.size()), kopf);
+  QList<QStringList> beide(2);
+  qsizetype ende[2] = {-1, -1};
+  for (int art = 0; art < 2; ++art) {
+    QString a;
+    for (qsizetype i = at + kopf.size(); i < s.size() && ende[art] < 0; ++i) {
+      const bool frei = art == 0 ? s[i - 1] != '\\' : true;
+      if (art == 1 && s[i] == '\\') {
+        a += s.mid(i++, 2);
+      } else if (frei && (s[i] == '~' || s[i] == '}')) {
+        beide[art] << a;
+        a.clear();
+        if (s[i] == '}') ende[art] = i + 1;
+      } else {
+        a += s[i];
+      }
+    }
+  }
+  EXPECT_EQ(beide[0], beide[1]);
+  EXPECT_EQ(ende[0], ende[1]);
+  for (QString a : beide[0]) {
+    EXPECT_TRUE(a.startsWith('=')) << a.toStdString();
+    EXPECT_FALSE(a.contains("&#")) << a.toStdString();
+    static const QRegularExpression feedback(QStringLiteral("(?<!\\\\)#.*"));
+    a.remove(0, 1).remove(feedback);
+    for (const char* z : {"}", "#", "*", "~"}) a.replace(QLatin1Char('\\') + QLatin1String(z), QLatin1String(z));
+    antworten << entities(a).trimmed();
+  }
+  return ende[0] - at;
+}
+
+Gelesen leseMoodle(const QString& html, int kopf) {
+  Gelesen g;
+  for (const QString& p : absaetzeVon(html).mid(kopf)) {
+    QString text;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+      if (p[i] != '{') {
+        text += p[i];
+        continue;
+      }
+      QStringList a;
+      i += leseCloze(p, i, a) - 1;
+      text += QStringLiteral("&#%1;").arg(g.luecken.size() + 0xE000);  // a placeholder until decoded
+      g.luecken << a;
+    }
+    text = entities(text);
+    for (qsizetype k = 0; k < g.luecken.size(); ++k) text.replace(QChar(0xE000 + int(k)), g.luecken[k].value(0));
+    g.absaetze << text;
+  }
+  return g;
+}
+
+// Blanks: pairs of "*"; inside, the tip after ":" goes, then "/" splits the
+// answers; character references are decoded only after that.
+Gelesen leseBlanks(const QJsonArray& fragen) {
+  Gelesen g;
+  for (const QJsonValue& f : fragen)
+    for (const QString& p : absaetzeVon(f.toString())) {
+      const QStringList teile = p.split('*');
+      EXPECT_EQ(teile.size() % 2, 1) << p.toStdString();
+      QString text;
+      for (qsizetype k = 0; k < teile.size(); ++k) {
+        if (k % 2 == 0) {
+          text += entities(teile[k]);
+          continue;
+        }
+        QStringList a;
+        for (const QString& x : teile[k].section(':', 0, 0).split('/')) a << entities(x).trimmed();
+        text += a.value(0);
+        g.luecken << a;
+      }
+      g.absaetze << text;
+    }
+  return g;
+}
+
+struct Moodle {
+  QMap<QString, QString> felder;  // of the last question
+  QStringList kategorien, typen;
+};
+
+Moodle parseMoodle(const QByteArray& xml) {
+  EXPECT_FALSE(QString::fromUtf8(xml).contains(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0B\\x0C\\x0E-\\x1F]"))));
+  Moodle m;
+  QXmlStreamReader r(xml);
+  QStringList pfad;
+  while (!r.atEnd()) {
+    r.readNext();
+    if (r.isStartElement()) {
+      pfad << r.name().toString();
+      if (r.name() == QLatin1String("question")) m.typen << r.attributes().value("type").toString();
+    } else if (r.isEndElement()) {
+      pfad.removeLast();
+    } else if (r.isCharacters() && !r.isWhitespace()) {
+      const QString wo = pfad.mid(2).join('/');
+      if (wo == "category/text") m.kategorien << r.text().toString();
+      m.felder[wo] += r.text().toString();
+    }
+  }
+  EXPECT_FALSE(r.hasError()) << r.errorString().toStdString();
+  return m;
+}
+
+struct Paket {
+  QJsonObject h5p, content;
+};
+
+Paket parseH5p(const QString& datei) {
+  QuaZip zip(datei);
+  EXPECT_TRUE(zip.open(QuaZip::mdUnzip));
+  QStringList namen = zip.getFileNameList();
+  namen.sort();
+  EXPECT_EQ(namen, (QStringList{"content/content.json", "h5p.json"}));
+  Paket p;
+  for (auto [name, ziel] : {std::pair{"h5p.json", &p.h5p}, std::pair{"content/content.json", &p.content}}) {
+    zip.setCurrentFile(name);
+    QuaZipFile f(&zip);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray b = f.readAll();
+    EXPECT_FALSE(b.startsWith("\xEF\xBB\xBF"));
+    QJsonParseError e;
+    *ziel = QJsonDocument::fromJson(b, &e).object();
+    EXPECT_EQ(e.error, QJsonParseError::NoError) << name;
+  }
+  return p;
+}
+
+QJsonObject cliJson(const QStringList& args) {
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  EXPECT_EQ(qv::runCli(args, o, e), 0) << err.toStdString();
+  return QJsonDocument::fromJson(out.toUtf8()).object();
+}
+
+}  // namespace
+
+// Every worksheet of both workbooks in every form it may take, through the
+// commands: the gaps in order with their solutions, the visible text equal
+// to the workbook's text (with the base forms of form 3 behind the gaps).
+TEST(Export, FixtureWorksheetsReadBackInEveryForm) {
+  QTemporaryDir dir;
+  for (const QString mappe : {qvtest::fixture("klassenfahrt.qbm"), QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm")}) {
+    const QJsonObject blaetter = cliJson({"blaetter", mappe});
+    const QString text = blaetter["text"].toString();
+    const QJsonArray liste = blaetter["arbeitsblaetter"].toArray();
+    for (qsizetype n = 1; n <= liste.size(); ++n) {
+      const QJsonObject ab = liste[n - 1].toObject();
+      const QJsonArray luecken = cliJson({"luecken", mappe, QString::number(n)})["luecken"].toArray();
+      const qv::AusgabeOptionen optionen = qv::AusgabeOptionenFuer(ab["uebungstyp"].toInt(), ab["details"].toString());
+      for (int form = 1; form <= 4; ++form) {
+        if (!optionen.enabled[form - 1]) continue;
+        SCOPED_TRACE(QStringLiteral("%1 Blatt %2 Form %3").arg(mappe).arg(n).arg(form).toStdString());
+        QString erwartet = text;
+        QList<QStringList> antworten;
+        for (qsizetype k = luecken.size() - 1; k >= 0; --k) {
+          const QJsonObject l = luecken[k].toObject();
+          if (form == 3 && ab["uebungstyp"].toInt() < 200)
+            erwartet.insert(l["anfang"].toInt() - 1 + l["inhalt"].toString().size(), " (" + l["grundform"].toString() + ")");
+          if (!l["loesung"].toString().isEmpty()) antworten.prepend({l["loesung"].toString()});
+        }
+        erwartet.replace("\r\n", "\n");
+        const QString xml = dir.filePath("a.xml"), h5p = dir.filePath("a.h5p");
+        const QStringList wahl{"--wortliste", QString::number(form), "-o"};
+        cliJson(QStringList{"moodle", mappe, QString::number(n)} + wahl + QStringList{xml});
+        cliJson(QStringList{"h5p", mappe, QString::number(n)} + wahl + QStringList{h5p});
+        const Moodle m = parseMoodle(qvtest::readFile(xml));
+        EXPECT_EQ(m.typen, (QStringList{"category", "cloze"}));
+        EXPECT_EQ((QStringList{m.felder["name/text"], m.felder["idnumber"], m.felder["penalty"], m.felder["hidden"]}),
+                  (QStringList{ab["caption"].toString(), QString::number(ab["id"].toInt()), "0.3333333", "0"}));
+        EXPECT_FALSE(m.felder.contains("defaultgrade"));
+        const int kopf = form <= 2 ? 2 : 1;
+        const Gelesen gm = leseMoodle(m.felder["questiontext/text"], kopf);
+        const Paket p = parseH5p(h5p);
+        EXPECT_EQ(absaetzeVon(p.content["text"].toString()).size(), kopf);
+        const Gelesen gh = leseBlanks(p.content["questions"].toArray());
+        for (const Gelesen& g : {gm, gh}) {
+          EXPECT_EQ(g.luecken, antworten);
+          EXPECT_EQ(g.absaetze.join('\n'), erwartet);
+        }
+        // The feedback: the whole text with the solutions.
+        const QString loesung = absaetzeVon(m.felder["generalfeedback/text"]).join('\n');
+        EXPECT_EQ(entities(QString(loesung).remove("<strong>").remove("</strong>")), erwartet);
+      }
+    }
+  }
+}
+
+// Hostile texts and answers: everything comes back exactly, nothing breaks
+// the file, and an answer with "~" is refused for Moodle.
+TEST(Export, HostileTextsAndAnswersReadBackExactly) {
+  const QStringList woerter = {"<script>", "]]>",  "{ }",   "C:\\Temp\\neu", "10:30", "3 * 4", "a/b", "\"quotes\"",
+                               u8("„typographic“"), u8("😀"), "x\\", "a&", "=5", "%50", "#1", "it's", "&#42;"};
+  qv::ExportBlatt b;
+  b.caption = QString(300, QChar(0xFC)) + "/\n";
+  b.id = 7;
+  b.uebungstyp = 101;
+  b.text = u8("Vorn <b>{1:SHORTANSWER:=x}</b> * ]]> \x01\x0b&amp;\r\n");
+  for (const QString& w : woerter) {
+    b.luecken << qvtest::gap(b.text.size() + 1, w, w);
+    b.luecken.last().setLoesung(w);
+    b.text += w + (b.luecken.size() % 2 ? " und\n" : " ");
+  }
+  b.alternativen = {{}, {}, {"{x}", "y"}};
+  const QString erwartet = QString(b.text).remove(QRegularExpression("[\\x01\\x0b]")).replace("\r\n", "\n");
+  const Gelesen gm = leseMoodle(parseMoodle(qv::BaueMoodleXml("Klasse 5/6", {b}).daten).felder["questiontext/text"], 1);
+  QTemporaryDir dir;
+  const qv::ExportErgebnis h = qv::BaueH5pPaket(b);
+  qvtest::writeFile(dir.filePath("h.h5p"), h.daten);
+  const Paket p = parseH5p(dir.filePath("h.h5p"));
+  for (const Gelesen& g : {gm, leseBlanks(p.content["questions"].toArray())}) {
+    EXPECT_EQ(g.absaetze.join('\n'), erwartet);
+    ASSERT_EQ(g.luecken.size(), woerter.size());
+    for (qsizetype k = 0; k < woerter.size(); ++k) EXPECT_EQ(g.luecken[k].value(0), woerter[k]);
+    EXPECT_EQ(g.luecken[2], (QStringList{"{ }", "{x}", "y"}));
+    // Straight and typographic marks: every form a tablet types is accepted.
+    for (const QString& w : {QString("\"quotes\""), u8("„quotes“"), u8("“quotes”")}) EXPECT_TRUE(g.luecken[7].contains(w));
+    for (const QString& w : {QString("it's"), u8("it’s"), u8("itʼs")}) EXPECT_TRUE(g.luecken[15].contains(w));
+  }
+  EXPECT_EQ(parseMoodle(qv::BaueMoodleXml("Klasse 5/6", {b}).daten).kategorien, QStringList{"$course$/top/Klasse 5//6"});
+  EXPECT_EQ(parseMoodle(qv::BaueMoodleXml("", {b}).daten).felder["name/text"].size(), 255);
+  // h5p.json: exactly the keys a platform needs, the title at most 255 bytes on one line.
+  const QByteArray titel = p.h5p["title"].toString().toUtf8();
+  EXPECT_TRUE(titel.size() <= 255 && titel.size() > 250 && !titel.contains('\n'));
+  EXPECT_EQ(p.h5p.keys(), (QStringList{"embedTypes", "language", "license", "mainLibrary", "preloadedDependencies", "title"}));
+  EXPECT_EQ(QJsonDocument(p.h5p["preloadedDependencies"].toArray()).toJson(QJsonDocument::Compact),
+            R"([{"machineName":"H5P.Blanks","majorVersion":1,"minorVersion":14}])");
+  const QJsonObject v = p.content["behaviour"].toObject();
+  EXPECT_TRUE(v["caseSensitive"].toBool() && v["enableRetry"].toBool() && v["enableSolutionsButton"].toBool() &&
+              v["showSolutionsRequiresInput"].toBool() && !v["acceptSpellingErrors"].toBool(true) && !v["autoCheck"].toBool(true));
+  EXPECT_EQ(p.content["checkAnswer"].toString(), u8("Überprüfen"));
+
+  // Forty paragraphs make at most 31 blocks, none lost.
+  qv::ExportBlatt lang = b;
+  lang.text += QString("Zeile\n").repeated(40);
+  const Paket pl = (qvtest::writeFile(dir.filePath("l.h5p"), qv::BaueH5pPaket(lang).daten), parseH5p(dir.filePath("l.h5p")));
+  EXPECT_EQ(pl.content["questions"].toArray().size(), 31);
+  EXPECT_EQ(leseBlanks(pl.content["questions"].toArray()).absaetze.join('\n'), QString(lang.text).remove(QRegularExpression("[\\x01\\x0b]")).replace("\r\n", "\n"));
+
+  b.alternativen = {{}, {}, {}, {"C:~Temp"}};
+  const qv::ExportErgebnis tilde = qv::BaueMoodleXml("M", {b});
+  EXPECT_TRUE(tilde.daten.isEmpty());
+  EXPECT_TRUE(tilde.fehler.contains(u8("4. Lücke")) && tilde.fehler.contains("C:~Temp")) << tilde.fehler.toStdString();
+  EXPECT_TRUE(qv::BaueH5pPaket(b).fehler.isEmpty());
+}
