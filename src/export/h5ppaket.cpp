@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <quazip.h>
 #include <quazipfile.h>
 
@@ -19,7 +20,6 @@ QString blanksAntwort(const QString& a) {
       .replace(QLatin1Char(':'), QLatin1String("&#58;"));
 }
 
-QString blanksText(const QString& s) { return HtmlText(s).replace(QLatin1Char('*'), QLatin1String("&#42;")); }
 
 // The content type shows at most 31 text blocks and drops the rest.
 constexpr qsizetype kMaxBloecke = 31;
@@ -32,7 +32,7 @@ QJsonObject texte(std::initializer_list<std::pair<const char*, const char*>> paa
 
 bool schreibe(QuaZip& zip, const QString& name, const QByteArray& daten) {
   QuaZipFile f(&zip);
-  const bool ok = f.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, 8 /* deflate */, 9);
+  const bool ok = f.open(QIODevice::WriteOnly, QuaZipNewInfo(name), nullptr, 0, 8 /* deflate */, 6);
   return ok && f.write(daten) == daten.size() && (f.close(), f.getZipError() == 0);
 }
 
@@ -69,7 +69,12 @@ QByteArray H5pContentJson(const LueckenText& t) {
   for (qsizetype j = 0; j < n; ++j) {
     QString& f = fragen[j * bloecke / n];
     f += QLatin1String("<p>");
-    for (const TextStueck& s : t.absaetze[j]) f += s.luecke < 0 ? blanksText(s.text) : BlanksLuecke(t.antworten[s.luecke]);
+    for (const TextStueck& s : t.absaetze[j]) {
+      if (s.luecke < 0)
+        AppendHtml(f, s.text, u'*', QLatin1String("&#42;"));
+      else
+        f += BlanksLuecke(t.antworten[s.luecke]);
+    }
     f += QLatin1String("</p>");
   }
 
@@ -104,11 +109,11 @@ QByteArray H5pContentJson(const LueckenText& t) {
   o.insert(QStringLiteral("text"), kopf);
   o.insert(QStringLiteral("questions"), QJsonArray::fromStringList(fragen));
   QJsonObject verhalten;
-  for (const auto& [k, v] : {std::pair{"enableRetry", true}, {"enableSolutionsButton", true},
-                             {"enableCheckButton", true}, {"autoCheck", false}, {"caseSensitive", true},
-                             {"showSolutionsRequiresInput", true}, {"separateLines", false},
-                             {"confirmCheckDialog", false}, {"confirmRetryDialog", false},
-                             {"acceptSpellingErrors", false}})
+  for (const auto& [k, v] : std::initializer_list<std::pair<const char*, bool>>{
+           {"enableRetry", true}, {"enableSolutionsButton", true}, {"enableCheckButton", true},
+           {"autoCheck", false}, {"caseSensitive", true}, {"showSolutionsRequiresInput", true},
+           {"separateLines", false}, {"confirmCheckDialog", false}, {"confirmRetryDialog", false},
+           {"acceptSpellingErrors", false}})
     verhalten.insert(QLatin1String(k), v);
   o.insert(QStringLiteral("behaviour"), verhalten);
   return QJsonDocument(o).toJson(QJsonDocument::Compact);

@@ -7,24 +7,51 @@
 
 namespace qv {
 
+namespace {
+bool erlaubt(const QString& s, qsizetype i) {
+  const QChar c = s[i];
+  const char16_t u = c.unicode();
+  if (u >= 0x20 && u < 0xD800) return true;
+  if (c.isHighSurrogate()) return i + 1 < s.size() && s[i + 1].isLowSurrogate();
+  if (c.isLowSurrogate()) return i > 0 && s[i - 1].isHighSurrogate();
+  return u == '\t' || u == '\n' || u == '\r' || (u >= 0x20 && u != 0xFFFE && u != 0xFFFF);
+}
+}  // namespace
+
 QString OhneSteuerzeichen(const QString& s) {
-  QString out;
-  out.reserve(s.size());
-  for (qsizetype i = 0; i < s.size(); ++i) {
-    const QChar c = s[i];
-    const char16_t u = c.unicode();
-    if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
-      out += c;
-      out += s[++i];
-    } else if ((u >= 0x20 || u == '\t' || u == '\n' || u == '\r') && !c.isSurrogate() && u != 0xFFFE &&
-               u != 0xFFFF) {
-      out += c;
-    }
-  }
+  qsizetype i = 0;
+  while (i < s.size() && erlaubt(s, i)) ++i;
+  if (i == s.size()) return s;
+  QString out = s.left(i);
+  for (; i < s.size(); ++i)
+    if (erlaubt(s, i)) out += s[i];
   return out;
 }
 
-QString HtmlText(const QString& s) { return s.toHtmlEscaped(); }
+void AppendHtml(QString& out, QStringView s, char16_t mark, QLatin1String ref) {
+  qsizetype von = 0;
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    const char16_t u = s[i].unicode();
+    if (u > '>' && u != mark) continue;
+    QLatin1String e;
+    if (u == '&') e = QLatin1String("&amp;");
+    else if (u == '<') e = QLatin1String("&lt;");
+    else if (u == '>') e = QLatin1String("&gt;");
+    else if (u == '"') e = QLatin1String("&quot;");
+    else if (u == mark && mark != 0) e = ref;
+    else continue;
+    out += s.mid(von, i - von);
+    out += e;
+    von = i + 1;
+  }
+  out += s.mid(von);
+}
+
+QString HtmlText(const QString& s) {
+  QString out;
+  AppendHtml(out, s);
+  return out;
+}
 
 QStringList Schreibvarianten(const QString& antwort) {
   static const QString apostrophe = QStringLiteral("’'‘ʼ");
@@ -116,7 +143,7 @@ void haengeAn(QList<QList<TextStueck>>& absaetze, const QString& roh) {
     }
     if (ende) break;
     if (s[i] == QLatin1Char('\r') && i + 1 < s.size() && s[i + 1] == QLatin1Char('\n')) ++i;
-    absaetze.append({});
+    absaetze.append(QList<TextStueck>{});
     von = i + 1;
   }
 }
@@ -134,7 +161,7 @@ LueckenText ZerlegeBlatt(const ExportBlatt& b) {
   }
   const QString& text = b.text;
   const bool grundformDahinter = b.wortliste == 3 && uebungstyp::grundformHinterLueckeImNetz(b.uebungstyp);
-  out.absaetze.append({});
+  out.absaetze.append(QList<TextStueck>{});
   qsizetype cursor = 0;
   const qsizetype len = text.size();
   for (qsizetype i = 0; i < b.luecken.size(); ++i) {

@@ -49,7 +49,9 @@ QStringList Schreibvarianten(const QString& antwort);
 // without the code points that XML cannot carry.
 QString OhneSteuerzeichen(const QString& s);
 
-// "&", "<", ">" and '"' as entities.
+// "&", "<", ">" and '"' as entities, appended to out; with a mark other
+// than NUL, that mark too as the reference given.
+void AppendHtml(QString& out, QStringView s, char16_t mark = 0, QLatin1String ref = {});
 QString HtmlText(const QString& s);
 
 // What a builder produces: the file's bytes and the number of gaps in it,

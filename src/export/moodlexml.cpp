@@ -10,7 +10,12 @@ namespace {
 
 // Text around the gaps: HTML-escaped, and "{" as a character reference so
 // that no gap syntax can form from the workbook's text.
-QString clozeText(const QString& s) { return HtmlText(s).replace(QLatin1Char('{'), QLatin1String("&#123;")); }
+void appendText(QString& out, const QString& s) { AppendHtml(out, s, u'{', QLatin1String("&#123;")); }
+QString clozeText(const QString& s) {
+  QString out;
+  appendText(out, s);
+  return out;
+}
 
 // One answer inside a gap. The escapes hold on both cloze parsers Moodle has
 // shipped: no numeric character reference (one parser splits at its "#"),
@@ -30,7 +35,12 @@ QString absaetze(const LueckenText& t, F luecke) {
   QString out;
   for (const QList<TextStueck>& absatz : t.absaetze) {
     out += QLatin1String("<p>");
-    for (const TextStueck& s : absatz) out += s.luecke < 0 ? clozeText(s.text) : luecke(t.antworten[s.luecke]);
+    for (const TextStueck& s : absatz) {
+      if (s.luecke < 0)
+        appendText(out, s.text);
+      else
+        out += luecke(t.antworten[s.luecke]);
+    }
     out += QLatin1String("</p>\n");
   }
   return out;
@@ -104,7 +114,7 @@ ExportErgebnis BaueMoodleXml(const QString& mappenTitel, const QList<ExportBlatt
     QString kopf = QLatin1String("<p>") + clozeText(t.anleitung) + QLatin1String("</p>\n");
     if (!t.wortliste.isEmpty()) kopf += QLatin1String("<p>") + clozeText(t.wortliste) + QLatin1String("</p>\n");
     textElement(w, QStringLiteral("questiontext"), kopf + absaetze(t, ClozeLuecke));
-    textElement(w, QStringLiteral("generalfeedback"), absaetze(t, [](const QStringList& a) {
+    textElement(w, QStringLiteral("generalfeedback"), absaetze(t, [](const QStringList& a) -> QString {
                   return QLatin1String("<strong>") + clozeText(a.value(0)) + QLatin1String("</strong>");
                 }));
     w.writeTextElement(QStringLiteral("penalty"), QStringLiteral("0.3333333"));

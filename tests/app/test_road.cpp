@@ -105,3 +105,28 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   shell::setOpener(nullptr);
   qvtest::quitEngines();
 }
+
+// A worksheet to Moodle: the options dialog, the alternatives question, the
+// save dialog proposing the caption, the closing message.
+TEST(Road, WorksheetToMoodleWithAlternatives) {
+  qvtest::Umgebung env;
+  QTemporaryDir dir;
+  frmMain w;
+  ScriptedInteraction dialogs;
+  dialogs.answerOpenFile(qvtest::fixture("klassenfahrt.qbm"));
+  w.menuEntry("mnuDatei", 1)->trigger();
+  w.tabReg()->setCurrentIndex(1);
+  w.menuEntry("mnuAusgabeformat", 3)->trigger();
+  EXPECT_FALSE(w.menuEntry("mnuAusgabeformat", 2)->isChecked() || w.menuEntry("mnuArbeitsblatt", 1)->isEnabled());
+  dialogs.answerMessage(Answer::Yes);
+  dialogs.answerInput("begegneten, sahen");
+  const QString path = dir.filePath("blatt.xml");
+  dialogs.answerSaveFile(path);
+  answerOptionsDialog(3);
+  dialogs.clear();
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  EXPECT_TRUE(w.isEnabled());
+  EXPECT_EQ(dialogs.shown()[dialogs.shown().size() - 2].file.fileName, "Verben in der Vergangenheit.xml");
+  EXPECT_EQ(dialogs.messageTexts().last(), htmlGespeichertText(10, path));
+  EXPECT_TRUE(qvtest::readFile(path).contains("~=begegneten~=sahen}"));
+}

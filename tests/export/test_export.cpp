@@ -78,7 +78,7 @@ qsizetype leseCloze(const QString& s, qsizetype at, QStringList& antworten) {
     EXPECT_FALSE(a.contains("&#")) << a.toStdString();
     static const QRegularExpression feedback(QStringLiteral("(?<!\\\\)#.*"));
     a.remove(0, 1).remove(feedback);
-    for (const char* z : {"}", "#", "*", "~"}) a.replace(QLatin1Char('\\') + QLatin1String(z), QLatin1String(z));
+    for (const char* z : {"}", "#", "*", "~"}) a.replace(QStringLiteral("\\") + QLatin1String(z), QLatin1String(z));
     antworten << entities(a).trimmed();
   }
   return ende[0] - at;
@@ -194,7 +194,7 @@ QJsonObject cliJson(const QStringList& args) {
 // to the workbook's text (with the base forms of form 3 behind the gaps).
 TEST(Export, FixtureWorksheetsReadBackInEveryForm) {
   QTemporaryDir dir;
-  for (const QString mappe : {qvtest::fixture("klassenfahrt.qbm"), QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm")}) {
+  for (const QString& mappe : {qvtest::fixture("klassenfahrt.qbm"), QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm")}) {
     const QJsonObject blaetter = cliJson({"blaetter", mappe});
     const QString text = blaetter["text"].toString();
     const QJsonArray liste = blaetter["arbeitsblaetter"].toArray();
@@ -251,7 +251,7 @@ TEST(Export, HostileTextsAndAnswersReadBackExactly) {
   b.uebungstyp = 101;
   b.text = u8("Vorn <b>{1:SHORTANSWER:=x}</b> * ]]> \x01\x0b&amp;\r\n");
   for (const QString& w : woerter) {
-    b.luecken << qvtest::gap(b.text.size() + 1, w, w);
+    b.luecken << qvtest::gap(int(b.text.size()) + 1, w, w);
     b.luecken.last().setLoesung(w);
     b.text += w + (b.luecken.size() % 2 ? " und\n" : " ");
   }
@@ -287,7 +287,8 @@ TEST(Export, HostileTextsAndAnswersReadBackExactly) {
   // Forty paragraphs make at most 31 blocks, none lost.
   qv::ExportBlatt lang = b;
   lang.text += QString("Zeile\n").repeated(40);
-  const Paket pl = (qvtest::writeFile(dir.filePath("l.h5p"), qv::BaueH5pPaket(lang).daten), parseH5p(dir.filePath("l.h5p")));
+  qvtest::writeFile(dir.filePath("l.h5p"), qv::BaueH5pPaket(lang).daten);
+  const Paket pl = parseH5p(dir.filePath("l.h5p"));
   EXPECT_EQ(pl.content["questions"].toArray().size(), 31);
   EXPECT_EQ(leseBlanks(pl.content["questions"].toArray()).absaetze.join('\n'), QString(lang.text).remove(QRegularExpression("[\\x01\\x0b]")).replace("\r\n", "\n"));
 
