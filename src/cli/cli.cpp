@@ -274,8 +274,8 @@ int plattform(const QStringList& args, Plattform p, QTextStream& err) {
   }
   const bool alle = moodle && o.rest[1] == QStringLiteral("alle");
   QStringList nummern{o.rest[1]};
+  MappenInhalt m;
   if (alle) {
-    MappenInhalt m;
     if (!lese(o.rest[0], m, err)) return kMappe;
     nummern.clear();
     for (qsizetype k = 1; k <= m.arbeitsblaetter.size(); ++k) nummern << QString::number(k);
@@ -283,7 +283,17 @@ int plattform(const QStringList& args, Plattform p, QTextStream& err) {
   QList<ExportBlatt> blaetter;
   for (const QString& nummer : std::as_const(nummern)) {
     int count = 0;
-    if (const int rc = waehle(o.rest[0], nummer, err, count, true); rc != kOk) return rc;
+    if (!alle) {
+      if (const int rc = waehle(o.rest[0], nummer, err, count, true); rc != kOk) return rc;
+    } else {
+      // The workbook read once: each worksheet made the current one as a tab click does.
+      UebernimmMappe(o.rest[0], m);
+      SetCurrentWorksheet(m.arbeitsblaetter[nummer.toInt() - 1]);
+      if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
+      gFormatDoc = false;
+      bool withDetails = true;
+      BuildGapList(true, withDetails);
+    }
     // With "alle" a form that does not fit a worksheet gives way to its preselection.
     QString wortliste = o.wortliste;
     const int form = wortliste.toInt();
