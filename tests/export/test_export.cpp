@@ -22,10 +22,7 @@ namespace {
 
 // What a platform reads out of an export: per paragraph the visible text
 // with each gap filled by its first answer, and every gap's answers.
-struct Gelesen {
-  QStringList absaetze;
-  QList<QStringList> luecken;
-};
+struct Gelesen { QStringList absaetze; QList<QStringList> luecken; };
 
 QString entities(QString s) {
   static const QRegularExpression re(QStringLiteral("&(#[0-9]+|amp|lt|gt|quot);"));
@@ -71,8 +68,7 @@ qsizetype leseCloze(const QString& s, qsizetype at, QStringList& antworten) {
       }
     }
   }
-  EXPECT_EQ(beide[0], beide[1]);
-  EXPECT_EQ(ende[0], ende[1]);
+  EXPECT_EQ(std::pair(beide[0], ende[0]), std::pair(beide[1], ende[1]));
   for (QString a : beide[0]) {
     EXPECT_TRUE(a.startsWith('=')) << a.toStdString();
     EXPECT_FALSE(a.contains("&#")) << a.toStdString();
@@ -129,10 +125,7 @@ Gelesen leseBlanks(const QJsonArray& fragen) {
   return g;
 }
 
-struct Moodle {
-  QMap<QString, QString> felder;  // of the last question
-  QStringList kategorien, typen;
-};
+struct Moodle { QMap<QString, QString> felder; QStringList kategorien, typen; };  // felder: of the last question
 
 Moodle parseMoodle(const QByteArray& xml) {
   EXPECT_FALSE(QString::fromUtf8(xml).contains(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0B\\x0C\\x0E-\\x1F]"))));
@@ -156,9 +149,7 @@ Moodle parseMoodle(const QByteArray& xml) {
   return m;
 }
 
-struct Paket {
-  QJsonObject h5p, content;
-};
+struct Paket { QJsonObject h5p, content; };
 
 Paket parseH5p(const QString& datei) {
   QuaZip zip(datei);
@@ -296,6 +287,16 @@ TEST(Export, HostileTextsAndAnswersReadBackExactly) {
   const Paket pl = parseH5p(dir.filePath("l.h5p"));
   EXPECT_EQ(pl.content["questions"].toArray().size(), 31);
   EXPECT_EQ(leseBlanks(pl.content["questions"].toArray()).absaetze.join('\n'), erwartet + lang.text.right(240));
+
+  // A gap with nothing to write (type 104, the whole word given) stays text;
+  // with no gap left nothing is built.
+  qv::ExportBlatt teil{"T", 1, "Garten Haus", {qvtest::gap(1, "Garten", "", "Garten_"), qvtest::gap(8, "Haus", "", "Ha_")}, {}, 104};
+  teil.luecken[1].setLoesung("us");
+  qvtest::writeFile(dir.filePath("t.h5p"), qv::BaueH5pPaket(teil).daten);
+  const Gelesen gt = leseBlanks(parseH5p(dir.filePath("t.h5p")).content["questions"].toArray());
+  EXPECT_EQ(std::pair(gt.absaetze, gt.luecken), std::pair(QStringList{"Garten Haus"}, QList<QStringList>{{"us"}}));
+  teil.luecken.removeLast();
+  EXPECT_EQ(qv::BaueMoodleXml("M", {teil}).fehler, qv::exporttexte::keineLuecken());
 
   b.alternativen = {{}, {}, {}, {"C:~Temp"}};
   const qv::ExportErgebnis tilde = qv::BaueMoodleXml("M", {b});
