@@ -45,39 +45,37 @@ QStringList absaetzeVon(const QString& html) {
   return out;
 }
 
-// A cloze gap read twice, as Moodle's two parsers do: a mark ends the gap or
-// an answer unless a backslash stands before it, or a backslash takes the
-// next character whatever it is. Both must agree. Returns the gap's length.
+// A cloze gap read twice. First with the platform's own pattern (an answer
+// ends before "~", "#" or "}" unless "\", "&" or "&amp;" stands before it;
+// references decoded, then "\}" and "\#" unescaped; "\*" is a literal "*"),
+// then strictly (a backslash takes the next character, "#" starts a
+// feedback). Both must agree. Returns the gap's length.
 qsizetype leseCloze(const QString& s, qsizetype at, QStringList& antworten) {
-  const QString kopf = QStringLiteral("{1:SHORTANSWER_C:");
-  EXPECT_EQ(s.mid(at, kopf.size()), kopf);
-  QList<QStringList> beide(2);
-  qsizetype ende[2] = {-1, -1};
-  for (int art = 0; art < 2; ++art) {
-    QString a;
-    for (qsizetype i = at + kopf.size(); i < s.size() && ende[art] < 0; ++i) {
-      const bool frei = art == 0 ? s[i - 1] != '\\' : true;
-      if (art == 1 && s[i] == '\\') {
-        a += s.mid(i++, 2);
-      } else if (frei && (s[i] == '~' || s[i] == '}')) {
-        beide[art] << a;
-        a.clear();
-        if (s[i] == '}') ende[art] = i + 1;
-      } else {
-        a += s[i];
-      }
-    }
+  static const QString alt = R"((=|%(-?[0-9]+)%)?(.+?(?<!\\|&|&amp;)(?=[~#}]|$))(#(.*?(?<!\\)(?=[~}]|$)))?)";
+  static const QRegularExpression luecke("\\{1:SHORTANSWER_C:(" + alt + "(~" + alt + ")*)\\}",
+                                         QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression eine("~?" + alt, QRegularExpression::DotMatchesEverythingOption);
+  const auto m = luecke.match(s, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+  EXPECT_TRUE(m.hasMatch()) << s.mid(at, 80).toStdString();
+  QString rest = m.captured(1);
+  for (auto a = eine.match(rest); a.hasMatch(); a = eine.match(rest)) {
+    EXPECT_EQ(a.captured(1), "=");
+    antworten << entities(a.captured(3)).replace("\\}", "}").replace("\\#", "#").replace("\\*", "*").trimmed();
+    rest = rest.section(a.captured(0), 1);
   }
-  EXPECT_EQ(std::pair(beide[0], ende[0]), std::pair(beide[1], ende[1]));
-  for (QString a : beide[0]) {
-    EXPECT_TRUE(a.startsWith('=')) << a.toStdString();
-    EXPECT_FALSE(a.contains("&#")) << a.toStdString();
-    static const QRegularExpression feedback(QStringLiteral("(?<!\\\\)#.*"));
-    a.remove(0, 1).remove(feedback);
-    for (const char* z : {"}", "#", "*", "~"}) a.replace(QStringLiteral("\\") + QLatin1String(z), QLatin1String(z));
-    antworten << entities(a).trimmed();
+  QStringList streng{""};
+  qsizetype i = at + 17;  // behind "{1:SHORTANSWER_C:"
+  for (; i < s.size() && s[i] != '}'; ++i) {
+    if (s[i] == '\\') streng.last() += s.mid(i++, 2);
+    else if (s[i] == '~') streng << "";
+    else if (s[i] == '#') while (s[i + 1] != '~' && s[i + 1] != '}') ++i;
+    else streng.last() += s[i];
   }
-  return ende[0] - at;
+  for (QString& a : streng)
+    a = entities(a.mid(1)).replace("\\}", "}").replace("\\#", "#").replace("\\*", "*").trimmed();
+  EXPECT_EQ(std::pair(antworten, m.capturedLength()), std::pair(streng, i + 1 - at));
+  EXPECT_FALSE(m.captured(0).contains("&#"));
+  return m.capturedLength();
 }
 
 Gelesen leseMoodle(const QString& html, int kopf) {
