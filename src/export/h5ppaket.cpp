@@ -127,15 +127,16 @@ ExportErgebnis BaueH5pPaket(const ExportBlatt& b) {
     e.fehler = exporttexte::keineLuecken();
     return e;
   }
-  QBuffer puffer(&e.daten);
+  QByteArray daten;
+  QBuffer puffer(&daten);
   QuaZip zip(&puffer);
   const bool ok = zip.open(QuaZip::mdCreate) && schreibe(zip, QStringLiteral("h5p.json"), H5pJson(b)) &&
                   schreibe(zip, QStringLiteral("content/content.json"), H5pContentJson(t));
   zip.close();
-  if (!ok || zip.getZipError() != 0) {
-    e.daten.clear();
+  if (ok && zip.getZipError() == 0)
+    e.daten = daten;
+  else
     e.fehler = QStringLiteral("Das H5P-Paket konnte nicht zusammengestellt werden.");
-  }
   return e;
 }
 

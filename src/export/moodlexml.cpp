@@ -86,7 +86,8 @@ ExportErgebnis BaueMoodleXml(const QString& mappenTitel, const QList<ExportBlatt
     return e;
   }
 
-  QBuffer puffer(&e.daten);
+  QByteArray daten;
+  QBuffer puffer(&daten);
   puffer.open(QIODevice::WriteOnly);
   QXmlStreamWriter w(&puffer);
   w.setAutoFormatting(true);
@@ -124,6 +125,7 @@ ExportErgebnis BaueMoodleXml(const QString& mappenTitel, const QList<ExportBlatt
   }
   w.writeEndElement();
   w.writeEndDocument();
+  e.daten = daten;
   return e;
 }
 
