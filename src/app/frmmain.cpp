@@ -12,6 +12,7 @@
 #include <QTabBar>
 
 #include "app/variablen.h"
+#include "exercise/gaplist.h"
 #include "exercise/uebungstyp.h"
 #include "export/plattformexport.h"
 #include "html/htmlexercise.h"
@@ -314,7 +315,8 @@ void frmMain::mnuAusgabeformat_Click(int i) {
 void frmMain::mnuArbeitsblatt_Click(int v) {
   gDialogErgebnis = 2;
   if (v >= 10) return;
-  if (uebungstyp::wirdGebaut(gUebungstyp)) frmABLueckeWA::ShowFor(this);
+  // A worksheet whose gaps miss the text is refused before any question.
+  if (uebungstyp::wirdGebaut(gUebungstyp) && LueckenPassenZumText()) frmABLueckeWA::ShowFor(this);
   if (gDialogErgebnis == 2) return;
   ui().setWaitCursor(true);
   setEnabled(false);

@@ -130,8 +130,10 @@ int blaetter(const QString& path, QTextStream& out, QTextStream& err) {
 }
 
 // Makes worksheet nummer of the workbook the current one, as a click on its
-// tab does, and builds its gap list for a web page.
-int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count, bool fuerHtml) {
+// tab does, and builds its gap list for a web page. For an exercise to be
+// built (bauen) a worksheet whose gaps miss the text is refused.
+int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count, bool fuerHtml,
+           bool bauen = true) {
   bool ok = false;
   const int nummer = nummerText.toInt(&ok);
   if (!ok) {
@@ -148,6 +150,12 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
   }
   UebernimmMappe(path, m);
   SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
+  if (bauen) {
+    if (const auto meldung = LueckeAusserhalbDesTextes(gUebungstyp, gDetails, gTextTXT)) {
+      fehler(err, QString(*meldung).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+      return kMappe;
+    }
+  }
   // The gap kind of type 103 is read from the worksheet's own text.
   if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
   gFormatDoc = !fuerHtml;
@@ -160,7 +168,7 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
 
 int luecken(const QString& path, const QString& nummer, QTextStream& out, QTextStream& err) {
   int count = 0;
-  if (const int rc = waehle(path, nummer, err, count, true); rc != kOk) return rc;
+  if (const int rc = waehle(path, nummer, err, count, true, false); rc != kOk) return rc;
   QStringList zeilen;
   for (const QString& z : gDetailZeilen) zeilen << json(z);
   QStringList items;
@@ -482,7 +490,8 @@ QString cliHelp() {
       "      Mit --pdf zusätzlich die PDF-Datei, wie \"Als PDF speichern\" sie schreibt,\n"
       "      mit --loesungsblatt das Lösungsblatt (jede Lücke mit ihrer Lösung) und mit\n"
       "      --papier das Arbeitsblatt zum Ausfüllen auf Papier, beide als PDF.\n"
-      "      Die Dokumentvorlage muss eingerichtet sein (Programm Install).\n"
+      "      Die Dokumentvorlage kommt aus dem Vorlagenordner (eingerichtet mit\n"
+      "      quillbee-vodedarivo-install), sonst die mitgelieferte des Programms.\n"
       "  vodedarivo ergebnisse LISTE.txt|ORDNER --uebung VORLAGE.doc [--csv DATEI]\n"
       "      Wertet die Kopien der Schülerinnen und Schüler aus, ohne sie zu ändern: die\n"
       "      Kopien, die die Schülerliste im Feld \"Dateiname\" nennt, oder jede .doc- und\n"
@@ -501,6 +510,7 @@ QString cliHelp() {
       "Ausgabe in UTF-8. Fehler und Hinweise stehen auf der Fehlerausgabe.\n"
       "Rückgabewerte: 0 erledigt, 1 falscher Aufruf (auch: kein solches Arbeitsblatt),\n"
       "2 Mappe nicht lesbar (\"Fehler beim Öffnen\") oder ohne geeignetes Arbeitsblatt,\n"
+      "bei \"html\" und \"doc\" auch: Lücken des Arbeitsblatts passen nicht zum Text,\n"
       "bei \"ergebnisse\": Vorlage keine Übung mit Lösungen oder Schülerliste nicht lesbar,\n"
       "3 Übung, Blatt oder Tabelle konnte nicht geschrieben werden.\n");
 }

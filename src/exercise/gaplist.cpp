@@ -108,6 +108,26 @@ GapList BuildGapRows(int typ, const QString& details, const std::function<int()>
   return out;
 }
 
+std::optional<QString> LueckeAusserhalbDesTextes(int typ, const QString& details, const QString& text) {
+  const GapList list = BuildGapRows(typ, details, {});
+  for (qsizetype i = 0; i < list.luecken.size(); ++i) {
+    const clsToken& t = list.luecken[i];
+    if (text.mid(t.Anfang() - 1, t.Inhalt().size()) == t.Inhalt()) continue;
+    return QStringLiteral("Das Arbeitsblatt passt nicht zum Text der Mappe: an Stelle %1 steht nicht das Wort "
+                          "\u201E%2\u201C der %3. Lücke.\r\nEs wird keine Übung erstellt.")
+        .arg(t.Anfang())
+        .arg(t.Inhalt())
+        .arg(i + 1);
+  }
+  return std::nullopt;
+}
+
+bool LueckenPassenZumText() {
+  const auto meldung = LueckeAusserhalbDesTextes(gUebungstyp, gDetails, gTextTXT);
+  if (meldung) showMessage(*meldung, Icon::Exclamation, Buttons::Ok, kProductName);
+  return !meldung;
+}
+
 int32_t BuildGapList(bool forHtml, bool& withDetails) {
   gLuecken.clear();
   GapList list = BuildGapRows(gUebungstyp, gDetails, [] { return GapKindFromText(); });
@@ -168,12 +188,18 @@ void AskAlternatives(QStringList& zeilen) {
         QStringLiteral("Es sind dabei beliebig viele Alternativlösungen für jedes Wort zulässig.") +
         QStringLiteral("\r\n\r\n\r\n") + QStringLiteral("Bitte die Alternativen für '") + f.value(1) +
         QStringLiteral("' eingeben.");
-    const QString answer = ui().inputBox(r);
-    if (answer.isEmpty()) {
+    const std::optional<QString> answer = ui().inputBox(r);
+    if (!answer) {
+      // "Abbrechen" ends the round: the gaps answered so far keep their
+      // alternatives, this one and the rest get none.
+      for (qsizetype j = i; j < zeilen.size(); ++j) zeilen[j].replace(QStringLiteral(";{AL}"), QStringLiteral(";"));
+      break;
+    }
+    if (answer->isEmpty()) {
       zeilen[i].replace(QStringLiteral(";{AL}"), QStringLiteral(";"));
       continue;
     }
-    zeilen[i].replace(QStringLiteral(";{AL}"), QLatin1Char(';') + NormaliseAlternatives(answer));
+    zeilen[i].replace(QStringLiteral(";{AL}"), QLatin1Char(';') + NormaliseAlternatives(*answer));
   }
   editor.setSelStart(0);
   editor.setSelLength(0);

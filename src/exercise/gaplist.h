@@ -28,6 +28,15 @@ struct GapList {
 // 103 is asked of gapKind only when needed.
 GapList BuildGapRows(int uebungstyp, const QString& details, const std::function<int()>& gapKind);
 
+// Checks that text holds each gap's word (Inhalt) at the gap's position. The
+// German message naming the first gap that does not fit, or nothing when all
+// fit (also when the rows give no gap at all).
+std::optional<QString> LueckeAusserhalbDesTextes(int uebungstyp, const QString& details, const QString& text);
+// The same on the current worksheet (gUebungstyp, gDetails, gTextTXT); shows
+// the message and returns false when a gap does not fit. Every road that
+// builds an exercise asks this first and builds nothing on false.
+bool LueckenPassenZumText();
+
 // The whole builder on the program state: fills gDetailZeilen, gLuecken and
 // gLueckenArt, reports dropped type 301 rows, asks for alternative solutions
 // on the Word path and hands the word lists to the document-variable writer.
@@ -35,7 +44,9 @@ GapList BuildGapRows(int uebungstyp, const QString& details, const std::function
 int32_t BuildGapList(bool forHtml, bool& withDetails);
 
 // Asks the teacher for alternative solutions of every row and writes them
-// into field 5 (NUL-separated), or empties it.
+// into field 5 (NUL-separated), or empties it. An empty answer empties the
+// row's field; "Abbrechen" empties it for that row and every later one and
+// ends the questions.
 void AskAlternatives(QStringList& zeilen);
 // The normalised form of one answer to the alternatives prompt.
 QString NormaliseAlternatives(const QString& answer);

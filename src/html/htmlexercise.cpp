@@ -405,6 +405,7 @@ bool WriteHtmlExercise(const QString& text, const QString& path, QString* error)
 }
 
 void CreateHtmlExercise(int16_t, int16_t) {
+  if (!LueckenPassenZumText()) return;
   bool withDetails = true;
   BuildGapList(true, withDetails);
   const QString path = files::JoinPath(files::writableProgramFolder(), kSeiteName);

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+
+#include "platform/fehlergrund.h"
 
 namespace qvinstall {
 
@@ -29,23 +32,33 @@ QString dataFolderOf(const QString& installerFolder) {
 // leaves the installed template as it was.
 bool copyTemplate(const QString& source, const QString& target, Failure* failure) {
   QFile in(source);
+  errno = 0;
   if (!in.open(QIODevice::ReadOnly)) {
     *failure = {kErrFileNotFound, QStringLiteral("Die Datei ") + QDir::toNativeSeparators(source) +
-                                      QStringLiteral(" kann nicht gelesen werden (") + in.errorString() +
-                                      QStringLiteral(")")};
+                                      QStringLiteral(" kann nicht gelesen werden (") +
+                                      qv::fehlergrund::ausDatei(in, errno) + QStringLiteral(")")};
     return false;
   }
   const QByteArray bytes = in.readAll();
   QSaveFile out(target);
   out.setDirectWriteFallback(false);
   const bool fault = gFailFrom > 0 && ++gCopies >= gFailFrom && gCopies < gFailUntil;
+  // errno is taken right after the failing call.
+  errno = 0;
   bool ok = out.open(QIODevice::WriteOnly);
+  int nummer = ok ? 0 : errno;
   if (ok) ok = out.write(bytes) == bytes.size() && !fault;
-  if (ok) ok = out.commit();
+  if (ok) {
+    errno = 0;
+    ok = out.commit();
+    nummer = ok ? 0 : errno;
+  }
   if (!ok) {
-    const bool denied = out.error() == QFileDevice::PermissionsError;
+    const bool denied =
+        out.error() == QFileDevice::PermissionsError || nummer == EACCES || nummer == EPERM || nummer == EROFS;
     // The reason first: cancelling puts its own text in its place.
-    const QString reason = fault && out.isOpen() ? QStringLiteral("Schreibfehler") : out.errorString();
+    QString reason = fault && out.isOpen() ? QStringLiteral("Schreibfehler") : qv::fehlergrund::ausDatei(out, nummer);
+    if (reason.isEmpty()) reason = QStringLiteral("Schreibfehler");
     out.cancelWriting();
     *failure = {denied ? kErrPermissionDenied : kErrFileAccess,
                 QStringLiteral("Die Datei ") + QDir::toNativeSeparators(target) +
@@ -57,10 +70,11 @@ bool copyTemplate(const QString& source, const QString& target, Failure* failure
 
 bool deleteFile(const QString& path, Failure* failure) {
   QFile f(path);
+  errno = 0;
   if (f.remove()) return true;
   *failure = {kErrPermissionDenied, QStringLiteral("Die Datei ") + QDir::toNativeSeparators(path) +
-                                        QStringLiteral(" kann nicht gelöscht werden (") + f.errorString() +
-                                        QStringLiteral(")")};
+                                        QStringLiteral(" kann nicht gelöscht werden (") +
+                                        qv::fehlergrund::ausDatei(f, errno) + QStringLiteral(")")};
   return false;
 }
 
@@ -130,10 +144,13 @@ Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const Q
                  Icon::Exclamation);
     return result;
   }
+  errno = 0;
   if (!QDir().mkpath(templatesFolder)) {
+    const QString grund = qv::fehlergrund::ausErrno(errno);
     failure = {kErrPathNotFound, QStringLiteral("Das Vorlagenverzeichnis ") +
                                      QDir::toNativeSeparators(templatesFolder) +
-                                     QStringLiteral(" kann nicht angelegt werden")};
+                                     QStringLiteral(" kann nicht angelegt werden") +
+                                     (grund.isEmpty() ? QString() : QStringLiteral(" (") + grund + QStringLiteral(")"))};
     ok = false;
   }
 
@@ -177,7 +194,8 @@ Result runInstallation(Dialogs& dialogs, const QString& installerFolder, const Q
     result.outcome = Outcome::Failed;
     result.errorNumber = failure.number;
     result.errorText = failure.text;
-    dialogs.tell(QStringLiteral("Folgender Fehler trat auf: ") + QString::number(failure.number) + kCrLf +
+    dialogs.tell(QStringLiteral("Folgender Fehler trat auf: ") + qv::fehlergrund::ausFehlernummer(failure.number) +
+                     QStringLiteral(" (") + QString::number(failure.number) + QStringLiteral(")") + kCrLf +
                      failure.text,
                  kProductTitle, Icon::Exclamation);
   }

@@ -439,7 +439,14 @@ QString Application::userTemplatesPath() const { return files::userTemplatesFold
 
 Document* Application::addDocument(const QString& templateName, QString* error) {
   QString path = templateName;
-  if (QFileInfo(templateName).fileName() == templateName) path = files::JoinPath(userTemplatesPath(), templateName);
+  if (QFileInfo(templateName).fileName() == templateName) {
+    // A bare name is a template of the user's folder, or else the one the
+    // package ships in its data folder, so that a freshly installed program
+    // builds exercises before anyone has run the installer.
+    path = files::JoinPath(userTemplatesPath(), templateName);
+    if (!files::FileExists(path) && files::FileExists(files::dataFile(templateName)))
+      path = files::dataFile(templateName);
+  }
   auto data = readDocument(path, QStringLiteral("Die Vorlage "), QStringLiteral(" kann nicht gelesen werden"), error);
   if (!data) return nullptr;
   documents_.push_back(std::make_unique<Document>(this, std::move(data), QString(), false));

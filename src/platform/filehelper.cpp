@@ -7,6 +7,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <cerrno>
+
+#include "platform/fehlergrund.h"
 
 namespace qv::files {
 
@@ -110,13 +113,25 @@ bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write
   // Never fall back to writing in place: an earlier file must survive.
   f.setDirectWriteFallback(false);
   const bool fault = gFailFrom > 0 && ++gSaveCalls >= gFailFrom && gSaveCalls < gFailUntil;
-  if (f.open(QIODevice::WriteOnly) && write(f) && !fault) {
+  // The reason is taken right after the failing call, before anything else
+  // can change errno; a failure without a file error is a write failure.
+  const auto grund = [&f](int nummer) {
+    const QString g = fehlergrund::ausDatei(f, nummer);
+    return g.isEmpty() ? QStringLiteral("Schreibfehler") : g;
+  };
+  errno = 0;
+  QString reason;
+  if (!f.open(QIODevice::WriteOnly)) {
+    reason = grund(errno);
+  } else if (!write(f) || fault) {
+    reason = fault ? QStringLiteral("Schreibfehler") : grund(errno);
+  } else {
+    errno = 0;
     if (f.commit()) return true;
-    if (error) *error = f.errorString();
+    if (error) *error = grund(errno);
     return false;
   }
-  // The reason first: cancelling puts its own text in its place.
-  if (error) *error = fault && f.isOpen() ? QStringLiteral("Schreibfehler") : f.errorString();
+  if (error) *error = reason;
   f.cancelWriting();  // the temporary file goes with f
   return false;
 }

@@ -6,8 +6,8 @@
 #include <QTextBlock>
 #include <QTextLength>
 
-#include "platform/cp1252.h"
 #include "platform/rtf.h"
+#include "platform/textfile.h"
 
 namespace qv {
 
@@ -105,7 +105,7 @@ bool RichEditor::loadBytes(const QByteArray& bytes) {
   if (rtf::looksLikeRtf(bytes)) {
     ok = rtf::read(bytes, *doc_);
   } else {
-    setPlainText(cp1252::decode(bytes));
+    setPlainText(textfile::decode(bytes));
   }
   selStart_ = selLength_ = 0;
   redraw();

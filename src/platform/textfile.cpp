@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/cp1252.h"
 #include "platform/filehelper.h"
@@ -22,6 +24,16 @@ bool writeBytes(const QString& path, const QByteArray& bytes) { return files::sa
 
 QString decode(const QByteArray& bytes) {
   if (bytes.startsWith(kBom)) return QString::fromUtf8(bytes.mid(3));
+  // Editors on Linux write UTF-8 without a byte-order mark. A Windows-1252
+  // text with umlauts is practically never valid UTF-8, so valid UTF-8 that
+  // holds a byte above 127 is taken as UTF-8; pure ASCII reads the same
+  // either way.
+  const bool high = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  if (high) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError()) return text;
+  }
   return cp1252::decode(bytes);
 }
 

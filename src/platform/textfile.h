@@ -13,8 +13,8 @@ std::optional<QByteArray> readBytes(const QString& path);
 // Writes the file whole or not at all (files::saveWhole).
 bool writeBytes(const QString& path, const QByteArray& bytes);
 
-// Decodes file content: UTF-8 when it starts with a UTF-8 byte-order mark,
-// Windows-1252 otherwise.
+// Decodes file content: UTF-8 when it starts with a UTF-8 byte-order mark or
+// when it is valid UTF-8 holding a byte above 127, Windows-1252 otherwise.
 QString decode(const QByteArray& bytes);
 // Encodes text as the program writes it (no line-end conversion).
 QByteArray encode(const QString& text);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "platform/produkt.h"
 
@@ -41,8 +42,8 @@ class UserInteraction {
  public:
   virtual ~UserInteraction() = default;
   virtual Answer messageBox(const MessageBoxRequest& request) = 0;
-  // The answer text; an empty text when the box was cancelled.
-  virtual QString inputBox(const InputBoxRequest& request) = 0;
+  // The answer text (possibly empty); nothing when the box was cancelled.
+  virtual std::optional<QString> inputBox(const InputBoxRequest& request) = 0;
   // The chosen path; empty when cancelled.
   virtual QString openFile(const FileDialogRequest& request) = 0;
   virtual QString saveFile(const FileDialogRequest& request) = 0;
@@ -57,7 +58,7 @@ Answer defaultAnswer(const MessageBoxRequest& request);
 class SilentInteraction : public UserInteraction {
  public:
   Answer messageBox(const MessageBoxRequest& r) override { return defaultAnswer(r); }
-  QString inputBox(const InputBoxRequest& r) override { return r.preset; }
+  std::optional<QString> inputBox(const InputBoxRequest& r) override { return r.preset; }
   QString openFile(const FileDialogRequest&) override { return {}; }
   QString saveFile(const FileDialogRequest&) override { return {}; }
   QString chooseFolder(const QString&, const QString&) override { return {}; }

@@ -64,7 +64,7 @@ Answer WidgetInteraction::messageBox(const MessageBoxRequest& r) {
   return buttons.last().second;
 }
 
-QString WidgetInteraction::inputBox(const InputBoxRequest& r) {
+std::optional<QString> WidgetInteraction::inputBox(const InputBoxRequest& r) {
   QInputDialog dlg(parent());
   dlg.setWindowTitle(r.title);
   dlg.setLabelText(QString(r.prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -74,7 +74,8 @@ QString WidgetInteraction::inputBox(const InputBoxRequest& r) {
   QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
   const bool ok = dlg.exec() == QDialog::Accepted;
   QGuiApplication::restoreOverrideCursor();
-  return ok ? dlg.textValue() : QString();
+  if (!ok) return std::nullopt;
+  return dlg.textValue();
 }
 
 QString WidgetInteraction::openFile(const FileDialogRequest& r) {

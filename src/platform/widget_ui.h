@@ -15,7 +15,7 @@ class WidgetInteraction final : public UserInteraction {
   void setOwner(QWidget* owner) { owner_ = owner; }
 
   Answer messageBox(const MessageBoxRequest& request) override;
-  QString inputBox(const InputBoxRequest& request) override;
+  std::optional<QString> inputBox(const InputBoxRequest& request) override;
   QString openFile(const FileDialogRequest& request) override;
   QString saveFile(const FileDialogRequest& request) override;
   QString chooseFolder(const QString& title, const QString& startFolder) override;

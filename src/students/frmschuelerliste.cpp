@@ -218,7 +218,7 @@ void frmSchuelerListe::doppelklick() {
   SchuelerZeile& z = i >= 0 ? liste_.rows[i] : dummy;
   SchuelerDaten* d = (gemerkt_ >= 1 && gemerkt_ <= gSchueler.size()) ? &gSchueler[gemerkt_ - 1] : nullptr;
   auto frage = [&](const char* prompt, QString& col, QString SchuelerDaten::*field) {
-    const QString a = ui().inputBox({QString::fromUtf8(prompt), kProductName, i >= 0 ? col : QString()});
+    const QString a = ui().inputBox({QString::fromUtf8(prompt), kProductName, i >= 0 ? col : QString()}).value_or(QString());
     if (a.isEmpty() || i < 0) return;
     col = a;
     if (d) d->*field = a;

@@ -88,8 +88,8 @@ QString SchuelerListe::iniPath() {
 }
 
 void SchuelerListe::LeseIni() {
-  QString path = files::JoinPath(files::programFolder(), QStringLiteral("Vodedarivo.ini"));
-  if (!files::FileExists(path)) path = iniPath();
+  // Read from where SchreibeIni writes, so the teacher's paths come back.
+  const QString path = iniPath();
   if (!files::FileExists(path)) return;
   const auto text = textfile::read(path);
   if (!text) return;

@@ -13,6 +13,14 @@
 
 namespace qv {
 
+namespace {
+// The second line of the missing-template notice: how the teacher gets the
+// template into the user-templates folder.
+const QString kTemplateInstallHint = QStringLiteral(
+    "Sie wird mit quillbee-vodedarivo-install eingerichtet (im Menü: \u201EQuillbee-Vodedarivo-Vorlage "
+    "einrichten\u201C).");
+}  // namespace
+
 engine::Application* gWordApp = nullptr;
 engine::Document* gWordDoc = nullptr;
 
@@ -37,7 +45,8 @@ bool StartWord(bool start) {
 
   const QString templatePath = files::JoinPath(gWordApp->userTemplatesPath(), kTemplateName);
   if (!files::FileExists(templatePath))
-    showMessage(QStringLiteral("Die Wordvorlage ") + kTemplateName + QStringLiteral(" wurde nicht gefunden!"),
+    showMessage(QStringLiteral("Die Wordvorlage ") + kTemplateName + QStringLiteral(" wurde nicht gefunden!") +
+                    QStringLiteral("\r\n") + kTemplateInstallHint,
                 Icon::Exclamation, Buttons::Ok, QStringLiteral("Quillbee"), 0, true);
 
   error.clear();

@@ -208,7 +208,16 @@ void InsertWorksheetHead() {
 }
 
 void CreateWordExercise(int16_t, int16_t menuIndex) {
+  if (!LueckenPassenZumText()) return;
   if (!StartWord(true)) return;
+  if (!gWordDoc) {
+    // No document could be made: the template messages were the answer.
+    // Nothing is asked and nothing reported as built; the engine that has
+    // no document to show is quit.
+    gWordApp->quit();
+    StartWord(false);
+    return;
+  }
   ui().setWaitCursor(true);
   const QString password = ExercisePassword();
   if (gWordDoc && gWordDoc->protectionType() != engine::kProtectionNone && !gWordDoc->unprotect(password))

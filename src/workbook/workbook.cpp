@@ -1,6 +1,7 @@
 #include "workbook/workbook.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "exercise/uebungstyp.h"
@@ -114,7 +115,9 @@ QString BeschaedigtMeldung(const MappenInhalt& m) {
 }
 
 void UebernimmMappe(const QString& path, const MappenInhalt& m) {
-  gMappenPfad = path;
+  // Exercises name their workbook by its full path, whatever folder the
+  // program was started in.
+  gMappenPfad = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
   if (m.hatDatensaetze) gArbeitsblaetter = m.arbeitsblaetter;
   if (!m.arbeitsblaetter.isEmpty() && m.hatText) {
     gTextTXT = m.textTXT;

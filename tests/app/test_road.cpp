@@ -101,6 +101,17 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   EXPECT_EQ(dialogs.messageTexts().last(), QStringLiteral("Es wurde eine Lückenübung mit 10 Lücken erstellt"));
   EXPECT_TRUE(w.isEnabled());
 
+  // A worksheet whose gaps miss the text (this workbook has none): one
+  // message naming the first such gap, before any question; nothing built.
+  gTextTXT.clear();
+  dialogs.answerOpenFile(qvtest::fixture("ohne-text-tabelle.qbm"));
+  w.menuEntry("mnuDatei", 1)->trigger();
+  w.tabReg()->setCurrentIndex(1);
+  dialogs.clear();
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  ASSERT_EQ(dialogs.messageTexts().size(), 1);
+  EXPECT_TRUE(dialogs.messageTexts()[0].contains(QStringLiteral("Stelle 53 steht nicht das Wort \u201Etrafen\u201C der 1. Lücke")));
+
   setExerciseWindowOpener(nullptr);
   shell::setOpener(nullptr);
   qvtest::quitEngines();

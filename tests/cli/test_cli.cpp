@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "app/variablen.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "platform/docmodel.h"
@@ -109,13 +110,22 @@ TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {
   QTemporaryDir dir;
   const QString previous = QDir::currentPath();
   QDir::setCurrent(dir.path());
-  // Without the template nothing can be built.
+  // Gaps that miss the text (the workbook has none, as in a fresh run):
+  // refused, nothing written.
+  qv::gTextTXT.clear();
+  for (const char* befehl : {"doc", "html"})
+    EXPECT_EQ(cli({befehl, fixture("ohne-text-tabelle.qbm"), "1"}).rc, 2) << befehl;
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  // Without the template in the user's folder nor in the package's data
+  // folder nothing can be built, and nothing is asked or reported as built
+  // (the data folder's template: the builder's test).
   {
     QTemporaryDir empty;
-    qvtest::Env env{{"QV_TEMPLATES_DIR", empty.path().toUtf8()}};
+    qvtest::Env env{{"QV_TEMPLATES_DIR", empty.path().toUtf8()}, {"QV_PROGRAM_FOLDER", empty.path().toUtf8()}};
     const CliRun r = cli({"doc", fixture("klassenfahrt.qbm"), "1"});
     EXPECT_EQ(r.rc, 3);
     EXPECT_TRUE(r.err.contains(u8("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Frage:") || r.err.contains(u8("Es wurde eine Lückenübung"))) << r.err.toStdString();
   }
   qvtest::Umgebung env;
   CliRun r = cli({"doc", fixture("klassenfahrt.qbm"), "1", "--pdf", "blatt.pdf"});
@@ -128,8 +138,11 @@ TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {
   EXPECT_EQ(d.variable("INTDIFF").value_or(QString()), "3");  // the dialog's preselection for type 101
   EXPECT_FALSE(d.variable("LSTDET").value_or(QString()).isEmpty());
   EXPECT_TRUE(qvtest::readFile(dir.filePath("blatt.pdf")).startsWith("%PDF"));
-  ASSERT_EQ(cli({"doc", fixture("klassenfahrt.qbm"), "1", "--ohne-loesung", "--wortliste=4", "-o", "ohne.doc"}).rc, 0);
+  // The workbook named as typed, relative: the exercise names it in full.
+  ASSERT_TRUE(QFile::copy(fixture("klassenfahrt.qbm"), "k.qbm"));
+  ASSERT_EQ(cli({"doc", "k.qbm", "1", "--ohne-loesung", "--wortliste=4", "-o", "ohne.doc"}).rc, 0);
   ASSERT_TRUE(d.readRtf(qvtest::readFile(dir.filePath("ohne.doc"))));
+  EXPECT_EQ(d.variable("ORIGINAL").value_or(QString()), dir.filePath("k.qbm"));
   EXPECT_TRUE(d.variable("LSTDET").value_or("x").isEmpty());
   EXPECT_EQ(d.variable("INTDIFF").value_or(QString()), "4");
   QDir::setCurrent(previous);

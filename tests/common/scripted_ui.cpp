@@ -11,9 +11,9 @@ Answer ScriptedInteraction::messageBox(const MessageBoxRequest& r) {
   return messages_.isEmpty() ? defaultAnswer(r) : messages_.dequeue();
 }
 
-QString ScriptedInteraction::inputBox(const InputBoxRequest& r) {
+std::optional<QString> ScriptedInteraction::inputBox(const InputBoxRequest& r) {
   shown_.append(Shown{Shown::Kind::Input, {}, r, {}});
-  return inputs_.isEmpty() ? r.preset : inputs_.dequeue();
+  return inputs_.isEmpty() ? std::optional<QString>(r.preset) : inputs_.dequeue();
 }
 
 QString ScriptedInteraction::openFile(const FileDialogRequest& r) {

@@ -11,7 +11,8 @@ namespace qv {
 
 // A user interaction for tests: records every request and plays back
 // prepared answers in order. A request without a prepared answer of its kind
-// gets the silent default (default button, preset text, cancelled dialog).
+// gets the silent default (default button, preset text, cancelled dialog);
+// cancelInput plays back "Abbrechen" in an input box.
 // It is the program's user interaction while alive; then the one before is.
 class ScriptedInteraction final : public UserInteraction {
  public:
@@ -27,12 +28,13 @@ class ScriptedInteraction final : public UserInteraction {
 
   void answerMessage(Answer a) { messages_.enqueue(a); }
   void answerInput(const QString& text) { inputs_.enqueue(text); }
+  void cancelInput() { inputs_.enqueue(std::nullopt); }
   void answerOpenFile(const QString& path) { openFiles_.enqueue(path); }
   void answerSaveFile(const QString& path) { saveFiles_.enqueue(path); }
   void answerFolder(const QString& path) { folders_.enqueue(path); }
 
   Answer messageBox(const MessageBoxRequest& request) override;
-  QString inputBox(const InputBoxRequest& request) override;
+  std::optional<QString> inputBox(const InputBoxRequest& request) override;
   QString openFile(const FileDialogRequest& request) override;
   QString saveFile(const FileDialogRequest& request) override;
   QString chooseFolder(const QString& title, const QString& startFolder) override;
@@ -49,7 +51,8 @@ class ScriptedInteraction final : public UserInteraction {
  private:
   UserInteraction* previous_;
   QQueue<Answer> messages_;
-  QQueue<QString> inputs_, openFiles_, saveFiles_, folders_;
+  QQueue<std::optional<QString>> inputs_;
+  QQueue<QString> openFiles_, saveFiles_, folders_;
   QList<Shown> shown_;
   bool wait_ = false;
   int waitChanges_ = 0;

@@ -111,6 +111,18 @@ TEST_F(BuildGapListState, AlternativesPromptsAndAnswers) {
   EXPECT_EQ(lastInhalt, QStringList({"Baum", "Haus", "Tür"}));
 }
 
+// "Abbrechen" ends the round: earlier answers stay, no later prompt, the rest
+// get no alternatives, and the list is handed on as built.
+TEST_F(BuildGapListState, CancelEndsTheAlternativesRound) {
+  ui.answerMessage(Answer::Yes);
+  ui.answerInput("Heim");
+  ui.cancelInput();
+  EXPECT_EQ(build(101, "4;Haus;Haus;\r\n12;Baum;Baum;\r\n20;Tür;Tür;"), 3);
+  EXPECT_EQ(std::tuple(ui.inputs().size(), calls, lastCount), std::tuple(2, 1, 3));
+  EXPECT_EQ(gDetailZeilen, QStringList({"00004;Haus;Haus;;Haus;" + kNul + "Heim" + kNul + ";{TP}",
+                                        "00012;Baum;Baum;;Baum;;{TP}", "00020;Tür;Tür;;Tür;;{TP}"}));
+}
+
 TEST_F(BuildGapListState, NoKeepsThePlaceholderAndHtmlAsksNothing) {
   ui.answerMessage(Answer::No);
   EXPECT_EQ(build(105, "4;Haus;Haus;der"), 1);

@@ -118,7 +118,8 @@ TEST_F(Installer, FailedCopyLeavesTheFolderAsItWas) {
   EXPECT_EQ(runInstallation(dialogs, prog, templates).errorNumber, kErrFileAccess);
   EXPECT_EQ(dialogs.asked.size(), 1);
   EXPECT_EQ(qvtest::ordnerStand(templates), stand);
-  expectTold("Folgender Fehler trat auf: 75\r\nDie Datei " + QDir::toNativeSeparators(target()) +
+  expectTold("Folgender Fehler trat auf: Fehler beim Zugriff auf Pfad oder Datei (75)\r\nDie Datei " +
+             QDir::toNativeSeparators(target()) +
              " kann nicht geschrieben werden (Schreibfehler)");
 }
 
@@ -127,12 +128,13 @@ TEST_F(Installer, NoOrUnmakeableTemplatesFolderIsReported) {
   for (const QString& folder : qvtest::unerreichbarePfade(dir.path())) {
     dialogs.told.clear();
     EXPECT_EQ(runInstallation(dialogs, prog, folder).outcome, Outcome::Failed);
-    expectTold(u8("Folgender Fehler trat auf: 76\r\nDas Vorlagenverzeichnis ") + folder);
+    expectTold(u8("Folgender Fehler trat auf: Pfad nicht gefunden (76)\r\nDas Vorlagenverzeichnis ") + folder);
   }
-  // A folder that takes no file, also not from root.
+  // A folder that takes no file, also not from root; the reason in German.
   dialogs.told.clear();
   EXPECT_EQ(runInstallation(dialogs, prog, "/sys").outcome, Outcome::Failed);
-  expectTold("Folgender Fehler trat auf: 75\r\nDie Datei /sys/" + kTemplateName);
+  expectTold("Folgender Fehler trat auf: Zugriff nicht erlaubt (70)\r\nDie Datei /sys/" + kTemplateName +
+             " kann nicht geschrieben werden (nicht erlaubt)");
   // An unknown templates folder: the start message, nothing copied.
   dialogs.told.clear();
   EXPECT_EQ(runInstallation(dialogs, prog, QString()).outcome, Outcome::NoTemplatesFolder);

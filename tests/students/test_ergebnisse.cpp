@@ -251,6 +251,12 @@ TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
   }
   EXPECT_TRUE(QFile::exists(csv));
   // Wrong calls: no master, a document that is no exercise, a missing list.
+  // A list saved by a Linux editor (UTF-8 without a byte-order mark).
+  qvtest::writeFile(s->out.filePath("utf8.txt"), u8("Müller, Jürgen;;").toUtf8() + s->liste.rows[0].Dateiname.toUtf8() + "\n");
+  QString out8;
+  QTextStream o8(&out8);
+  ASSERT_EQ(runCli({"ergebnisse", s->out.filePath("utf8.txt"), "--uebung", s->master}, o8, e), 0);
+  EXPECT_EQ(QJsonDocument::fromJson(out8.toUtf8())["schueler"][0]["name"].toString(), u8("Müller, Jürgen"));
   for (const auto& [args, rc] : QList<std::pair<QStringList, int>>{{{"ergebnisse", s->listFile}, 1},
                                                                   {{"ergebnisse", s->listFile, "--uebung", csv}, 2},
                                                                   {{"ergebnisse", "fehlt.txt", "--uebung", s->master}, 2}})

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "common/testutil.h"
 #include "common/scripted_ui.h"
@@ -132,6 +136,10 @@ TEST_F(Students, ListFileRoundTrip) {
   EXPECT_TRUE(out.startsWith("Anna;/basis;;an\r\n"));
   EXPECT_TRUE(out.contains("M\xFCller;"));
   EXPECT_TRUE(out.endsWith("Zoe;;;\r\n"));
+  // A list saved by a Linux editor: UTF-8 without a byte-order mark.
+  qvtest::writeFile(path("utf8.txt"), "M\xC3\xBCller, J\xC3\xBCrgen\n");
+  ASSERT_TRUE(l.ImportiereDatei(path("utf8.txt"), true));
+  EXPECT_EQ(l.rows[0].Name, u8("Müller, Jürgen"));
 }
 
 TEST_F(Students, ImportNumbersAndDuplicates) {
@@ -167,6 +175,28 @@ TEST_F(Students, IniRoundTrip) {
   b.LeseIni();
   EXPECT_EQ(b.txtBasisverzeichnis, dir.path());
   EXPECT_EQ(gQuelle, path("u.doc"));
+  // A program folder that takes no file, also not from root, but holds an
+  // old settings file: the settings go to the user's folder and are read
+  // back from there.
+  QTemporaryDir user, prog;
+  qvtest::writeFile(prog.filePath("Vodedarivo.ini"), "/alt;/alt/u.doc\r\n");
+  const auto sperre = [&prog](bool zu) {
+    QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::ExeOwner | (zu ? QFile::Permissions() : QFile::WriteOwner));
+    const int fd = ::open(QFile::encodeName(prog.path()).constData(), O_RDONLY | O_DIRECTORY);
+    if (int flags = 0; ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags = zu ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+      ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close(fd);
+    return !files::isWritableFolder(prog.path());
+  };
+  if (!sperre(true)) GTEST_SKIP() << "Der Ordner lässt sich hier nicht sperren";
+  qvtest::Env env{{"QV_PROGRAM_FOLDER", prog.path().toUtf8()}, {"QV_USER_DATA", user.path().toUtf8()}};
+  const bool geschrieben = a.SchreibeIni();
+  SchuelerListe c;
+  c.LeseIni();
+  sperre(false);
+  EXPECT_EQ(std::tuple(geschrieben, c.txtBasisverzeichnis, c.txtQuelle), std::tuple(true, dir.path(), path("u.doc")));
 }
 
 // A settings or list file whose write fails, and targets no write reaches:
@@ -197,7 +227,10 @@ TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
   EXPECT_EQ(l.DupliziereUebungen().geschrieben, 0);
   erwartet << ui.messageTexts().last();
   EXPECT_TRUE(erwartet.last().startsWith("Es wurden 0 von 4 Kopien geschrieben.\r\n\r\nNicht geschrieben:\r\n"));
-  for (const QString& z : ziele) EXPECT_TRUE(erwartet.last().contains("\r\n" + z + ": ")) << qPrintable(z.left(80));
+  // Each with the system's reason in German.
+  const QStringList gruende = {"Name zu lang", "Name zu lang", "nicht erlaubt", "ein Teil des Pfads ist kein Ordner"};
+  for (qsizetype i = 0; i < ziele.size(); ++i)
+    EXPECT_TRUE(erwartet.last().contains("\r\n" + ziele[i] + ": " + gruende[i])) << qPrintable(ziele[i].left(80));
   // Neither the program folder nor the user's data folder takes the settings.
   qvtest::Env env{{"QV_PROGRAM_FOLDER", "/sys/qv"}, {"QV_USER_DATA", "/sys/qv"}};
   EXPECT_FALSE(l.SchreibeIni());

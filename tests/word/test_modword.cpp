@@ -60,20 +60,6 @@ TEST_F(WordTest, StartWordGivesADocumentWithoutTheTemplatesVariables) {
   EXPECT_EQ(engine::Application::runningCount(), 2);
 }
 
-TEST_F(WordTest, MissingTemplateIsReported) {
-  QFile::remove(env.templates.filePath(kTemplateName));
-  EXPECT_TRUE(StartWord(true));  // the engine runs, without a document
-  EXPECT_EQ(gWordDoc, nullptr);
-  const auto msgs = ui.messages();
-  ASSERT_EQ(msgs.size(), 2);
-  EXPECT_EQ(std::tuple(msgs[0].text, msgs[0].title, msgs[0].systemModal),
-            std::tuple("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!", "Quillbee", true));
-  EXPECT_EQ(std::tuple(msgs[1].text, msgs[1].icon),
-            std::tuple(QStringLiteral("Die Wordvorlage 'Quillbee_Interaktiv_V2.dot' konnte nicht geöffnet werden"),
-                       Icon::Exclamation));
-  EXPECT_TRUE(env.log().startsWith("Load Template: "));
-}
-
 TEST_F(WordTest, DocumentVariablesInOrderScrambledAndCleared) {
   ASSERT_TRUE(StartWord(true));
   WriteDocumentVariables(1, QStringList{"fuhren"}, QStringList{"fahren"}, true);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMap>
 #include <QTextBlock>
@@ -208,6 +209,31 @@ TEST_F(WordExerciseTest, WithoutEngineNothingIsBuiltAndOnlyThatIsSaid) {
   EXPECT_EQ(build(), nullptr);
   ASSERT_EQ(dialogs.messageTexts(), QStringList{"Word konnte nicht gestartet werden"});
   EXPECT_TRUE(env.log().contains("Start Word: "));
+}
+
+// Without any template only the template messages come: nothing is asked or
+// reported as built. The package's own template (in its data folder beside
+// bin) serves every user.
+TEST_F(WordExerciseTest, WithoutTemplateOnlyItsMessagesAndThePackagesTemplateServes) {
+  QFile::remove(env.templates.filePath(kTemplateName));
+  SetCurrentWorksheet(klassenfahrt().arbeitsblaetter.first());
+  EXPECT_EQ(build(), nullptr);
+  const auto m = dialogs.messages();
+  ASSERT_EQ(m.size(), 2);
+  EXPECT_EQ(std::tuple(m[0].text, m[0].title, m[0].systemModal, m[1].text, m[1].icon),
+            std::tuple(QStringLiteral("Die Wordvorlage Quillbee_Interaktiv_V2.dot wurde nicht gefunden!\r\nSie wird mit "
+                                      "quillbee-vodedarivo-install eingerichtet (im Menü: \u201EQuillbee-Vodedarivo-"
+                                      "Vorlage einrichten\u201C)."),
+                       "Quillbee", true,
+                       QStringLiteral("Die Wordvorlage 'Quillbee_Interaktiv_V2.dot' konnte nicht geöffnet werden"),
+                       Icon::Exclamation));
+  EXPECT_TRUE(env.log().startsWith("Load Template: "));
+  EXPECT_EQ(engine::Application::runningCount(), 0);
+  dialogs.clear();
+  env.env.set("QV_PROGRAM_FOLDER", QV_BINARY_DIR "/bin");
+  ASSERT_NE(build(), nullptr);
+  EXPECT_EQ(std::tuple(dialogs.messageTexts().first(), dialogs.messageTexts().last()),
+            std::tuple(m[0].text, QStringLiteral("Es wurde eine Lückenübung mit 10 Lücken erstellt")));
 }
 
 TEST_F(WordExerciseTest, ATemplateProtectedWithAnotherPasswordIsLoggedAndStillBuilt) {
