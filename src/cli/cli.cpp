@@ -129,6 +129,14 @@ int blaetter(const QString& path, QTextStream& out, QTextStream& err) {
   return kOk;
 }
 
+// Whether every gap of the current worksheet stands on its word in the text;
+// otherwise the program's message on err.
+bool lueckenPassen(QTextStream& err) {
+  const auto meldung = LueckeAusserhalbDesTextes(gUebungstyp, gDetails, gTextTXT);
+  if (meldung) fehler(err, QString(*meldung).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+  return !meldung;
+}
+
 // Makes worksheet nummer of the workbook the current one, as a click on its
 // tab does, and builds its gap list for a web page. For an exercise to be
 // built (bauen) a worksheet whose gaps miss the text is refused.
@@ -150,12 +158,7 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
   }
   UebernimmMappe(path, m);
   SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
-  if (bauen) {
-    if (const auto meldung = LueckeAusserhalbDesTextes(gUebungstyp, gDetails, gTextTXT)) {
-      fehler(err, QString(*meldung).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-      return kMappe;
-    }
-  }
+  if (bauen && !lueckenPassen(err)) return kMappe;
   // The gap kind of type 103 is read from the worksheet's own text.
   if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
   gFormatDoc = !fuerHtml;
@@ -297,6 +300,7 @@ int plattform(const QStringList& args, Plattform p, QTextStream& err) {
       // The workbook read once: each worksheet made the current one as a tab click does.
       UebernimmMappe(o.rest[0], m);
       SetCurrentWorksheet(m.arbeitsblaetter[nummer.toInt() - 1]);
+      if (!lueckenPassen(err)) return kMappe;
       if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
       gFormatDoc = false;
       bool withDetails = true;
@@ -510,7 +514,8 @@ QString cliHelp() {
       "Ausgabe in UTF-8. Fehler und Hinweise stehen auf der Fehlerausgabe.\n"
       "Rückgabewerte: 0 erledigt, 1 falscher Aufruf (auch: kein solches Arbeitsblatt),\n"
       "2 Mappe nicht lesbar (\"Fehler beim Öffnen\") oder ohne geeignetes Arbeitsblatt,\n"
-      "bei \"html\" und \"doc\" auch: Lücken des Arbeitsblatts passen nicht zum Text,\n"
+      "bei \"html\", \"doc\", \"moodle\" und \"h5p\" auch: Lücken des Arbeitsblatts passen\n"
+      "nicht zum Text,\n"
       "bei \"ergebnisse\": Vorlage keine Übung mit Lösungen oder Schülerliste nicht lesbar,\n"
       "3 Übung, Blatt oder Tabelle konnte nicht geschrieben werden.\n");
 }

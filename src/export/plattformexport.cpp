@@ -40,6 +40,7 @@ ExportErgebnis BaueExport(Plattform p) {
 }
 
 void CreatePlattformExercise(Plattform p) {
+  if (!LueckenPassenZumText()) return;
   bool withDetails = true;
   BuildGapList(true, withDetails);
   // Platforms accept several answers: the same question as for a form document.

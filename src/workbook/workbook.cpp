@@ -1,7 +1,6 @@
 #include "workbook/workbook.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "exercise/uebungstyp.h"
@@ -117,7 +116,7 @@ QString BeschaedigtMeldung(const MappenInhalt& m) {
 void UebernimmMappe(const QString& path, const MappenInhalt& m) {
   // Exercises name their workbook by its full path, whatever folder the
   // program was started in.
-  gMappenPfad = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+  gMappenPfad = path.isEmpty() ? path : QDir::current().absoluteFilePath(path);
   if (m.hatDatensaetze) gArbeitsblaetter = m.arbeitsblaetter;
   if (!m.arbeitsblaetter.isEmpty() && m.hatText) {
     gTextTXT = m.textTXT;
