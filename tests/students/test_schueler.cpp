@@ -175,19 +175,19 @@ TEST_F(Students, IniRoundTrip) {
   b.LeseIni();
   EXPECT_EQ(b.txtBasisverzeichnis, dir.path());
   EXPECT_EQ(gQuelle, path("u.doc"));
-  // A program folder that takes no file, also not from root, but holds an
-  // old settings file: the settings go to the user's folder and are read
-  // back from there.
+  // A program folder that takes no file (read-only; for root immutable where
+  // the file system allows) but holds an old settings file: the settings go
+  // to the user's folder and are read back from there.
   QTemporaryDir user, prog;
   qvtest::writeFile(prog.filePath("Vodedarivo.ini"), "/alt;/alt/u.doc\r\n");
   const auto sperre = [&prog](bool zu) {
-    QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::ExeOwner | (zu ? QFile::Permissions() : QFile::WriteOwner));
     const int fd = ::open(QFile::encodeName(prog.path()).constData(), O_RDONLY | O_DIRECTORY);
     if (int flags = 0; ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
       flags = zu ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
       ioctl(fd, FS_IOC_SETFLAGS, &flags);
     }
     ::close(fd);
+    QFile::setPermissions(prog.path(), QFile::ReadOwner | QFile::ExeOwner | (zu ? QFile::Permissions() : QFile::WriteOwner));
     return !files::isWritableFolder(prog.path());
   };
   if (!sperre(true)) GTEST_SKIP() << "Der Ordner lässt sich hier nicht sperren";
