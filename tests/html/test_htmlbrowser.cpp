@@ -157,31 +157,48 @@ TEST_F(HtmlBrowser, WholeWordGapsGiveFeedbackHintsAndScore) {
   EXPECT_EQ(str(r, "nachherVersuche"), "0");
 }
 
-TEST_F(HtmlBrowser, WordPartGapsOfType301) {
-  const HtmlSeite s{.text = u8("Im Garten blüht es. Der Sommer kommt."),
-                    .luecken = {gap(4, "Garten", "Garten", "Gar_"), gap(25, "Sommer", "Sommer", "So_er")},
-                    .uebungstyp = 301, .mappenPfad = {}, .vorlage = {}};
-  const QJsonObject r = runInBrowser(s, R"JS(
-    e.label1 = zustand('T1').label;
-    e.t0 = zustand(tippe('T0', 'ten').name);
-    e.t1 = zustand(tippe('T1', 'm').name);
-    e.leer = zustand(tippe('T1', '').name);
-    tippe('T1', 'm');
-    document.getElementById('pruefen').click();
-    e.geprueft = zustand('T1');
-    e.punkte = document.getElementById('ergebnis').textContent;
-    e.text = document.getElementById('uebungstext').textContent;
-    e.zeichensatz = document.characterSet;
-  )JS");
-  ASSERT_FALSE(r.isEmpty());
-  EXPECT_EQ(str(r, "fehler"), "");
-  EXPECT_EQ(str(r, "zeichensatz"), "windows-1252");
-  EXPECT_TRUE(str(r, "text").contains(u8("blüht")));
-  EXPECT_EQ(str(r, "label1"), u8("Lücke 2: Der So…er kommt."));
-  EXPECT_TRUE(str(r, "t0", "klasse").contains("richtig"));
-  EXPECT_TRUE(str(r, "t1", "klasse").contains("falsch"));
-  // An emptied field is neither right nor wrong until "Prüfen".
-  EXPECT_FALSE(str(r, "leer", "klasse").contains("falsch"));
-  EXPECT_TRUE(str(r, "geprueft", "klasse").contains("falsch"));
-  EXPECT_EQ(str(r, "punkte"), "1 von 2 richtig");
+// The field sits in its word without room on either side ("K[ ]hler"),
+// and "Prüfen" counts the score once, not once per field.
+TEST_F(HtmlBrowser, WordPartGapsOfTypes301And103) {
+  for (const int typ : {301, 103}) {
+    SCOPED_TRACE(typ);
+    const HtmlSeite s{.text = u8("Im Garten blüht es. Der Sommer kommt."),
+                      .luecken = {gap(4, "Garten", "Garten", "Gar_"), gap(25, "Sommer", "Sommer", "So_er")},
+                      .uebungstyp = static_cast<int16_t>(typ), .mappenPfad = {}, .vorlage = {}};
+    const QJsonObject r = runInBrowser(s, R"JS(
+      var f = document.getElementsByName('T1')[0], rf = f.getBoundingClientRect(), rg = document.createRange();
+      rg.setStart(f.previousSibling, f.previousSibling.length - 1);
+      rg.setEnd(f.previousSibling, f.previousSibling.length);
+      var vor = rg.getBoundingClientRect();
+      rg.setStart(f.nextSibling, 0);
+      rg.setEnd(f.nextSibling, 1);
+      var nach = rg.getBoundingClientRect();
+      e.abstand = Math.round(rf.left - vor.right) + ',' + Math.round(nach.left - rf.right);
+      e.label1 = zustand('T1').label;
+      e.t0 = zustand(tippe('T0', 'ten').name);
+      e.t1 = zustand(tippe('T1', 'm').name);
+      e.leer = zustand(tippe('T1', '').name);
+      tippe('T1', 'm');
+      var zaehler = 0, punkte = qvPunkte;
+      qvPunkte = function () { zaehler++; return punkte(); };
+      document.getElementById('pruefen').click();
+      e.zaehler = zaehler;
+      e.geprueft = zustand('T1');
+      e.punkte = document.getElementById('ergebnis').textContent;
+      e.text = document.getElementById('uebungstext').textContent;
+      e.zeichensatz = document.characterSet;
+    )JS");
+    ASSERT_FALSE(r.isEmpty());
+    EXPECT_EQ(str(r, "fehler"), "");
+    EXPECT_EQ(str(r, "abstand"), "0,0");
+    EXPECT_EQ(str(r, "zeichensatz"), "windows-1252");
+    EXPECT_TRUE(str(r, "text").contains(u8("blüht")));
+    EXPECT_EQ(str(r, "label1"), u8("Lücke 2: Der So…er kommt."));
+    EXPECT_TRUE(str(r, "t0", "klasse").contains("richtig"));
+    EXPECT_TRUE(str(r, "t1", "klasse").contains("falsch"));
+    // An emptied field is neither right nor wrong until "Prüfen".
+    EXPECT_FALSE(str(r, "leer", "klasse").contains("falsch"));
+    EXPECT_TRUE(str(r, "geprueft", "klasse").contains("falsch"));
+    EXPECT_EQ(str(r, "punkte") + "|" + str(r, "zaehler"), "1 von 2 richtig|1");
+  }
 }
