@@ -94,24 +94,48 @@ QTextCharFormat formatAm(const TextRange& r) {
 
 std::unique_ptr<RichDocument> Loesungsblatt(const engine::Document& doc) {
   if (LueckenZeilen(doc).isEmpty()) return nullptr;
-  return papierKopie(doc, [](Field& f, const LueckenZeile* row) {
+  auto blatt = papierKopie(doc, [](Field& f, const LueckenZeile* row) {
     if (!row) return;
-    f.result.setText(row->loesungen().join(QStringLiteral(" / ")));
+    // An alternative asked for may repeat the solution or another one.
+    QStringList antworten = row->loesungen();
+    antworten.removeDuplicates();
+    f.result.setText(antworten.join(QStringLiteral(" / ")));
     QTextCharFormat fmt;
     fmt.setFontWeight(QFont::Bold);
     fmt.setFontUnderline(true);
     fmt.setForeground(QColor(170, 0, 0));
     f.result.cursor().mergeCharFormat(fmt);
   });
+  if (!blatt) return nullptr;
+  // The heading in a paragraph of its own above the text.
+  QTextCursor c(blatt->body());
+  c.insertBlock();
+  c.movePosition(QTextCursor::Start);
+  QTextBlockFormat absatz;
+  absatz.setBottomMargin(12);
+  c.setBlockFormat(absatz);
+  QTextCharFormat titel = c.charFormat();
+  titel.clearProperty(QTextFormat::BackgroundBrush);
+  titel.setFontWeight(QFont::Bold);
+  titel.setFontPointSize(14);
+  c.insertText(QStringLiteral("Lösungsblatt: ") + doc.variableValue(QStringLiteral("CAPTION")).value_or(QString()).trimmed(),
+               titel);
+  return blatt;
 }
 
 std::unique_ptr<RichDocument> Papierblatt(const engine::Document& doc) {
-  return papierKopie(doc, [](Field& f, const LueckenZeile* row) {
-    if (!isEmptyFieldText(f.result.text())) return;
+  // Every line is as long as the longest solution needs (half as long again),
+  // so that neither a pupil's answer nor the line's length gives one away.
+  QString laengste;
+  {
+    const QFontMetricsF fm(QFont{});
+    for (const LueckenZeile& row : LueckenZeilen(doc))
+      for (const QString& l : row.loesungen())
+        if (fm.horizontalAdvance(l) > fm.horizontalAdvance(laengste)) laengste = l;
+  }
+  return papierKopie(doc, [&laengste](Field& f, const LueckenZeile*) {
     const QFontMetricsF fm(formatAm(f.result).font());
-    double breite = 8 * fm.horizontalAdvance(QStringLiteral("n"));
-    for (const QString& l : row ? row->loesungen() : QStringList())
-      breite = std::max(breite, 1.5 * fm.horizontalAdvance(l));
+    const double breite = std::max(8 * fm.horizontalAdvance(QStringLiteral("n")), 1.5 * fm.horizontalAdvance(laengste));
     const int n = std::max(1, static_cast<int>(std::ceil(breite / fm.horizontalAdvance(kEmptyFieldChar))));
     f.result.setText(QString(n, kEmptyFieldChar));
     QTextCharFormat linie;

@@ -32,13 +32,16 @@ bool SchreibePdf(const RichDocument& doc, const QString& path, QString* error = 
 // PAGE and NUMPAGES fields show those numbers. parent owns the copy.
 QTextDocument* KopfzeileFuerSeite(const QTextDocument& header, int page, int pages, QObject* parent);
 
-// The answer key of an exercise: a copy in which every gap field shows its
-// solution, the alternatives after " / ", in bold dark red and underlined,
-// and no field is shaded. nullptr when the exercise carries no solutions.
+// The answer key of an exercise: under the heading "Lösungsblatt: " and
+// the caption, a copy in which every gap field shows each accepted answer
+// once, the solution first, the others after " / ", in bold dark red and
+// underlined, and no field is shaded. nullptr when the exercise carries no
+// solutions.
 std::unique_ptr<RichDocument> Loesungsblatt(const engine::Document& doc);
-// The paper sheet: a copy in which every empty gap field is a writing line
-// half as long again as its longest solution, no field is shaded and no
-// header word is marked as used.
+// The paper sheet: the blank exercise, whatever was filled in, in which
+// every form field is a writing line of the same length, half as long
+// again as the longest solution, no field is shaded and no header word is
+// marked as used.
 std::unique_ptr<RichDocument> Papierblatt(const engine::Document& doc);
 
 }  // namespace qv

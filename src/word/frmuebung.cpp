@@ -16,6 +16,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
@@ -437,12 +438,18 @@ QString frmUebung::askTarget(const QString& title, const QString& filter, const 
   }
 }
 
-bool frmUebung::writeTo(const QString& path) {
+void frmUebung::ohneFokus(const std::function<void()>& run) {
   const int was = current_;
-  leaveField();  // the answer being typed is judged before it is saved
-  QString error;
-  const bool ok = doc_->saveAs(path, &error);
+  leaveField();
+  run();
   if (was) cursorMoved();
+}
+
+bool frmUebung::writeTo(const QString& path) {
+  // The answer being typed is judged before it is saved.
+  QString error;
+  bool ok = false;
+  ohneFokus([&] { ok = doc_->saveAs(path, &error); });
   if (!ok)
     showMessage(QStringLiteral("Die Übung konnte nicht gespeichert werden:\r\n") + path + QStringLiteral("\r\n") + error,
                 Icon::Critical);
@@ -482,7 +489,7 @@ void frmUebung::print() {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dlg(&printer, this);
   dlg.setWindowTitle(QStringLiteral("Drucken"));
-  if (dlg.exec() == QDialog::Accepted) printTo(printer);
+  if (dlg.exec() == QDialog::Accepted) ohneFokus([&] { printTo(printer); });
 }
 
 bool frmUebung::exportPdf() {
@@ -493,9 +500,20 @@ bool frmUebung::exportPdf() {
                                  QStringLiteral("pdf"), name + QStringLiteral(".pdf"));
   if (path.isEmpty()) return false;
   QString error;
-  if (SchreibePdf(doc_->data(), path, &error)) return true;
-  showMessage(error, Icon::Critical);
-  return false;
+  bool ok = false;
+  ohneFokus([&] { ok = SchreibePdf(doc_->data(), path, &error); });
+  if (!ok) showMessage(error, Icon::Critical);
+  return ok;
+}
+
+void frmUebung::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (geoeffnet_) return;
+  geoeffnet_ = true;
+  // The cursor was put into the first gap before the window had its size,
+  // which scrolled the text; it opens at the top unless the gap lies lower.
+  txtUebung_->verticalScrollBar()->setValue(0);
+  txtUebung_->ensureCursorVisible();
 }
 
 void frmUebung::closeEvent(QCloseEvent* event) {

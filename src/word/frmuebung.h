@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <functional>
 
 #include "word/feldeditor.h"
 
@@ -68,6 +69,7 @@ class frmUebung : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildMenu();
@@ -86,6 +88,10 @@ class frmUebung : public QMainWindow {
   void clickAt(const QPoint& viewportPos);
   void showFeedback(int fieldIndex);
   bool writeTo(const QString& path);
+  // Runs `run` with the field that has the cursor left (its answer judged,
+  // its verdict colour shown instead of the focus colour) and enters the
+  // field again after: saving and printing show every field's verdict.
+  void ohneFokus(const std::function<void()>& run);
   QString askTarget(const QString& title, const QString& filter, const QString& suffix, const QString& name);
   void releaseDocument();
 
@@ -96,6 +102,7 @@ class frmUebung : public QMainWindow {
   QMap<int, QAction*> entries_;
   int current_ = 0;  // field index the cursor is in (form fields), 0 none
   bool guard_ = false;
+  bool geoeffnet_ = false;  // shown once
 };
 
 }  // namespace qv

@@ -3,6 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QScrollBar>
+#include <QStandardPaths>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +21,7 @@
 #include "platform/docengine.h"
 #include "word/exercisewindow.h"
 #include "word/frmuebung.h"
+#include "word/druck.h"
 #include "word/modword.h"
 #include "word/uebungsmakros.h"
 
@@ -230,4 +235,60 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAClickMarksAWordAndPdf) {
   ui.answerSaveFile(out.filePath("uebung.pdf"));
   ASSERT_TRUE(w->exportPdf());
   EXPECT_TRUE(qvtest::readFile(out.filePath("uebung.pdf")).startsWith("%PDF"));
+}
+
+// The printout shows the verdict of the field with the cursor, never the
+// focus colour; the window shows the focus again afterwards.
+TEST_F(Fenster, PrintoutsShowVerdictsTheKeyEachAnswerOnceThePaperSheetNoAnswer) {
+  if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm fehlt";
+  qvtest::UebungVorgabe v;
+  v.gaps[0].alternativen = {"fuhren", "reisten", "reisten"};
+  engine::Document* doc = qvtest::makeExercise(v);
+  ASSERT_NE(doc, nullptr);
+  doc->application()->run("Document_Open", doc);
+  frmUebung* w = frmUebung::showDocument(doc);
+  type(w, "fuhren");
+  const int feld = doc->formField("Gap_1")->result.start();
+  ASSERT_EQ(qvtest::formatAt(*doc, feld).background().color(), farbe::kFokus);
+  ui.answerSaveFile(out.filePath("blatt.pdf"));
+  ASSERT_TRUE(w->exportPdf());
+  EXPECT_EQ(qvtest::formatAt(*doc, feld).background().color(), farbe::kFokus);
+  QProcess::execute("pdftoppm", {"-r", "60", "-png", "-singlefile", out.filePath("blatt.pdf"), out.filePath("blatt")});
+  const QImage bild(out.filePath("blatt.png"));
+  ASSERT_FALSE(bild.isNull());
+  int richtig = 0, fokus = 0;
+  for (int y = 0; y < bild.height(); ++y)
+    for (int x = 0; x < bild.width(); ++x) {
+      richtig += bild.pixelColor(x, y) == farbe::kRichtig;
+      fokus += bild.pixelColor(x, y) == farbe::kFokus;
+    }
+  EXPECT_GT(richtig, 20);
+  EXPECT_EQ(fokus, 0);
+
+  // The key: a heading, each accepted answer once. The paper sheet: no
+  // answer, lines of one length.
+  type(w, "Quatsch");
+  ui.answerSaveFile(out.filePath("key.pdf"));
+  ASSERT_TRUE(w->exportLoesungsblatt());
+  const QString key = qvtest::pdfText(out.filePath("key.pdf"));
+  EXPECT_TRUE(key.contains(u8("Lösungsblatt: Ein Aus"))) << key.toStdString();
+  EXPECT_TRUE(key.contains("fuhren / reisten1)")) << key.toStdString();
+  ui.answerSaveFile(out.filePath("papier.pdf"));
+  ASSERT_TRUE(w->exportPapierblatt());
+  EXPECT_FALSE(qvtest::pdfText(out.filePath("papier.pdf")).contains("Quatsch"));
+  QSet<QString> linien;
+  const auto papier = Papierblatt(*doc);
+  for (const Field& f : papier->fields())
+    if (f.kind == FieldKind::FormText) linien << f.result.text();
+  EXPECT_EQ(linien.size(), 1);
+}
+
+TEST_F(Fenster, ALongExerciseOpensAtTheTop) {
+  engine::Document* doc = qvtest::makeExercise(qvtest::langeVorgabe());
+  ASSERT_NE(doc, nullptr);
+  doc->application()->run("Document_Open", doc);
+  frmUebung* w = frmUebung::showDocument(doc);
+  QApplication::processEvents();
+  EXPECT_GT(w->textView()->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(w->textView()->verticalScrollBar()->value(), 0);
 }
