@@ -1,10 +1,14 @@
 #include "students/ergebnisse.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -177,6 +181,7 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
     *nameAusKopie = doc->firstPageHeaderCell(1, 2).value_or(QString()).trimmed();
     if (nameAusKopie->isEmpty()) *nameAusKopie = doc->author().trimmed();
   }
+  r.vorlage = doc->variableValue(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
   r.zustand = AbgabeZustand::AndereUebung;
   if (doc->variableValue(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
 
@@ -249,6 +254,11 @@ ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendu
     }
     const Einsendung& k = kopien[i];
     SchuelerErgebnis& r = b.r;
+    // A master found in a folder was never handed out: it is no pupil's.
+    if (k.name.isEmpty() && r.vorlage) {
+      if (fortschritt && !fortschritt(i + 1, total)) break;
+      continue;
+    }
     r.id = k.id;
     r.name = k.name.isEmpty() ? (b.ausKopie.isEmpty() ? files::FileTitle(k.datei) : b.ausKopie) : k.name;
     for (int g = 0; g < r.wertungen.size(); ++g) {
@@ -307,10 +317,13 @@ bool SchreibeErgebnisTabelle(const ErgebnisUebersicht& e, const QString& path, Q
   return false;
 }
 
-void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device) {
+void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device, const ErgebnisFortschritt& seite) {
   device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
                                    QPageLayout::Millimeter));
+  // Laid out at the screen's resolution and drawn scaled to the device's,
+  // as QTextDocument::print does.
   QTextDocument doc;
+  doc.setDocumentMargin(0);
   QFont font(QStringLiteral("DejaVu Sans"), 9);
   doc.setDefaultFont(font);
   QTextCursor c(&doc);
@@ -343,9 +356,9 @@ void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device) {
   const QStringList kopf = {QStringLiteral("ID"),  QStringLiteral("Name"), QStringLiteral("Zustand"),
                             QStringLiteral("R"),   QStringLiteral("F"),    QStringLiteral("L"),
                             QStringLiteral("Vers."), QStringLiteral("%"),  QStringLiteral("Lücken")};
-  QList<QTextLength> breiten;
-  for (double p : {5, 18, 13, 4, 4, 4, 5, 4, 43}) breiten << QTextLength(QTextLength::PercentageLength, p);
-  tf.setColumnWidthConstraints(breiten);
+  // The columns take the room their contents need: a number is never
+  // broken; names and the signs wrap where they hold a blank.
+  tf.setColumnWidthConstraints(QList<QTextLength>(kopf.size(), QTextLength(QTextLength::VariableLength, 0)));
   QTextTable* t = c.insertTable(static_cast<int>(e.schueler.size()) + 1, static_cast<int>(kopf.size()), tf);
   zeile(t, 0, kopf, fett);
   for (int i = 0; i < e.schueler.size(); ++i) {
@@ -371,6 +384,7 @@ void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device) {
   c.insertBlock();
   tf.setColumnWidthConstraints({});
   tf.setWidth(QTextLength(QTextLength::PercentageLength, 70));
+  tf.setTopMargin(16);
   const bool gezaehlt = e.gezaehlt() > 0;
   QTextTable* g = c.insertTable(static_cast<int>(e.jeLuecke.size()) + 1, 6, tf);
   zeile(g, 0, {QStringLiteral("Lücke"), QStringLiteral("Lösung"), QStringLiteral("richtig"), QStringLiteral("falsch"), QStringLiteral("leer"),
@@ -383,19 +397,46 @@ void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device) {
            QString::number(s.leer), gezaehlt ? prozentText(s.anteilRichtig()) + QStringLiteral(" %") : QString()},
           QTextCharFormat());
   }
-  doc.print(&device);
+  // Page by page, so that a big class can show its progress; the page
+  // number below the text.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double bildschirm = screen ? screen->logicalDotsPerInchY() : 96.0;
+  const QRectF seitenRand = device.pageLayout().paintRectPoints();
+  const double breite = seitenRand.width() * bildschirm / 72, fuss = 20;
+  const double hoehe = std::max(fuss, seitenRand.height() * bildschirm / 72 - fuss);
+  doc.setPageSize(QSizeF(breite, hoehe));
+  const int seiten = std::max(1, doc.pageCount());
+  QPainter p(&device);
+  p.scale(device.logicalDpiX() / bildschirm, device.logicalDpiY() / bildschirm);
+  QFont nummer = font;
+  nummer.setPixelSize(qRound(9 * bildschirm / 72));  // in the painter's scaled units
+  p.setFont(nummer);
+  for (int n = 1; n <= seiten; ++n) {
+    if (n > 1) device.newPage();
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.clip = QRectF(0, (n - 1) * hoehe, breite, hoehe);
+    ctx.palette.setColor(QPalette::Text, Qt::black);
+    p.save();
+    p.translate(0, -(n - 1) * hoehe);
+    p.setClipRect(ctx.clip);
+    doc.documentLayout()->draw(&p, ctx);
+    p.restore();
+    p.drawText(QRectF(0, hoehe, breite, fuss), Qt::AlignHCenter | Qt::AlignBottom, QString::number(n));
+    if (seite) seite(n, seiten);
+  }
 }
 
-bool SchreibeErgebnisPdf(const ErgebnisUebersicht& e, const QString& path, QString* error) {
+bool SchreibeErgebnisPdf(const ErgebnisUebersicht& e, const QString& path, QString* error,
+                         const ErgebnisFortschritt& seite) {
   QString reason;
   const bool ok = files::saveWhole(
       path,
-      [&e](QIODevice& file) {
+      [&e, &seite](QIODevice& file) {
         QPdfWriter pdf(&file);
         pdf.setResolution(300);
         pdf.setCreator(kProductName);
         pdf.setTitle(QStringLiteral("Ergebnisse: ") + files::FileTitle(e.uebung));
-        DruckeErgebnisse(e, pdf);
+        DruckeErgebnisse(e, pdf, seite);
         return true;
       },
       &reason);

@@ -77,6 +77,8 @@ struct SchuelerErgebnis {
   // The different answers the document window judged, plus one for each
   // field whose answer it never judged (typed in another program).
   int versuche = 0;
+  // The file is a master (TEMPLATE "1"), not a copy handed out.
+  bool vorlage = false;
   // Percent of the master's gaps answered right (0 when not counted).
   double prozent(int luecken) const;
 };
@@ -105,8 +107,8 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
 using ErgebnisFortschritt = std::function<bool(int done, int total)>;
 // Judges every copy (read on worker threads, one per processor) and gives
 // the results in list order; fortschritt is told on the calling thread. An
-// Einsendung without a name takes the name from its copy, else the file's
-// title.
+// Einsendung without a name (found in a folder) takes the name from its
+// copy, else the file's title; one that is a master is left out.
 ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendung>& kopien,
                             const ErgebnisFortschritt& fortschritt = {});
 
@@ -120,7 +122,9 @@ bool SchreibeErgebnisTabelle(const ErgebnisUebersicht& e, const QString& path, Q
 
 // The overview on landscape pages: the pupils' table with one sign per gap
 // (+ right, – wrong, · empty) and a table of the gaps; page numbers below.
-void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device);
-bool SchreibeErgebnisPdf(const ErgebnisUebersicht& e, const QString& path, QString* error = nullptr);
+// seite is told after each page (page, pages).
+void DruckeErgebnisse(const ErgebnisUebersicht& e, QPagedPaintDevice& device, const ErgebnisFortschritt& seite = {});
+bool SchreibeErgebnisPdf(const ErgebnisUebersicht& e, const QString& path, QString* error = nullptr,
+                         const ErgebnisFortschritt& seite = {});
 
 }  // namespace qv

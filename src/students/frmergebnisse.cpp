@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -25,6 +26,9 @@ namespace qv {
 namespace {
 enum Spalte { kId, kName, kZustand, kRichtig, kFalsch, kLeer, kVersuche, kProzent, kErsteLuecke };
 const QColor kLeerFarbe(238, 238, 238);
+// The settings that keep the master and the list or folder used last.
+const QString kLetzteUebung = QStringLiteral("Ergebnisse/Uebung");
+const QString kLetzteKopien = QStringLiteral("Ergebnisse/Kopien");
 }  // namespace
 
 // The overview as a table: one row per pupil and the row of shares last.
@@ -36,15 +40,10 @@ class ErgebnisModell : public QAbstractTableModel {
     beginResetModel();
     e_ = e;
     gezaehlt_ = e ? e->gezaehlt() : 0;
-    summe_ = {};
     prozent_ = 0;
     if (e)
       for (const SchuelerErgebnis& s : e->schueler)
         if (IstGezaehlt(s.zustand)) {
-          summe_.richtig += s.richtig;
-          summe_.falsch += s.falsch;
-          summe_.leer += s.leer;
-          summe_.versuche += s.versuche;
           prozent_ += s.prozent(e->luecken);
         }
     endResetModel();
@@ -118,17 +117,14 @@ class ErgebnisModell : public QAbstractTableModel {
     if (role != Qt::DisplayRole) return {};
     if (c == kName) return QStringLiteral("Anteil richtig (%)");
     if (c == kZustand) return QStringLiteral("%1 gezählt").arg(gezaehlt_);
-    if (c == kId || !gezaehlt_) return QString();
-    return QString::number(c == kRichtig    ? summe_.richtig
-                           : c == kFalsch   ? summe_.falsch
-                           : c == kLeer     ? summe_.leer
-                           : c == kVersuche ? summe_.versuche
-                                            : qRound(prozent_ / gezaehlt_));
+    // The row holds shares of right answers only: the pupils' mean under
+    // "% richtig" and each gap's share; counts have no share to show.
+    if (c != kProzent || !gezaehlt_) return QString();
+    return QString::number(qRound(prozent_ / gezaehlt_));
   }
 
   const ErgebnisUebersicht* e_ = nullptr;
   int gezaehlt_ = 0;
-  SchuelerErgebnis summe_;
   double prozent_ = 0;
 };
 
@@ -213,6 +209,17 @@ frmErgebnisse::frmErgebnisse(QWidget* parent) : QDialog(parent) {
   connect(cmdButton[2], &QPushButton::clicked, this, [this] { drucken(); });
   connect(cmdButton[3], &QPushButton::clicked, this, [this] { alsPdf(); });
   connect(cmdButton[4], &QPushButton::clicked, this, &QDialog::reject);
+  // The master and the copies of the last time are proposed; "Auswerten"
+  // judges them.
+  QSettings settings;
+  if (auto v = LeseVorlage(settings.value(kLetzteUebung).toString())) {
+    vorlage_ = std::move(v);
+    txtUebung_->setText(vorlage_->pfad);
+  }
+  if (const QString k = settings.value(kLetzteKopien).toString(); files::FileExists(k) || files::FolderExists(k)) {
+    kopien_ = k;
+    txtKopien_->setText(k);
+  }
   zeige();
   resize(tw(11000), tw(6500, false));
 }
@@ -238,6 +245,7 @@ bool frmErgebnisse::waehleUebung(const QString& path) {
   }
   vorlage_ = std::move(v);
   txtUebung_->setText(vorlage_->pfad);
+  QSettings().setValue(kLetzteUebung, vorlage_->pfad);
   if (!kopien_.isEmpty()) return auswerten();
   zeige();
   return true;
@@ -254,6 +262,7 @@ bool frmErgebnisse::waehleListe(const QString& path) {
   if (!files::FileExists(datei)) return false;
   kopien_ = datei;
   txtKopien_->setText(datei);
+  QSettings().setValue(kLetzteKopien, datei);
   return !vorlage_ || auswerten();
 }
 
@@ -262,6 +271,7 @@ bool frmErgebnisse::waehleOrdner(const QString& path) {
   if (!files::FolderExists(ordner)) return false;
   kopien_ = ordner;
   txtKopien_->setText(ordner);
+  QSettings().setValue(kLetzteKopien, ordner);
   return !vorlage_ || auswerten();
 }
 
@@ -310,7 +320,6 @@ void frmErgebnisse::zeige() {
   const int schmal = fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 8;
   for (int c = 0; c < modell_->columnCount(); ++c) {
     if (c >= kErsteLuecke) h->resizeSection(c, schmal);
-    else if (c == kName) h->resizeSection(c, std::max(tw(2200), fontMetrics().horizontalAdvance(QStringLiteral("Anteil richtig (%)")) + 16));
     else tblErgebnisse_->resizeColumnToContents(c);
   }
   const bool da = modell_->rowCount() > 0;
@@ -368,10 +377,27 @@ bool frmErgebnisse::alsPdf() {
   const QString path = frageZiel(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),
                                  QStringLiteral("pdf"), files::FileTitle(uebersicht_.uebung) + QStringLiteral(" Ergebnisse.pdf"));
   if (path.isEmpty()) return false;
+  // A big class fills many pages: the window shows the pages as they are
+  // written; the teacher's input waits.
+  setEnabled(false);
+  ui().setWaitCursor(true);
+  prgFortschritt_->setValue(0);
+  prgFortschritt_->show();
+  const QString stand = lblStand_->text();
   QString error;
-  if (SchreibeErgebnisPdf(uebersicht_, path, &error)) return true;
-  showMessage(error, Icon::Critical);
-  return false;
+  const bool ok = SchreibeErgebnisPdf(uebersicht_, path, &error, [this](int seite, int seiten) {
+    prgFortschritt_->setRange(0, seiten);
+    prgFortschritt_->setValue(seite);
+    lblStand_->setText(QStringLiteral("Seite %1 von %2 wird geschrieben ...").arg(seite).arg(seiten));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  });
+  prgFortschritt_->hide();
+  lblStand_->setText(stand);
+  ui().setWaitCursor(false);
+  setEnabled(true);
+  if (!ok) showMessage(error, Icon::Critical);
+  return ok;
 }
 
 }  // namespace qv

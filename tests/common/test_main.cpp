@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtGlobal>
 #ifdef QV_TEST_WIDGETS
 #include <QApplication>
@@ -16,5 +18,8 @@ int main(int argc, char** argv) {
 #else
   QGuiApplication app(argc, argv);
 #endif
+  // The program's settings go to a folder of this run, not the user's.
+  QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   return RUN_ALL_TESTS();
 }

@@ -9,7 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -89,7 +91,9 @@ class Ergebnisse : public ::testing::Test {
     for (int i = 1; i <= 30; ++i) {
       const QString folder = s->out.filePath(QStringLiteral("klasse/k%1").arg(i));
       QDir().mkpath(folder);
-      list += textfile::encode(QStringLiteral("M\u00fcller, Kind %1;%2;;\r\n").arg(i).arg(folder));
+      // The last pupil's long name must show whole in the results window.
+      const QString name = i < 30 ? QStringLiteral("M\u00fcller, Kind %1").arg(i) : u8("Schäfer-Weiß, Anna-Katharina Sophie");
+      list += textfile::encode(name + QStringLiteral(";%1;;\r\n").arg(folder));
     }
     qvtest::writeFile(s->out.filePath("import.txt"), list);
     ASSERT_TRUE(l.ImportiereDatei(s->out.filePath("import.txt"), true));
@@ -209,10 +213,12 @@ TEST_F(Ergebnisse, FolderTakesIdAndNameFromTheCopiesAndSkipsTheMaster) {
   QTemporaryDir ordner;
   for (int row : {0, 1, 7}) QFile::copy(s->liste.rows[row].Dateiname, ordner.filePath(QFileInfo(s->liste.rows[row].Dateiname).fileName()));
   QFile::copy(s->master, ordner.filePath("uebung.doc"));
+  QFile::copy(s->master, ordner.filePath("nie-verteilt.doc"));  // a master is no pupil's copy
   qvtest::writeFile(ordner.filePath("notiz.txt"), "x");
   const auto kopien = EinsendungenAusOrdner(ordner.path(), ordner.filePath("uebung.doc"));
-  ASSERT_EQ(kopien.size(), 3);
+  ASSERT_EQ(kopien.size(), 4);
   const ErgebnisUebersicht e = WerteAus(*LeseVorlage(ordner.filePath("uebung.doc")), kopien);
+  ASSERT_EQ(e.schueler.size(), 3);
   for (int i : {0, 1})
     EXPECT_EQ(std::tuple(e.schueler[i].id, e.schueler[i].name, e.schueler[i].richtig),
               std::tuple(s->liste.rows[i].ID, s->liste.rows[i].Name, erwartet(i).richtig)) << i;
@@ -264,6 +270,7 @@ TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
 }
 
 TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
+  QSettings().clear();
   frmErgebnisse w;
   ASSERT_TRUE(w.waehleUebung(s->master));
   ASSERT_TRUE(w.waehleListe(s->listFile));  // the figures themselves: the core's test
@@ -277,16 +284,30 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   w.resize(1100, 700);
   w.show();
   EXPECT_TRUE(qvtest::cutTexts(&w).isEmpty()) << qvtest::cutTexts(&w).join('\n').toStdString();
+  w.tabelle()->scrollToBottom();
+  EXPECT_EQ(qvtest::cutCells(w.tabelle()), QStringList());
   EXPECT_TRUE(qvtest::saveScreenshot(&w, "ergebnisse"));
   for (Qt::SortOrder order : {Qt::DescendingOrder, Qt::AscendingOrder}) {
     w.tabelle()->sortByColumn(3, order);  // "Richtig", as numbers
-    EXPECT_EQ(zelle(30, 1).toString(), "Anteil richtig (%)");
     EXPECT_EQ(zelle(0, 3).toString(), order == Qt::DescendingOrder ? "4" : "");
   }
+  // The last row holds shares of right answers only, as its label says.
+  QStringList anteil;
+  for (int c = 1; c < 10; ++c) anteil << zelle(30, c).toString();
+  EXPECT_EQ(anteil, QStringList({"Anteil richtig (%)", "27 gezählt", "", "", "", "", "44", "59", "22"}));
+  // A pupil's row in the PDF on one line: no figure is broken.
   s->ui.answerSaveFile(s->out.filePath("fenster"));
   EXPECT_TRUE(w.alsPdf());
-  const QString pdf = qvtest::pdfText(s->out.filePath("fenster.pdf"));
-  EXPECT_TRUE(pdf.contains(u8("Müller, Kind 1")) && pdf.contains("andere") && pdf.contains("Anteil richtig")) << pdf.toStdString();
+  const QString pdf = qvtest::pdfText(s->out.filePath("fenster.pdf"), 0, {"-layout"});
+  EXPECT_TRUE(pdf.contains(QRegularExpression(u8("Müller, Kind 1 +fertig +4 +0 +0 +4 +100 "))) && pdf.contains("andere") &&
+              pdf.contains("Anteil richtig")) << pdf.toStdString();
+  // The next window proposes this master and list.
+  frmErgebnisse w2;
+  QStringList felder;
+  for (const QLineEdit* f : w2.findChildren<QLineEdit*>()) felder << f->text();
+  EXPECT_EQ(felder, QStringList({s->master, s->listFile}));
+  EXPECT_TRUE(w2.auswerten());
+  EXPECT_EQ(w2.uebersicht().schueler.size(), 30);
 }
 
 TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
