@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSet>
 #include <QTreeWidget>
@@ -58,6 +59,7 @@ frmSchuelerListe::frmSchuelerListe(QWidget* parent) : QDialog(parent) {
   const int widths[5] = {700, 2000, 2000, 3000, 0};
   for (int i = 0; i < 5; ++i) lstListe->setColumnWidth(i, tw(widths[i]));
   lstListe->viewport()->installEventFilter(this);
+  lstListe->installEventFilter(this);
 
   leiste_ = new QWidget(this);
   auto* bar = new QHBoxLayout(leiste_);
@@ -131,6 +133,7 @@ frmSchuelerListe::~frmSchuelerListe() {
   // then, so no field check may run.
   disconnect(fokus_);
   lstListe->viewport()->removeEventFilter(this);
+  lstListe->removeEventFilter(this);
   liste_.titleChanged = nullptr;
 }
 
@@ -153,14 +156,54 @@ void frmSchuelerListe::fokusWechsel(QWidget* now) {
 }
 
 bool frmSchuelerListe::eventFilter(QObject* watched, QEvent* e) {
-  // A double-click on the empty part of the grid edits too (on an empty grid
-  // it adds the first row); one on a row arrives as itemDoubleClicked.
-  if (e->type() == QEvent::MouseButtonDblClick && watched == lstListe->viewport() &&
-      !lstListe->itemAt(static_cast<QMouseEvent*>(e)->position().toPoint())) {
+  // A double-click on the empty grid adds the first row; one below the last
+  // row adds a row with the next ID. Both ask for the new pupil. One on a
+  // row arrives as itemDoubleClicked.
+  if (e->type() == QEvent::MouseButtonDblClick && watched == lstListe->viewport()) {
+    const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
+    if (lstListe->itemAt(at)) return QDialog::eventFilter(watched, e);
+    const QTreeWidgetItem* letzte = lstListe->topLevelItem(lstListe->topLevelItemCount() - 1);
+    if (letzte && at.y() > lstListe->visualItemRect(letzte).bottom()) neueZeile();
     doppelklick();
     return true;
   }
+  // "Entf" removes the selected pupil after a question.
+  if (e->type() == QEvent::KeyPress && watched == lstListe &&
+      static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete) {
+    entferne();
+    return true;
+  }
   return QDialog::eventFilter(watched, e);
+}
+
+void frmSchuelerListe::neueZeile() {
+  int naechste = 1;
+  qsizetype stellen = 1;
+  for (const SchuelerZeile& z : liste_.rows) {
+    naechste = std::max(naechste, z.ID.toInt() + 1);
+    stellen = std::max(stellen, z.ID.size());
+  }
+  SchuelerZeile z;
+  z.ID = QStringLiteral("%1").arg(naechste, static_cast<int>(stellen), 10, QLatin1Char('0'));
+  z.hasKey = false;
+  liste_.rows.append(z);
+  // The record of that number, where the records reach up to it.
+  if (gSchueler.size() == naechste - 1) gSchueler.append(SchuelerDaten{});
+  gemerkt_ = naechste;
+}
+
+void frmSchuelerListe::entferne() {
+  QTreeWidgetItem* it = lstListe->currentItem();
+  const int i = it && it->isSelected() ? lstListe->indexOfTopLevelItem(it) : -1;
+  if (i < 0 || i >= liste_.rows.size()) return;
+  const SchuelerZeile& z = liste_.rows[i];
+  const QString wer = z.Name.isEmpty() ? QStringLiteral("Nr. ") + z.ID : z.Name;
+  if (showMessage(QStringLiteral("Soll \u201E") + wer + QStringLiteral("\u201C aus der Schülerliste entfernt werden?"),
+                  Icon::Question, Buttons::YesNo, kProductName, 1) != Answer::Yes)
+    return;
+  if (z.ID.toInt() == gemerkt_) gemerkt_ = 0;
+  liste_.rows.removeAt(i);
+  zeigeListe();
 }
 
 void frmSchuelerListe::uebernehme() {
@@ -188,12 +231,29 @@ void frmSchuelerListe::zeigeListe() {
     }
   }
   lstListe->doItemsLayout();
+  passeSpaltenAn();
   lstListe->horizontalScrollBar()->setValue(across);
   lstListe->verticalScrollBar()->setValue(down);
   txtQuelle->setText(liste_.txtQuelle);
   txtBasisverzeichnis->setText(liste_.txtBasisverzeichnis);
   cmdButton[3]->setEnabled(liste_.duplizierenEnabled);
   setWindowTitle(liste_.title);
+}
+
+// "ID" and "Schüler" grow to their texts (never below their design widths
+// or what the teacher gave them); the window grows, within the screen, until
+// "Verzeichnis" and "Dateiname", which share the rest, hold theirs too.
+void frmSchuelerListe::passeSpaltenAn() {
+  const QAbstractItemView* grid = lstListe;  // sizeHintForColumn is public there
+  for (int c : {0, 1})
+    lstListe->setColumnWidth(c, std::max({lstListe->columnWidth(c), grid->sizeHintForColumn(c),
+                                          lstListe->header()->sectionSizeHint(c)}));
+  const int rest = std::max(grid->sizeHintForColumn(2), grid->sizeHintForColumn(3)) * 5 / 2;
+  const int fehlt = rest - (lstListe->width() - lstListe->columnWidth(0) - lstListe->columnWidth(1) - tw(60));
+  const QScreen* screen = this->screen();
+  const int breit = screen ? screen->availableGeometry().width() - (frameGeometry().width() - width()) : width();
+  if (fehlt > 0 && !isMaximized() && width() < breit) resize(std::min(width() + fehlt, breit), height());
+  else spaltenVerteilen();
 }
 
 void frmSchuelerListe::klick(int row) {
@@ -233,9 +293,13 @@ void frmSchuelerListe::doppelklick() {
 
 void frmSchuelerListe::resizeEvent(QResizeEvent* e) {
   QDialog::resizeEvent(e);
-  if (isMinimized()) return;
+  if (!isMinimized()) spaltenVerteilen();
+}
+
+void frmSchuelerListe::spaltenVerteilen() {
   // The layout has placed the controls; "ID" and "Schüler" keep the widths
   // the teacher gave them, the other columns share the rest.
+  if (QLayout* l = layout()) l->activate();
   const int rest = lstListe->width() - lstListe->columnWidth(0) - lstListe->columnWidth(1) - tw(60);
   lstListe->setColumnWidth(2, int(0.4 * rest));
   lstListe->setColumnWidth(3, int(0.4 * rest));

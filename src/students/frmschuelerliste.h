@@ -37,6 +37,10 @@ class frmSchuelerListe : public QDialog {
 
  private:
   void uebernehme();
+  void neueZeile();
+  void entferne();
+  void passeSpaltenAn();
+  void spaltenVerteilen();
   void fokusWechsel(QWidget* now);
   SchuelerListe liste_;
   int gemerkt_ = 0;

@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "common/fitcheck.h"
 #include "common/testutil.h"
 #include "common/scripted_ui.h"
 #include "platform/widget_ui.h"
@@ -65,7 +68,9 @@ TEST_F(Window, EmptyGridButtonsWarnAndTheWindowSpringsBackToMinimumSize) {
   EXPECT_GE(w.height(), twipsToPixels(3000, false));
 }
 
-TEST_F(Window, DoubleClickOnTheEmptyGridAddsARowAndBelowTheRowsEditsIt) {
+// A class entered by hand: the empty grid gives pupil 1, the empty area
+// below the rows the next; "Entf" removes a pupil after a question.
+TEST_F(Window, DoubleClicksAddPupilsByHandAndEntfRemovesOne) {
   frmSchuelerListe w;
   showActive(w);
   ui.answerInput("Anna");
@@ -75,9 +80,40 @@ TEST_F(Window, DoubleClickOnTheEmptyGridAddsARowAndBelowTheRowsEditsIt) {
   EXPECT_EQ(std::tuple(anna->text(0), anna->text(1), anna->checkState(0)), std::tuple("1", "Anna", Qt::Unchecked));
   ui.clear();
   ui.answerInput("Berta");
+  ui.answerInput("/k");
   doubleClick(w.lstListe, {20, w.lstListe->viewport()->height() - 4});
-  EXPECT_EQ(ui.inputs().size(), 4);
+  ASSERT_EQ(ui.inputs().size(), 4);
+  EXPECT_TRUE(ui.inputs()[0].preset.isEmpty());
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 2);
+  const QTreeWidgetItem* berta = w.lstListe->topLevelItem(1);
+  EXPECT_EQ(std::tuple(anna->text(1), berta->text(0), berta->text(1), berta->text(2)), std::tuple("Anna", "2", "Berta", "/k"));
+  EXPECT_EQ(gSchueler.value(1).Name, "Berta");
+  // No keeps the pupil, Yes removes it.
+  w.lstListe->setCurrentItem(w.lstListe->topLevelItem(0));
+  ui.answerMessage(Answer::No);
+  ui.answerMessage(Answer::Yes);
+  QTest::keyClick(w.lstListe, Qt::Key_Delete);
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 2);
+  QTest::keyClick(w.lstListe, Qt::Key_Delete);
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 1);
   EXPECT_EQ(w.lstListe->topLevelItem(0)->text(1), "Berta");
+  EXPECT_EQ(ui.messageTexts().value(0), qvtest::u8("Soll „Anna“ aus der Schülerliste entfernt werden?"));
+}
+
+// At the start size, a class's names, folders and file names show whole.
+TEST_F(Window, ColumnsFitTheirContents) {
+  frmSchuelerListe w;
+  QDir().mkpath(dir.filePath("Klasse 7b"));
+  loadList(w, qvtest::u8("Schäfer-Weiß, Anna-Katharina Sophie;%1;;\r\nBo;%1;;\r\n").replace("%1", dir.filePath("Klasse 7b")).toLatin1());
+  w.cmdButton[2]->click();
+  showActive(w);
+  // Folders and file names as far as the screen lets the window grow.
+  const QString geschnitten = qvtest::cutCells(w.lstListe).join('\n');
+  const bool vollBreit = w.frameGeometry().width() >= w.screen()->availableGeometry().width() - 2;
+  EXPECT_FALSE(geschnitten.contains("column 0") || geschnitten.contains("column 1")) << geschnitten.toStdString();
+  EXPECT_TRUE(vollBreit || !geschnitten.contains(QRegularExpression("column [23]"))) << geschnitten.toStdString();
+  EXPECT_GT(w.width(), twipsToPixels(8500));
+  EXPECT_TRUE(qvtest::saveScreenshot(&w, "schuelerliste"));
 }
 
 // ---- Keys of the window
