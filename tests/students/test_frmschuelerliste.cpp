@@ -113,7 +113,7 @@ TEST_F(Window, ColumnsFitTheirContents) {
   EXPECT_FALSE(geschnitten.contains("column 0") || geschnitten.contains("column 1")) << geschnitten.toStdString();
   EXPECT_TRUE(vollBreit || !geschnitten.contains(QRegularExpression("column [23]"))) << geschnitten.toStdString();
   EXPECT_GT(w.width(), twipsToPixels(8500));
-  EXPECT_TRUE(qvtest::saveScreenshot(&w, "schuelerliste"));
+  EXPECT_TRUE(qvtest::saveScreenshot(&w, "schuelerliste-lange-namen"));
 }
 
 // ---- Keys of the window
