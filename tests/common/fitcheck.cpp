@@ -12,8 +12,6 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
-#include <QTableView>
-#include <QTreeView>
 #include <QTextDocumentFragment>
 
 namespace qvtest {
@@ -147,20 +145,6 @@ QStringList cutTexts(QWidget* window) {
     if (auto* h = qobject_cast<QHeaderView*>(w)) checkHeader(out, h);
     if (auto* g = qobject_cast<QGroupBox*>(w)) checkGroupBox(out, g);
     if (auto* bar = qobject_cast<QMenuBar*>(w)) checkMenuBar(out, bar);
-  }
-  return out;
-}
-
-QStringList cutCells(QAbstractItemView* view) {
-  QStringList out;
-  auto* table = qobject_cast<QTableView*>(view);
-  auto* tree = qobject_cast<QTreeView*>(view);
-  const int columns = view->model() ? view->model()->columnCount() : 0;
-  for (int c = 0; c < columns; ++c) {
-    const int width = table ? table->columnWidth(c) : tree ? tree->columnWidth(c) : 0;
-    if ((table && table->isColumnHidden(c)) || (tree && tree->isColumnHidden(c))) continue;
-    if (const int need = view->sizeHintForColumn(c); need > width)
-      out << QStringLiteral("column %1 needs %2, has %3").arg(c).arg(need).arg(width);
   }
   return out;
 }

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-class QAbstractItemView;
 class QWidget;
 
 namespace qvtest {
@@ -13,9 +12,6 @@ namespace qvtest {
 // and menu entries. One line per cut text, naming the control, the text and
 // the room it needs and has; empty when everything fits.
 QStringList cutTexts(QWidget* window);
-// The columns of a table or tree narrower than the texts of their rows in
-// view need: one line per column; empty when every cell shows whole.
-QStringList cutCells(QAbstractItemView* view);
 // Saves what the window shows as <build dir>/screenshots/<name>.png.
 bool saveScreenshot(QWidget* window, const QString& name);
 

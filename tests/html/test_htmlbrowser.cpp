@@ -189,9 +189,7 @@ TEST_F(HtmlBrowser, WordPartGapsOfTypes301And103) {
       e.zeichensatz = document.characterSet;
     )JS");
     ASSERT_FALSE(r.isEmpty());
-    EXPECT_EQ(str(r, "fehler"), "");
-    EXPECT_EQ(str(r, "abstand"), "0,0");
-    EXPECT_EQ(str(r, "zeichensatz"), "windows-1252");
+    EXPECT_EQ(str(r, "fehler") + "|" + str(r, "abstand") + "|" + str(r, "zeichensatz"), "|0,0|windows-1252");
     EXPECT_TRUE(str(r, "text").contains(u8("blüht")));
     EXPECT_EQ(str(r, "label1"), u8("Lücke 2: Der So…er kommt."));
     EXPECT_TRUE(str(r, "t0", "klasse").contains("richtig"));

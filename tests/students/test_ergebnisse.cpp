@@ -27,8 +27,6 @@
 #include "students/ergebnisse.h"
 #include "students/frmergebnisse.h"
 #include "students/schueler.h"
-#include "word/druck.h"
-#include "word/frmuebung.h"
 #include "word/modword.h"
 
 using namespace qv;
@@ -284,8 +282,9 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   w.resize(1100, 700);
   w.show();
   EXPECT_TRUE(qvtest::cutTexts(&w).isEmpty()) << qvtest::cutTexts(&w).join('\n').toStdString();
-  w.tabelle()->scrollToBottom();
-  EXPECT_EQ(qvtest::cutCells(w.tabelle()), QStringList());
+  w.tabelle()->scrollToBottom();  // the long name in view
+  const QAbstractItemView* grid = w.tabelle();
+  for (int c = 0; c < 8; ++c) EXPECT_GE(w.tabelle()->columnWidth(c), grid->sizeHintForColumn(c)) << c;
   EXPECT_TRUE(qvtest::saveScreenshot(&w, "ergebnisse"));
   for (Qt::SortOrder order : {Qt::DescendingOrder, Qt::AscendingOrder}) {
     w.tabelle()->sortByColumn(3, order);  // "Richtig", as numbers
@@ -308,34 +307,4 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   EXPECT_EQ(felder, QStringList({s->master, s->listFile}));
   EXPECT_TRUE(w2.auswerten());
   EXPECT_EQ(w2.uebersicht().schueler.size(), 30);
-}
-
-TEST_F(Ergebnisse, AnswerKeyShowsTheSolutionsAndThePaperSheetWritingLines) {
-  engine::Application* app = engine::Application::create();
-  engine::Document* d = app->openDocument(s->master);
-  const auto key = Loesungsblatt(*d);
-  const auto paper = Papierblatt(*d);
-  ASSERT_TRUE(key && paper);
-  for (const auto& [blatt, name] : {std::pair{key.get(), "key.pdf"}, std::pair{paper.get(), "paper.pdf"}}) {
-    ASSERT_TRUE(SchreibePdf(*blatt, s->out.filePath(name)));
-    for (const Field& f : blatt->fields()) {
-      if (f.kind != FieldKind::FormText) continue;
-      QTextCursor c = f.result.cursor();
-      c.setPosition(f.result.start() + 1);
-      EXPECT_FALSE(c.charFormat().hasProperty(QTextFormat::BackgroundBrush)) << name;
-      EXPECT_TRUE(c.charFormat().fontUnderline());
-    }
-  }
-  const QString k = qvtest::pdfText(s->out.filePath("key.pdf")), p = qvtest::pdfText(s->out.filePath("paper.pdf"));
-  for (const char* w : {"fuhren / reisten", "Mühlsee", "gab", "Eis"})
-    EXPECT_TRUE(k.contains(u8(w)) && !p.contains(u8(w))) << w;
-  EXPECT_TRUE(p.contains("Am Montag") && p.contains("1)"));
-  EXPECT_GE(paper->formField("Gap_2")->result.length(), 8);
-  // The document window offers them in a master only.
-  frmUebung master(d);
-  frmUebung copy(app->openDocument(s->liste.rows[0].Dateiname));
-  for (int i : {5, 6, 7}) EXPECT_TRUE(master.menuEntry(i)->isVisible() && !copy.menuEntry(i)->isVisible()) << i;
-  s->ui.answerSaveFile(s->out.filePath("fenster-key.pdf"));
-  EXPECT_TRUE(master.exportLoesungsblatt());
-  EXPECT_TRUE(qvtest::pdfText(s->out.filePath("fenster-key.pdf")).contains("fuhren / reisten"));
 }
