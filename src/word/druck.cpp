@@ -118,8 +118,8 @@ std::unique_ptr<RichDocument> Loesungsblatt(const engine::Document& doc) {
   titel.clearProperty(QTextFormat::BackgroundBrush);
   titel.setFontWeight(QFont::Bold);
   titel.setFontPointSize(14);
-  c.insertText(QStringLiteral("Lösungsblatt: ") + doc.variableValue(QStringLiteral("CAPTION")).value_or(QString()).trimmed(),
-               titel);
+  const QString caption = doc.variableValue(QStringLiteral("CAPTION")).value_or(QString()).trimmed();
+  c.insertText(QStringLiteral("Lösungsblatt: ") + caption, titel);
   return blatt;
 }
 

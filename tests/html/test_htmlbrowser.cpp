@@ -167,11 +167,9 @@ TEST_F(HtmlBrowser, WordPartGapsOfTypes301And103) {
                       .uebungstyp = static_cast<int16_t>(typ), .mappenPfad = {}, .vorlage = {}};
     const QJsonObject r = runInBrowser(s, R"JS(
       var f = document.getElementsByName('T1')[0], rf = f.getBoundingClientRect(), rg = document.createRange();
-      rg.setStart(f.previousSibling, f.previousSibling.length - 1);
-      rg.setEnd(f.previousSibling, f.previousSibling.length);
+      rg.setStart(f.previousSibling, f.previousSibling.length - 1); rg.setEnd(f.previousSibling, f.previousSibling.length);
       var vor = rg.getBoundingClientRect();
-      rg.setStart(f.nextSibling, 0);
-      rg.setEnd(f.nextSibling, 1);
+      rg.setStart(f.nextSibling, 0); rg.setEnd(f.nextSibling, 1);
       var nach = rg.getBoundingClientRect();
       e.abstand = Math.round(rf.left - vor.right) + ',' + Math.round(nach.left - rf.right);
       e.label1 = zustand('T1').label;
