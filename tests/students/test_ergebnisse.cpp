@@ -299,7 +299,7 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   // A pupil's row in the PDF on one line: no figure is broken; the window
   // tells the pages as they are written.
   QString gesehen;
-  QTimer::singleShot(0, [&] { gesehen = w.stand()->text(); });
+  QTimer::singleShot(0, &w, [&] { gesehen = w.stand()->text(); });
   s->ui.answerSaveFile(s->out.filePath("fenster"));
   EXPECT_TRUE(w.alsPdf());
   EXPECT_EQ(gesehen, "Seite 1 von 2 wird geschrieben ...");
