@@ -4,6 +4,8 @@
 
 #include <QPushButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
@@ -68,17 +70,29 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   ASSERT_EQ(w.tabReg()->count(), 7);
   EXPECT_EQ(w.tabReg()->tabText(0) + "|" + w.tabReg()->tabText(6), "Original|Arbeitsblatt 6");
   EXPECT_TRUE(w.statusPanel()->text().contains("klassenfahrt.qbm"));
+  EXPECT_NE(dialogs.shown().value(0).file.initialFolder, env.program.path());
+  // Every worksheet tab shows its caption as tool tip before it is clicked.
+  for (int k = 1; k < 7; ++k) EXPECT_EQ(w.tabReg()->tabToolTip(k), gArbeitsblaetter[k - 1].Caption) << k;
+  EXPECT_EQ(w.tabReg()->tabToolTip(1), QStringLiteral("Verben in der Vergangenheit"));
 
   // Worksheet 1 as an HTML page with the words at the top.
   w.tabReg()->setCurrentIndex(1);
   EXPECT_EQ(gCaption, "Verben in der Vergangenheit");
   w.menuEntry("mnuAusgabeformat", 2)->trigger();
   answerOptionsDialog(0);
+  // The save dialog proposes the caption as name, away from the program's
+  // folder; a name without extension gets ".html".
   dialogs.clear();
+  QDir(user.path()).mkpath("Seiten");
+  const QString page = QDir(user.path()).filePath("Seiten/Verben.html");
+  dialogs.answerSaveFile(QDir(user.path()).filePath("Seiten/Verben"));
   w.menuEntry("mnuArbeitsblatt", 2)->trigger();
   EXPECT_TRUE(w.isEnabled());
-  const QString page = env.program.filePath("Worksheet.html");
   ASSERT_EQ(opened, QStringList{page});
+  const FileDialogRequest asked = dialogs.shown().value(0).file;
+  EXPECT_EQ(std::tuple(dialogs.shown().value(0).kind, asked.fileName),
+            std::tuple(ScriptedInteraction::Shown::Kind::SaveFile, QStringLiteral("Verben in der Vergangenheit.html")));
+  EXPECT_NE(asked.initialFolder, env.program.path());
   const QString html = cp1252::decode(qvtest::readFile(page));
   EXPECT_EQ(html.count(QStringLiteral("<input")), 10);
   EXPECT_TRUE(html.contains(QStringLiteral("erreichten, erzählte")));
@@ -90,6 +104,19 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
             std::tuple(htmlGespeichertText(10, page), Icon::Information, true, kProductName));
 
   EXPECT_TRUE(qvtest::saveScreenshot(&w, "hauptfenster"));
+
+  // Again: the dialog starts in the folder of the last page; an existing
+  // page is replaced only after "Ja"; "Nein" and then Cancel write nothing.
+  dialogs.clear();
+  opened.clear();
+  qvtest::writeFile(page, "alt");
+  dialogs.answerSaveFile(page);
+  dialogs.answerMessage(Answer::No);
+  answerOptionsDialog(0);
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  EXPECT_EQ(dialogs.shown().value(0).file.initialFolder, QFileInfo(page).absolutePath());
+  EXPECT_EQ(dialogs.shown().size(), 3);  // dialog, question, dialog (cancelled)
+  EXPECT_EQ(std::tuple(qvtest::readFile(page), opened.size()), std::tuple(QByteArray("alt"), 0));
 
   // The same worksheet as a form document with the base forms behind the gaps.
   w.menuEntry("mnuAusgabeformat", 1)->trigger();
