@@ -5,7 +5,6 @@
 #include <QJsonDocument>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -105,12 +104,11 @@ TEST(Cli, ErrorsAndExitCodes) {
   const CliRun r = cli({"--help"});
   EXPECT_EQ(r.rc, 0);
   EXPECT_TRUE(r.out.contains("vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]"));
-  EXPECT_TRUE(r.out.contains("[--loesungsblatt DATEI.pdf]") && r.out.contains("[--papier DATEI.pdf]"));
-  EXPECT_TRUE(cli({"--version"}).out.startsWith("vodedarivo (Quillbee-Vodedarivo) "));
+  EXPECT_TRUE(r.out.contains("[--loesungsblatt DATEI.pdf]") && r.out.contains("[--papier DATEI.pdf]") &&
+              cli({"--version"}).out.startsWith("vodedarivo (Quillbee-Vodedarivo) "));
   // A missing input file is named.
-  const CliRun mappe = cli({"luecken", "/nirgends/mappe.qbm", "1"}), uebung = cli({"ergebnisse", "/tmp", "--uebung", "weg.doc"});
-  EXPECT_EQ(std::tuple(mappe.rc, mappe.err), std::tuple(2, QStringLiteral("vodedarivo: Die Mappe \"/nirgends/mappe.qbm\" gibt es nicht\n")));
-  EXPECT_EQ(std::tuple(uebung.rc, uebung.err), std::tuple(2, QStringLiteral("vodedarivo: Die Übung \"weg.doc\" gibt es nicht\n")));
+  EXPECT_EQ(cli({"luecken", "/nirgends/mappe.qbm", "1"}).err, "vodedarivo: Die Mappe \"/nirgends/mappe.qbm\" gibt es nicht\n");
+  EXPECT_EQ(cli({"ergebnisse", "/tmp", "--uebung", "weg.doc"}).err, u8("vodedarivo: Die Übung \"weg.doc\" gibt es nicht\n"));
 }
 
 TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {
@@ -170,12 +168,6 @@ TEST(Cli, BuiltProgramsFindTheirDataFiles) {
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
   EXPECT_TRUE(qvtest::readFile(home.filePath("seite.html")).contains("Klassenfahrt"));
-  // A page that cannot be written names the file and the system's reason.
-  p.start(bin + "vodedarivo", {"html", QStringLiteral(QV_SOURCE_DIR "/data/beispiel.qbm"), "1", "-o", "fehlt/seite.html"});
-  ASSERT_TRUE(p.waitForFinished(60000));
-  const QString grund = QString::fromUtf8(p.readAllStandardError());
-  EXPECT_EQ(p.exitCode(), 3);
-  EXPECT_TRUE(grund.contains(QRegularExpression("fehlt/seite.html \\S"))) << grund.toStdString();
   // The installer, driven through a real X display when one can be made:
   // it copies the template into the user's templates folder, from which
   // "vodedarivo doc" then builds.

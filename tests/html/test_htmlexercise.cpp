@@ -259,12 +259,11 @@ TEST_F(HtmlWriteTest, UnwritablePageIsReported) {
   // nor reported as saved.
   const auto stand = qvtest::ordnerStand(dir_.path());
   qvtest::Schreibfehler fehler(1);
-  ui_.answerSaveFile(pagePath());
-  ui_.answerMessage(Answer::Yes);  // replace it
+  ui_.answerSaveFile(dir_.filePath("neu.html"));
   CreateHtmlExercise(101, 0);
   EXPECT_EQ(qvtest::ordnerStand(dir_.path()), stand);
   EXPECT_TRUE(opened_.isEmpty());
-  EXPECT_EQ(ui_.messageTexts().value(1), htmlNichtGespeichertText(pagePath(), "Schreibfehler"));
+  EXPECT_EQ(ui_.messageTexts(), QStringList{htmlNichtGespeichertText(dir_.filePath("neu.html"), "Schreibfehler")});
 }
 
 // A text of 10 MB with 20,000 gap rows becomes one page with every field.
