@@ -18,6 +18,7 @@
 #include "html/htmlexercise.h"
 #include "platform/editor_widget.h"
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/richeditor.h"
 #include "platform/tools.h"
 #include "platform/ui.h"
@@ -225,6 +226,13 @@ void frmMain::removeWorksheetTabs() {
   suppressTabClick_ = false;
 }
 
+// Every worksheet tab shows its worksheet's caption as tool tip, so that a
+// workbook of many worksheets can be found through without clicking each.
+void frmMain::showCaptionsAsToolTips() {
+  for (int k = 1; k < tabBar_->count(); ++k)
+    tabBar_->setTabToolTip(k, k <= gArbeitsblaetter.size() ? gArbeitsblaetter[k - 1].Caption : QString());
+}
+
 void frmMain::setWorkbookLook(bool open) {
   QPalette pal = central_->palette();
   pal.setColor(QPalette::Window, open ? style()->standardPalette().color(QPalette::Button) : kStartColour);
@@ -246,6 +254,7 @@ void frmMain::openWorkbook(const QString& path) {
     gMappenPfad = previousPath;
     if (hadWorkbook) {
       for (int k = 1; k <= previousSheets.size(); ++k) addTab(QStringLiteral("Arbeitsblatt ") + QString::number(k));
+      showCaptionsAsToolTips();
       suppressTabClick_ = true;
       tabBar_->setCurrentIndex(std::clamp(previousTab, 0, tabBar_->count() - 1));
       suppressTabClick_ = false;
@@ -253,6 +262,7 @@ void frmMain::openWorkbook(const QString& path) {
     return;
   }
   if (gMappenPfad.isEmpty()) return;
+  showCaptionsAsToolTips();
   stbPanel_->setText(gMappenPfad);
   suppressTabClick_ = true;
   tabBar_->setCurrentIndex(0);
@@ -286,7 +296,7 @@ void frmMain::openExerciseDocument(const QString& path) {
     FileDialogRequest r;
     r.title = QStringLiteral("Übung öffnen");
     r.filter = QStringLiteral("Word-Dokumente (*.doc;*.rtf)|*.doc;*.rtf|Alle Dateien|*.*");
-    file = ui().openFile(r);
+    file = lastfolder::askOpenPath(r, lastfolder::kUebung);
     if (file.isEmpty()) return;
   }
   frmUebung::openFile(file, this);

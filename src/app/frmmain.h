@@ -67,6 +67,7 @@ class frmMain : public QMainWindow, public TabHost {
   QAction* addEntry(QMenu* menu, const QString& name, int index, const QString& caption);
   void setWorkbookLook(bool open);
   void removeWorksheetTabs();
+  void showCaptionsAsToolTips();
 
   QMap<QPair<QString, int>, QAction*> entries_;
   QMap<QPair<QString, int>, QMenu*> mainMenus_;

@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
   if (const std::optional<int> rc = answerInfoOptions(argc, argv)) return *rc;
   QApplication app(argc, argv);
   QApplication::setApplicationName(qv::kProductName);
+  qv::installQtTranslations(app);
   QApplication::setWindowIcon(QIcon(qv::files::dataFile(QStringLiteral("quillbee-vodedarivo.png"))));
   qv::frmMain window;
   qv::WidgetInteraction interaction(&window);

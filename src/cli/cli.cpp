@@ -21,6 +21,7 @@
 #include "word/uebungsmakros.h"
 #include "word/wordexercise.h"
 #include "workbook/workbook.h"
+#include "version.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -95,18 +96,31 @@ QString jsonList(const QStringList& items, const QString& indent) {
          QLatin1Char(']');
 }
 
+// A message of the program on one line: its line breaks become blanks.
+QString einzeilig(QString text) {
+  return text.replace(QStringLiteral("\r\n\r\n"), QStringLiteral(" ")).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+}
+
 void fehler(QTextStream& err, const QString& text) {
   err << QStringLiteral("vodedarivo: ") << text << '\n';
   err.flush();
 }
 
-// Reads the workbook; on failure reports the program's message.
+// A named input file that is not there: says which one.
+bool fehltDatei(const QString& path, const QString& was, QTextStream& err) {
+  if (QFileInfo::exists(path)) return false;
+  fehler(err, was + QStringLiteral(" \"") + path + QStringLiteral("\" gibt es nicht"));
+  return true;
+}
+
+// Reads the workbook; on failure reports the program's message and the file.
 bool lese(const QString& path, MappenInhalt& m, QTextStream& err) {
+  if (fehltDatei(path, QStringLiteral("Die Mappe"), err)) return false;
   m = LeseMappe(path);
   if (m.unvollstaendig) fehler(err, QStringLiteral("Warnung: ") + BeschaedigtMeldung(m));
   switch (m.fehler) {
     case MappenInhalt::Fehler::Keiner: return true;
-    case MappenInhalt::Fehler::Oeffnen: fehler(err, kFehlerBeimOeffnen); return false;
+    case MappenInhalt::Fehler::Oeffnen: fehler(err, kFehlerBeimOeffnen + QStringLiteral(": ") + path); return false;
     case MappenInhalt::Fehler::KeinArbeitsblatt: fehler(err, kKeinArbeitsblatt); return false;
   }
   return false;
@@ -266,7 +280,7 @@ int html(const QStringList& args, QTextStream& err) {
   if (const int rc = setzeWortliste(o.wortliste, err); rc != kOk) return rc;
   QString error;
   if (!WriteHtmlExercise(gTextTXT, o.ziel, &error)) {
-    fehler(err, error.isEmpty() ? QStringLiteral("Die Übung konnte nicht geschrieben werden.") : error);
+    fehler(err, error.isEmpty() ? QStringLiteral("Die Übung konnte nicht geschrieben werden.") : einzeilig(error));
     return kSchreiben;
   }
   return kOk;
@@ -378,7 +392,7 @@ int doc(const QStringList& args, QTextStream& err) {
     fehler(err, QStringLiteral("Die Übung konnte nicht gespeichert werden: ") + o.ziel + QStringLiteral(": ") + error);
     rc = kSchreiben;
   } else if (!o.pdf.isEmpty() && !SchreibePdf(built->data(), o.pdf, &error)) {
-    fehler(err, error);
+    fehler(err, einzeilig(error));
     rc = kSchreiben;
   } else {
     // The answer key and the paper sheet, as the document window makes them.
@@ -386,7 +400,7 @@ int doc(const QStringList& args, QTextStream& err) {
     const auto papier = o.papier.isEmpty() ? nullptr : Papierblatt(*built);
     if ((!o.loesungsblatt.isEmpty() && (!blatt || !SchreibePdf(*blatt, o.loesungsblatt, &error))) ||
         (!o.papier.isEmpty() && (!papier || !SchreibePdf(*papier, o.papier, &error)))) {
-      fehler(err, error.isEmpty() ? QStringLiteral("Das Blatt konnte nicht erstellt werden.") : error);
+      fehler(err, error.isEmpty() ? QStringLiteral("Das Blatt konnte nicht erstellt werden.") : einzeilig(error));
       rc = kSchreiben;
     }
   }
@@ -406,6 +420,9 @@ int ergebnisse(const QStringList& args, QTextStream& out, QTextStream& err) {
     fehler(err, QStringLiteral("Aufruf: vodedarivo ergebnisse LISTE.txt|ORDNER --uebung VORLAGE.doc [--csv DATEI]"));
     return kArgs;
   }
+  if (fehltDatei(o.uebung, QStringLiteral("Die Übung"), err) ||
+      fehltDatei(o.rest[0], QStringLiteral("Die Schülerliste oder der Ordner"), err))
+    return kMappe;
   QString error;
   const auto vorlage = LeseVorlage(o.uebung, &error);
   if (!vorlage) {
@@ -486,7 +503,8 @@ QString cliHelp() {
       "      Kleinschreibung, Apostrophe und Anführungszeichen gelten gerade wie\n"
       "      typografisch.\n"
       "  vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]\n"
-      "                 [-o DATEI.doc] [--pdf DATEI.pdf]\n"
+      "                 [-o DATEI.doc] [--pdf DATEI.pdf] [--loesungsblatt DATEI.pdf]\n"
+      "                 [--papier DATEI.pdf]\n"
       "      Erstellt die Übung als Formulardokument, wie es der Menüpunkt \"Mit\n"
       "      vollständiger Lösung\" tut (mit --ohne-loesung: \"Arbeitsblatt ohne\n"
       "      Lösung\"), ohne alternative Lösungen, und schreibt es nach DATEI.doc\n"
@@ -510,6 +528,8 @@ QString cliHelp() {
       "      zusätzlich die Tabelle für eine Tabellenkalkulation (durch \";\" getrennt).\n"
       "  vodedarivo --help\n"
       "      Zeigt diese Hilfe.\n"
+      "  vodedarivo --version\n"
+      "      Zeigt die Versionsnummer.\n"
       "\n"
       "Ausgabe in UTF-8. Fehler und Hinweise stehen auf der Fehlerausgabe.\n"
       "Rückgabewerte: 0 erledigt, 1 falscher Aufruf (auch: kein solches Arbeitsblatt),\n"
@@ -523,6 +543,11 @@ QString cliHelp() {
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
     out << cliHelp();
+    out.flush();
+    return kOk;
+  }
+  if (args.value(0) == QStringLiteral("--version") || args.value(0) == QStringLiteral("-v")) {
+    out << QStringLiteral("vodedarivo (") << kProductName << QStringLiteral(") ") << QLatin1String(kVersionText) << '\n';
     out.flush();
     return kOk;
   }

@@ -1,5 +1,6 @@
 #include "html/htmlexercise.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "platform/bigbuffer.h"
 #include "platform/cp1252.h"
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
@@ -334,8 +336,9 @@ QString htmlKeineLueckenText() {
   return QStringLiteral("Das Arbeitsblatt enthält keine Lücken. Es wurde keine Web-Seite erstellt.");
 }
 
-QString htmlNichtGespeichertText(const QString& path) {
-  return QStringLiteral("Die Web-Seite konnte nicht gespeichert werden:") + kCrLf + kCrLf + path;
+QString htmlNichtGespeichertText(const QString& path, const QString& reason) {
+  return QStringLiteral("Die Web-Seite konnte nicht gespeichert werden:") + kCrLf + kCrLf + path +
+         (reason.isEmpty() ? QString() : kCrLf + reason);
 }
 
 QString htmlGespeichertText(int luecken, const QString& path) {
@@ -397,8 +400,9 @@ bool WriteHtmlExercise(const QString& text, const QString& path, QString* error)
   s.wortliste = gWortliste;
   s.mappenPfad = gMappenPfad;
   s.vorlage = *vorlage;
-  if (!textfile::writeBytes(path, HtmlPageBytes(s))) {
-    if (error) *error = htmlNichtGespeichertText(path);
+  QString reason;
+  if (!files::saveWhole(path, HtmlPageBytes(s), &reason)) {
+    if (error) *error = htmlNichtGespeichertText(path, reason);
     return false;
   }
   return true;
@@ -408,8 +412,22 @@ void CreateHtmlExercise(int16_t, int16_t) {
   if (!LueckenPassenZumText()) return;
   bool withDetails = true;
   BuildGapList(true, withDetails);
-  const QString path = files::JoinPath(files::writableProgramFolder(), kSeiteName);
+  // What keeps the page from being made is told before the teacher is asked
+  // where to put it.
   QString error;
+  if (!readVorlage(files::dataFile(kVorlageName), &error) || gLuecken.isEmpty()) {
+    showMessage(error.isEmpty() ? htmlKeineLueckenText() : error, Icon::Exclamation);
+    return;
+  }
+  // The teacher says where the page goes: a page in the program's folder is
+  // not found there (and cannot be written on an installed system), and
+  // each page would replace the one before without a question.
+  FileDialogRequest r;
+  r.title = QStringLiteral("Web-Seite speichern unter");
+  r.filter = QStringLiteral("Web-Seite (*.html;*.htm)|*.html;*.htm|Alle Dateien|*.*");
+  r.fileName = lastfolder::proposedName(gCaption, QStringLiteral("html"), QFileInfo(kSeiteName).completeBaseName());
+  const QString path = lastfolder::askSavePath(r, lastfolder::kSeite, QStringLiteral("html"));
+  if (path.isEmpty()) return;
   if (!WriteHtmlExercise(gTextTXT, path, &error)) {
     showMessage(error, Icon::Exclamation);
     return;

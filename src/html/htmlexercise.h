@@ -9,8 +9,9 @@
 
 namespace qv {
 
-// Builds the gap list of the current worksheet and writes, shows and reports
-// the HTML exercise "Worksheet.html".
+// Builds the gap list of the current worksheet, asks where to save the page
+// (proposing the worksheet's caption + ".html" in the folder of the last
+// page) and writes, shows and reports it. Cancelling writes nothing.
 void CreateHtmlExercise(int16_t uebungstyp, int16_t menuIndex);
 
 // Writes the page for the current gap list (gLuecken, gUebungstyp,
@@ -41,7 +42,8 @@ QByteArray HtmlPageBytes(const HtmlSeite& seite);
 // The German texts the writer shows.
 QString htmlVorlageFehltText(const QString& path);
 QString htmlKeineLueckenText();
-QString htmlNichtGespeichertText(const QString& path);
+// reason: the system's reason why the file could not be written, if known.
+QString htmlNichtGespeichertText(const QString& path, const QString& reason = QString());
 QString htmlGespeichertText(int luecken, const QString& path);
 
 }  // namespace qv

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   if (const std::optional<int> rc = answerInfoOptions(argc, argv)) return *rc;
   QApplication app(argc, argv);
   QApplication::setApplicationName(qvinstall::kInstallerTitle);
+  qvinstall::installQtTranslations(app);
   qvinstall::frmInstall window(QApplication::applicationDirPath());
   window.show();
   window.exec();

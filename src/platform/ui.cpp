@@ -1,5 +1,7 @@
 #include "platform/ui.h"
 
+#include <QPointer>
+
 namespace qv {
 
 Answer defaultAnswer(const MessageBoxRequest& r) {
@@ -16,6 +18,7 @@ Answer defaultAnswer(const MessageBoxRequest& r) {
 namespace {
 
 UserInteraction* current = nullptr;
+QPointer<QObject> asking;
 
 }  // namespace
 
@@ -42,13 +45,27 @@ QString qtFilter(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString label = parts[i];
-    const QString pattern = parts[i + 1];
-    if (!label.contains(pattern)) label += QStringLiteral(" (") + QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
-    else if (!label.contains(QLatin1Char('('))) label.replace(pattern, QStringLiteral("(") + pattern + QLatin1Char(')'));
+    QString label = parts[i].trimmed();
+    const QString pattern = parts[i + 1].trimmed();
+    const QString qtPatterns = QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+    // Qt reads the patterns from the last parentheses of the label; a label
+    // that shows the patterns without them, or separated by ";", is given
+    // Qt's form in their place.
+    if (label.contains(QStringLiteral("(") + pattern + QLatin1Char(')')))
+      label.replace(QStringLiteral("(") + pattern + QLatin1Char(')'), QStringLiteral("(") + qtPatterns + QLatin1Char(')'));
+    else if (label.endsWith(pattern))
+      label = label.chopped(pattern.size()).trimmed() + QStringLiteral(" (") + qtPatterns + QLatin1Char(')');
+    else
+      label += QStringLiteral(" (") + qtPatterns + QLatin1Char(')');
     out << label;
   }
   return out.join(QStringLiteral(";;"));
 }
+
+AskingWindow::AskingWindow(QObject* window) : previous_(asking) { asking = window; }
+
+AskingWindow::~AskingWindow() { asking = previous_; }
+
+QObject* askingWindow() { return asking; }
 
 }  // namespace qv

@@ -6,6 +6,8 @@
 
 #include "platform/produkt.h"
 
+class QObject;
+
 // Everything that asks or tells the user goes through this interface, so
 // that tests can script the answers and read what was shown.
 namespace qv {
@@ -76,6 +78,26 @@ Answer showMessage(const QString& text, Icon icon = Icon::None, Buttons buttons 
                    const QString& title = kProductName, int defaultButton = 0, bool systemModal = false);
 
 // Turns a filter "Text|*.txt|Alle|*.*" into Qt's form "Text (*.txt);;Alle (*.*)".
+// Several patterns "*.doc;*.rtf" become "(*.doc *.rtf)": Qt separates the
+// patterns of one filter by blanks, also inside a label that already shows
+// them.
 QString qtFilter(const QString& filter);
+
+// While alive, every question and dialog belongs to window, the one that
+// asks: it is centred on it and keeps that window, not the main window, in
+// front. Scopes nest; the innermost one holds.
+class AskingWindow {
+ public:
+  explicit AskingWindow(QObject* window);
+  ~AskingWindow();
+  AskingWindow(const AskingWindow&) = delete;
+  AskingWindow& operator=(const AskingWindow&) = delete;
+
+ private:
+  QObject* previous_;
+};
+// The window of the innermost AskingWindow alive; null when there is none
+// (or it has gone).
+QObject* askingWindow();
 
 }  // namespace qv

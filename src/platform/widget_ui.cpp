@@ -1,23 +1,50 @@
 #include "platform/widget_ui.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
 namespace qv {
 
-// A request comes from the window that is open on top: a modal window (the
-// student list, a dialog) owns its questions, so that they are centred on
-// it; otherwise the owner, the main window, does.
+// A request belongs to the window that asks: the one named by an
+// AskingWindow scope (a document window), else the modal window open on top
+// (the student list, a dialog), else the owner, the main window. A dialog
+// raises its parent, so a wrong parent would push the asking window behind.
 QWidget* WidgetInteraction::parent() const {
+  if (auto* asking = qobject_cast<QWidget*>(askingWindow())) {
+    QWidget* modal = QApplication::activeModalWidget();
+    // A modal dialog opened from the asking window (its print dialog) asks
+    // in its own name.
+    return modal && asking->isAncestorOf(modal) ? modal : asking->window();
+  }
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   if (owner_) return owner_;
   return QApplication::activeWindow();
 }
+
+namespace {
+// A dialog without a start folder starts in the user's documents folder, not
+// in the working folder (which is the program's folder when started from a
+// menu of some desktops).
+QString startPath(const FileDialogRequest& r) {
+  QString start = r.initialFolder;
+  if (start.isEmpty()) {
+    start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(start).exists()) start = QDir::homePath();
+  }
+  if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
+  return start;
+}
+}  // namespace
 
 Answer WidgetInteraction::messageBox(const MessageBoxRequest& r) {
   QMessageBox box(parent());
@@ -79,20 +106,29 @@ std::optional<QString> WidgetInteraction::inputBox(const InputBoxRequest& r) {
 }
 
 QString WidgetInteraction::openFile(const FileDialogRequest& r) {
-  QString start = r.initialFolder;
-  if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
-  return QFileDialog::getOpenFileName(parent(), r.title, start, qtFilter(r.filter));
+  return QFileDialog::getOpenFileName(parent(), r.title, startPath(r), qtFilter(r.filter));
 }
 
+// The program asks itself before a file is replaced, after adding the
+// extension a name typed without one gets.
 QString WidgetInteraction::saveFile(const FileDialogRequest& r) {
-  QString start = r.initialFolder;
-  if (!r.fileName.isEmpty()) start = start.isEmpty() ? r.fileName : start + QLatin1Char('/') + r.fileName;
-  return QFileDialog::getSaveFileName(parent(), r.title, start, qtFilter(r.filter), nullptr,
+  return QFileDialog::getSaveFileName(parent(), r.title, startPath(r), qtFilter(r.filter), nullptr,
                                       QFileDialog::DontConfirmOverwrite);
 }
 
 QString WidgetInteraction::chooseFolder(const QString& title, const QString& startFolder) {
-  return QFileDialog::getExistingDirectory(parent(), title, startFolder);
+  return QFileDialog::getExistingDirectory(parent(), title, startPath({{}, {}, startFolder, {}}));
+}
+
+QTranslator* installQtTranslations(QCoreApplication& app) {
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return nullptr;
+  }
+  QCoreApplication::installTranslator(translator);
+  return translator;
 }
 
 void WidgetInteraction::setWaitCursor(bool wait) {

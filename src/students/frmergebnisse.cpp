@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 
@@ -232,7 +233,7 @@ bool frmErgebnisse::waehleUebung(const QString& path) {
     FileDialogRequest r;
     r.title = QStringLiteral("Interaktive Übung auswählen ...");
     r.filter = QStringLiteral("Interaktive Übung (*.doc;*.rtf)|*.doc;*.rtf|Alle Dateien|*.*");
-    datei = ui().openFile(r);
+    datei = lastfolder::askOpenPath(r, lastfolder::kUebung);
     if (datei.isEmpty()) return false;
   }
   QString error;
@@ -257,7 +258,7 @@ bool frmErgebnisse::waehleListe(const QString& path) {
     FileDialogRequest r;
     r.title = QStringLiteral("Schülerliste öffnen...");
     r.filter = QStringLiteral("Textdatei (*.txt)|*.txt|Alle Dateien *.*|*.*");
-    datei = ui().openFile(r);
+    datei = lastfolder::askOpenPath(r, lastfolder::kListe);
   }
   if (!files::FileExists(datei)) return false;
   kopien_ = datei;
@@ -267,7 +268,8 @@ bool frmErgebnisse::waehleListe(const QString& path) {
 }
 
 bool frmErgebnisse::waehleOrdner(const QString& path) {
-  const QString ordner = path.isEmpty() ? ui().chooseFolder(QStringLiteral("Ordner mit den Kopien"), QString()) : path;
+  const QString ordner =
+      path.isEmpty() ? lastfolder::askFolder(QStringLiteral("Ordner mit den Kopien"), lastfolder::kKopien) : path;
   if (!files::FolderExists(ordner)) return false;
   kopien_ = ordner;
   txtKopien_->setText(ordner);

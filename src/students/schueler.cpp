@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
 
@@ -44,20 +45,7 @@ QString SchuelerDateiname(const QString& name) {
   return s;
 }
 
-QString SichererDateiname(const QString& stem) {
-  QString s;
-  s.reserve(stem.size());
-  for (QChar c : stem) {
-    const ushort u = c.unicode();
-    if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || QStringLiteral("/\\:*?\"<>|").contains(c))
-      s += QLatin1Char('_');
-    else
-      s += c;
-  }
-  s.replace(QStringLiteral(".."), QStringLiteral("__"));
-  if (s.startsWith(QLatin1Char('.'))) s[0] = QLatin1Char('_');
-  return s;
-}
+QString SichererDateiname(const QString& stem) { return lastfolder::safeFileName(stem); }
 
 namespace {
 bool vorName(const SchuelerZeile& a, const SchuelerZeile& b) { return QString::localeAwareCompare(a.Name, b.Name) < 0; }
@@ -156,7 +144,7 @@ void SchuelerListe::LadeSchuelerliste() {
   FileDialogRequest r;
   r.filter = kListFilter;
   r.title = QStringLiteral("Schülerliste öffnen...");
-  const QString path = ui().openFile(r);
+  const QString path = lastfolder::askOpenPath(r, lastfolder::kListe);
   if (path.isEmpty() || !files::FileExists(path)) return;
   bool loeschen = false;
   if (!rows.isEmpty())
@@ -169,7 +157,7 @@ void SchuelerListe::SpeichereSchuelerliste() {
   FileDialogRequest r;
   r.filter = kListFilter;
   r.title = QStringLiteral("Schülerliste speichern ...");
-  const QString path = ui().saveFile(r);
+  const QString path = lastfolder::askSavePath(r, lastfolder::kListe, QStringLiteral("txt"));
   if (path.isEmpty()) return;
   QStringList lines;
   for (const auto& z : rows)
@@ -214,7 +202,7 @@ void SchuelerListe::WaehleQuelle() {
   FileDialogRequest r;
   r.filter = QStringLiteral("Interaktive Übung (*.doc)|*.doc");
   r.title = QStringLiteral("Interaktive Übung auswählen ...");
-  const QString path = ui().openFile(r);
+  const QString path = lastfolder::askOpenPath(r, lastfolder::kUebung);
   if (!files::FileExists(path)) return;
   if (!IsExerciseDocument(path)) {
     showMessage(QStringLiteral("'") + path + QStringLiteral("' ist keine Datei für interaktive Übungen"),
@@ -228,7 +216,8 @@ void SchuelerListe::WaehleQuelle() {
 }
 
 void SchuelerListe::WaehleVerzeichnis() {
-  const QString folder = ui().chooseFolder(QStringLiteral("Zielverzeichnis"), files::programFolder());
+  const QString folder = lastfolder::askFolder(QStringLiteral("Zielverzeichnis"), lastfolder::kKopien,
+                                               txtBasisverzeichnis.trimmed());
   if (files::FolderExists(folder)) {
     txtBasisverzeichnis = folder;
     for (auto& z : rows) z.Verzeichnis = txtBasisverzeichnis.trimmed();

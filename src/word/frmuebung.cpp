@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <QTextDocumentFragment>
 #include <QTextTable>
 #include <QTextEdit>
@@ -29,6 +30,7 @@
 
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/ui.h"
 #include "word/druck.h"
 #include "word/feldeditor.h"
@@ -172,6 +174,12 @@ frmUebung* frmUebung::showDocument(engine::Document* doc, QWidget* owner) {
   w->show();
   w->raise();
   w->activateWindow();
+  // Once the asking window is enabled again after building, the new
+  // exercise comes to the front once more.
+  QTimer::singleShot(0, w, [w] {
+    w->raise();
+    w->activateWindow();
+  });
   return w;
 }
 
@@ -419,23 +427,18 @@ bool frmUebung::eventFilter(QObject* watched, QEvent* event) {
 
 QString frmUebung::askTarget(const QString& title, const QString& filter, const QString& suffix,
                              const QString& name) {
+  // The document is saved where it lies, or where documents were saved
+  // last; a PDF goes where PDFs went last, else beside the document.
   const QString own = doc_->fullName();
+  const QString ownFolder = own.isEmpty() ? QString() : QFileInfo(own).absolutePath();
+  const bool pdf = suffix == QLatin1String("pdf");
   FileDialogRequest r;
   r.title = title;
   r.filter = filter;
-  r.initialFolder = own.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                                  : QFileInfo(own).absolutePath();
+  r.initialFolder = pdf ? lastfolder::folderFor(lastfolder::kPdf, ownFolder)
+                        : (ownFolder.isEmpty() ? lastfolder::folderFor(lastfolder::kUebung) : ownFolder);
   r.fileName = name;
-  for (;;) {
-    QString path = ui().saveFile(r);
-    if (path.isEmpty()) return {};
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + suffix;
-    if (!files::FileExists(path)) return path;
-    const Answer a = showMessage(QStringLiteral("Die Datei \u201E") + QFileInfo(path).fileName() +
-                                     QStringLiteral("\u201C ist bereits vorhanden.\r\nSoll sie ersetzt werden?"),
-                                 Icon::Exclamation, Buttons::YesNo, kProductName, 1);
-    if (a == Answer::Yes) return path;
-  }
+  return lastfolder::askSavePath(r, pdf ? lastfolder::kPdf : lastfolder::kUebung, suffix);
 }
 
 void frmUebung::ohneFokus(const std::function<void()>& run) {
@@ -459,12 +462,14 @@ bool frmUebung::writeTo(const QString& path) {
 
 bool frmUebung::save() {
   if (!doc_) return false;
+  const AskingWindow asking(this);
   if (doc_->fullName().isEmpty() || doc_->readOnly()) return saveAs();
   return writeTo(doc_->fullName());
 }
 
 bool frmUebung::saveAs() {
   if (!doc_) return false;
+  const AskingWindow asking(this);
   const QString own = doc_->fullName();
   QString name = own.isEmpty() ? doc_->variableValue(QStringLiteral("CAPTION")).value_or(QString()).trimmed()
                                : QFileInfo(own).completeBaseName();
@@ -494,6 +499,7 @@ void frmUebung::print() {
 
 bool frmUebung::exportPdf() {
   if (!doc_) return false;
+  const AskingWindow asking(this);
   const QString own = doc_->fullName();
   const QString name = own.isEmpty() ? QStringLiteral("Übung") : QFileInfo(own).completeBaseName();
   const QString path = askTarget(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),
@@ -521,6 +527,7 @@ void frmUebung::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  const AskingWindow asking(this);
   const int was = current_;
   leaveField();
   if (!doc_->saved()) {

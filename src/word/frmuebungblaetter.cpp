@@ -20,6 +20,7 @@ QString stamm(const engine::Document& doc) {
 
 bool frmUebung::exportLoesungsblatt() {
   if (!doc_) return false;
+  const AskingWindow asking(this);
   const auto blatt = Loesungsblatt(*doc_);
   if (!blatt) {
     showMessage(QStringLiteral("Diese Übung enthält keine Lösungen (Arbeitsblatt ohne Lösung); "
@@ -50,6 +51,7 @@ void frmUebung::printPapierblatt() {
 
 bool frmUebung::exportPapierblatt() {
   if (!doc_) return false;
+  const AskingWindow asking(this);
   const auto blatt = Papierblatt(*doc_);
   if (!blatt) return false;
   const QString path = askTarget(QStringLiteral("Arbeitsblatt als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),

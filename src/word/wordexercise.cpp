@@ -256,10 +256,12 @@ void CreateWordExercise(int16_t, int16_t menuIndex) {
   StartWord(false);
   currentProgress() = nullptr;
   progress.reset();
-  // The window takes the document over; the engine keeps running for it.
-  if (doc) ShowExerciseWindow(doc);
   showMessage(QStringLiteral("Es wurde eine Lückenübung mit ") + QString::number(n) + QStringLiteral(" Lücken erstellt"),
               Icon::Information, Buttons::Ok, kProductName, 0, true);
+  // The window takes the document over; the engine keeps running for it.
+  // It opens after the message, so that it comes to the front and stays
+  // there rather than the window that asked for it.
+  if (doc) ShowExerciseWindow(doc);
 }
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include "exercise/uebungstyp.h"
 #include "platform/archive.h"
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/jetdb.h"
 #include "platform/tools.h"
 #include "platform/ui.h"
@@ -160,8 +161,8 @@ bool LadeArbeitsblaetter(TabHost& tabs, const QString& path) {
 bool LadeArbeitsblaetter(TabHost& tabs) {
   FileDialogRequest request;
   request.filter = QStringLiteral("Qbm-Mappe *.qbm|*.qbm");
-  request.initialFolder = files::programFolder();
-  return LadeArbeitsblaetter(tabs, ui().openFile(request));
+  // The folder of the workbook opened last, not the program's own folder.
+  return LadeArbeitsblaetter(tabs, lastfolder::askOpenPath(request, lastfolder::kMappe));
 }
 
 }  // namespace qv

@@ -2,11 +2,24 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTranslator>
 
 #include "app/frmmain.h"
 #include "app/variablen.h"
 #include "common/scripted_ui.h"
+#include "common/testutil.h"
+#include "common/umgebung.h"
+#include "installwindow.h"
 #include "platform/editor_widget.h"
 #include "platform/widget_ui.h"
 
@@ -19,7 +32,68 @@ ArbeitsblattEintrag sheet(int id, int typ, const QString& caption) {
           QByteArray(30, '\0') + "{\\rtf1\\ansi " + caption.toLatin1() + "}", {}};
 }
 
+// The names a non-native file dialog lists in folder with the filter.
+QStringList listed(const QString& folder, const QString& filter) {
+  QFileDialog dlg(nullptr, QString(), folder, qtFilter(filter));
+  dlg.setOption(QFileDialog::DontUseNativeDialog);
+  auto* view = dlg.findChild<QListView*>(QStringLiteral("listView"));
+  QStringList names;
+  if (!QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000)) return names;
+  QTest::qWait(50);
+  for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+    names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+  return names;
+}
+
+// The name of the window owning the save dialog ui shows, and the folder
+// the dialog shows; the dialog is closed at once.
+QString saveDialogOwner(WidgetInteraction& ui) {
+  QString seen;
+  QTimer::singleShot(0, [&seen] {
+    auto* m = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    seen = m->parentWidget()->objectName() + "|" + m->directory().absolutePath();
+    m->close();
+  });
+  ui.saveFile({"Speichern unter", "PDF-Datei|*.pdf", {}, "a.pdf"});
+  return seen;
+}
+
 }  // namespace
+
+TEST(Dialoge, EveryFilterListsItsFiles) {
+  QTemporaryDir dir;
+  for (const char* name : {"a.doc", "b.rtf", "c.txt", "e.html"}) qvtest::writeFile(dir.filePath(name), "x");
+  EXPECT_EQ(listed(dir.path(), "Word-Dokumente (*.doc;*.rtf)|*.doc;*.rtf|Alle Dateien|*.*"), QStringList({"a.doc", "b.rtf"}));
+  EXPECT_EQ(listed(dir.path(), "Web-Seite (*.html;*.htm)|*.html;*.htm"), QStringList{"e.html"});
+  EXPECT_EQ(listed(dir.path(), "Textdatei (*.txt)|*.txt|Alle Dateien *.*|*.*"), QStringList{"c.txt"});
+}
+
+// The main program and the installer (with its own copy of the rule).
+TEST(Dialoge, QtsOwnTextsAreGerman) {
+  for (auto load : {&installQtTranslations, &qvinstall::installQtTranslations}) {
+    const std::unique_ptr<QTranslator> translator(load(*qApp));
+    ASSERT_NE(translator, nullptr) << "Qt's German translations (qt6-translations-l10n) are missing";
+    QDialogButtonBox box(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+    QFileDialog dlg;
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(QString(box.button(QDialogButtonBox::Open)->text() + "|" + box.button(QDialogButtonBox::Cancel)->text() +
+                      "|" + dlg.findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text()).remove('&'),
+              QStringLiteral("Öffnen|Abbrechen|Dateiname:"));
+  }
+}
+
+// The asking window owns its dialogs, not the main window; a dialog without
+// a start folder starts in the documents folder.
+TEST(Dialoge, TheAskingWindowOwnsItsDialogs) {
+  QTemporaryDir home;
+  qvtest::Env env{{"HOME", home.path().toUtf8()}, {"XDG_CONFIG_HOME", home.filePath(".config").toUtf8()}};
+  QDir(home.path()).mkpath("Documents");
+  QWidget main, doc;
+  doc.setObjectName("doc");
+  WidgetInteraction ui(&main);
+  const AskingWindow asking(&doc);
+  EXPECT_EQ(saveDialogOwner(ui), "doc|" + home.filePath("Documents"));
+}
 
 TEST(frmMain, FormatSwitchEnablesTheWorksheetEntries) {
   frmMain w;

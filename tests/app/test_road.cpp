@@ -68,28 +68,43 @@ TEST(Road, FromWorkbookToHtmlPageAndForm) {
   ASSERT_EQ(w.tabReg()->count(), 7);
   EXPECT_EQ(w.tabReg()->tabText(0) + "|" + w.tabReg()->tabText(6), "Original|Arbeitsblatt 6");
   EXPECT_TRUE(w.statusPanel()->text().contains("klassenfahrt.qbm"));
+  EXPECT_NE(dialogs.shown().value(0).file.initialFolder, env.program.path());
+  // Every worksheet tab shows its caption as tool tip before it is clicked.
+  for (int k = 1; k < 7; ++k) EXPECT_EQ(w.tabReg()->tabToolTip(k), gArbeitsblaetter[k - 1].Caption) << k;
 
   // Worksheet 1 as an HTML page with the words at the top.
   w.tabReg()->setCurrentIndex(1);
   EXPECT_EQ(gCaption, "Verben in der Vergangenheit");
   w.menuEntry("mnuAusgabeformat", 2)->trigger();
   answerOptionsDialog(0);
+  // The save dialog proposes the caption as name, away from the program's
+  // folder; a name without extension gets ".html".
   dialogs.clear();
+  const QString page = user.filePath("Verben.html");
+  dialogs.answerSaveFile(user.filePath("Verben"));
   w.menuEntry("mnuArbeitsblatt", 2)->trigger();
   EXPECT_TRUE(w.isEnabled());
-  const QString page = env.program.filePath("Worksheet.html");
   ASSERT_EQ(opened, QStringList{page});
+  EXPECT_EQ(std::tuple(dialogs.shown().value(0).file.fileName, dialogs.shown().value(0).file.initialFolder == env.program.path()),
+            std::tuple(QStringLiteral("Verben in der Vergangenheit.html"), false));
   const QString html = cp1252::decode(qvtest::readFile(page));
   EXPECT_EQ(html.count(QStringLiteral("<input")), 10);
   EXPECT_TRUE(html.contains(QStringLiteral("erreichten, erzählte")));
   EXPECT_TRUE(qvtest::readFile(page).endsWith("</html>\r\n\r\n"));
   ASSERT_FALSE(dialogs.messages().isEmpty());
   const MessageBoxRequest saved = dialogs.messages().last();
-  EXPECT_TRUE(saved.text.startsWith(QStringLiteral("Die Übung mit 10 Lücken wurde")));
   EXPECT_EQ(std::tuple(saved.text, saved.icon, saved.systemModal, saved.title),
             std::tuple(htmlGespeichertText(10, page), Icon::Information, true, kProductName));
 
   EXPECT_TRUE(qvtest::saveScreenshot(&w, "hauptfenster"));
+
+  // Again: the dialog starts in the folder of the last page; Cancel writes
+  // and shows nothing.
+  dialogs.clear();
+  answerOptionsDialog(0);
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  EXPECT_EQ(std::tuple(dialogs.shown().value(0).file.initialFolder, dialogs.shown().size(), opened.size()),
+            std::tuple(user.path(), 1, 1));
 
   // The same worksheet as a form document with the base forms behind the gaps.
   w.menuEntry("mnuAusgabeformat", 1)->trigger();

@@ -104,6 +104,11 @@ TEST(Cli, ErrorsAndExitCodes) {
   const CliRun r = cli({"--help"});
   EXPECT_EQ(r.rc, 0);
   EXPECT_TRUE(r.out.contains("vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]"));
+  EXPECT_TRUE(r.out.contains("[--loesungsblatt DATEI.pdf]") && r.out.contains("[--papier DATEI.pdf]") &&
+              cli({"--version"}).out.startsWith("vodedarivo (Quillbee-Vodedarivo) "));
+  // A missing input file is named.
+  EXPECT_EQ(cli({"luecken", "/nirgends/mappe.qbm", "1"}).err, "vodedarivo: Die Mappe \"/nirgends/mappe.qbm\" gibt es nicht\n");
+  EXPECT_EQ(cli({"ergebnisse", "/tmp", "--uebung", "weg.doc"}).err, u8("vodedarivo: Die Übung \"weg.doc\" gibt es nicht\n"));
 }
 
 TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {

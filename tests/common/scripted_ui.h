@@ -20,7 +20,8 @@ class ScriptedInteraction final : public UserInteraction {
     enum class Kind { Message, Input, OpenFile, SaveFile, Folder } kind;
     MessageBoxRequest message;
     InputBoxRequest input;
-    FileDialogRequest file;
+    FileDialogRequest file;  // a folder dialog: its title and start folder
+    QObject* owner = nullptr;  // the asking window at the time (askingWindow())
   };
 
   ScriptedInteraction();

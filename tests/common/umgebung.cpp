@@ -27,6 +27,8 @@ Umgebung::Umgebung() {
   env.set("QV_PROGRAM_FOLDER", program.path().toUtf8());
   env.set("QV_TEMPLATES_DIR", templates.path().toUtf8());
   env.set("QV_ENGINE_UNAVAILABLE", QByteArray());
+  // The folders the dialogs remember go to the program folder's settings.
+  env.set("QV_USER_DATA", daten.path().toUtf8());
   QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/Quillbee_Interaktiv_V2.dot"), templates.filePath(qv::kTemplateName));
 }
 

@@ -40,7 +40,7 @@ class Env {
 // shipped template under the name the program looks for, both set while
 // alive, with the engine available.
 struct Umgebung {
-  QTemporaryDir program, templates;
+  QTemporaryDir program, templates, daten;  // daten: the per-user data folder
   Env env;
   Umgebung();
   QString log() const;  // the program's log file as text

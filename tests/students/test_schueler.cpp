@@ -213,6 +213,8 @@ TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
   {
     qvtest::Schreibfehler fehler(1, 2);
     EXPECT_FALSE(l.SchreibeIni());
+    ui.answerMessage(Answer::Yes);  // the list that is there is to be replaced
+    erwartet << u8("Die Datei „liste.txt“ ist bereits vorhanden.\r\nSoll sie ersetzt werden?");
     for (const QString& z : QStringList{path("liste.txt")} + ziele) {
       ui.answerSaveFile(z);
       l.SpeichereSchuelerliste();

@@ -172,6 +172,7 @@ TEST_F(Fenster, SchliessenAndQuittingAskWhenUnsaved) {
   w->close();
   ui.answerMessage(Answer::Cancel);
   EXPECT_FALSE(main.close());
+  EXPECT_EQ(ui.shown().last().owner, w.data());  // the document window's question, also when quitting
   QApplication::processEvents();
   ASSERT_FALSE(w.isNull());
   EXPECT_TRUE(w->isVisible() && main.isVisible());
@@ -231,6 +232,12 @@ TEST_F(Fenster, TheBuildersHookShowsTheWindowAndAClickMarksAWord) {
   c.setPosition(word + 1);
   QTest::mouseClick(w->textView()->viewport(), Qt::LeftButton, {}, w->textView()->cursorRect(c).center());
   EXPECT_TRUE(qvtest::formatAt(*doc, word).fontStrikeOut());
+  ui.answerSaveFile(out.filePath("uebung.pdf"));
+  ASSERT_TRUE(w->exportPdf());
+  EXPECT_TRUE(qvtest::readFile(out.filePath("uebung.pdf")).startsWith("%PDF"));
+  EXPECT_EQ(ui.shown().last().owner, w);  // the document window owns its dialogs
+  // A new exercise comes to the front.
+  EXPECT_TRUE(QTest::qWaitForWindowActive(w));
 }
 
 // Printouts show the verdict of the field with the cursor, never the focus

@@ -1,0 +1,86 @@
+#include "platform/lastfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "platform/filehelper.h"
+
+namespace qv::lastfolder {
+
+namespace {
+QString key(const QString& kind) { return QStringLiteral("Ordner/") + kind; }
+}  // namespace
+
+QString settingsPath() { return files::JoinPath(files::userDataFolder(), QStringLiteral("Einstellungen.ini")); }
+
+QString folderFor(const QString& kind, const QString& fallback) {
+  const QString last = QSettings(settingsPath(), QSettings::IniFormat).value(key(kind)).toString();
+  if (!last.isEmpty() && files::FolderExists(last)) return last;
+  if (!fallback.isEmpty() && files::FolderExists(fallback)) return fallback;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return files::FolderExists(documents) ? documents : QDir::homePath();
+}
+
+void remember(const QString& kind, const QString& path, bool isFolder) {
+  if (path.isEmpty()) return;
+  const QFileInfo info(path);
+  const QString folder = isFolder ? info.absoluteFilePath() : info.absolutePath();
+  QSettings settings(settingsPath(), QSettings::IniFormat);
+  settings.setValue(key(kind), folder);
+}
+
+QString safeFileName(const QString& text) {
+  QString s;
+  s.reserve(text.size());
+  for (QChar c : text) {
+    const ushort u = c.unicode();
+    if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) || QStringLiteral("/\\:*?\"<>|").contains(c))
+      s += QLatin1Char('_');
+    else
+      s += c;
+  }
+  s.replace(QStringLiteral(".."), QStringLiteral("__"));
+  if (s.startsWith(QLatin1Char('.'))) s[0] = QLatin1Char('_');
+  return s;
+}
+
+QString proposedName(const QString& caption, const QString& extension, const QString& fallback) {
+  // A file name holds at most 255 bytes; a long caption loses its end.
+  QString stem = safeFileName(caption.trimmed()).left(120).trimmed();
+  if (stem.isEmpty()) stem = fallback;
+  return stem + QLatin1Char('.') + extension;
+}
+
+QString askSavePath(FileDialogRequest r, const QString& kind, const QString& extension) {
+  if (r.initialFolder.isEmpty()) r.initialFolder = folderFor(kind);
+  for (;;) {
+    QString path = ui().saveFile(r);
+    if (path.isEmpty()) return {};
+    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + extension;
+    remember(kind, path);
+    if (!files::FileExists(path)) return path;
+    const Answer a = showMessage(QStringLiteral("Die Datei \u201E") + QFileInfo(path).fileName() +
+                                     QStringLiteral("\u201C ist bereits vorhanden.\r\nSoll sie ersetzt werden?"),
+                                 Icon::Exclamation, Buttons::YesNo, kProductName, 1);
+    if (a == Answer::Yes) return path;
+    r.initialFolder = QFileInfo(path).absolutePath();
+    r.fileName = QFileInfo(path).fileName();
+  }
+}
+
+QString askOpenPath(FileDialogRequest r, const QString& kind) {
+  if (r.initialFolder.isEmpty()) r.initialFolder = folderFor(kind);
+  const QString path = ui().openFile(r);
+  remember(kind, path);
+  return path;
+}
+
+QString askFolder(const QString& title, const QString& kind, const QString& start) {
+  const QString folder = ui().chooseFolder(title, files::FolderExists(start) ? start : folderFor(kind));
+  if (files::FolderExists(folder)) remember(kind, folder, true);
+  return folder;
+}
+
+}  // namespace qv::lastfolder
