@@ -208,6 +208,8 @@ struct Optionen {
   QString pdf;
   bool ohneLoesung = false;
   QString uebung, csv, loesungsblatt, papier;
+  QString zielordner, ueberschreiben;
+  bool leeren = false;
 };
 
 // Reads the options ("--name value", "--name=value", "-o value") with Qt's
@@ -235,9 +237,11 @@ int leseOptionen(const QStringList& args, const QStringList& mitWert, const QStr
   if (mitWert.contains(QStringLiteral("--wortliste"))) o.wortliste = p.value(QStringLiteral("wortliste"));
   if (mitWert.contains(QStringLiteral("--pdf"))) o.pdf = p.value(QStringLiteral("pdf"));
   for (auto [name, ziel] : {std::pair{"uebung", &o.uebung}, std::pair{"csv", &o.csv},
-                            std::pair{"loesungsblatt", &o.loesungsblatt}, std::pair{"papier", &o.papier}})
+                            std::pair{"loesungsblatt", &o.loesungsblatt}, std::pair{"papier", &o.papier},
+                            std::pair{"ziel", &o.zielordner}, std::pair{"ueberschreiben", &o.ueberschreiben}})
     if (mitWert.contains(QStringLiteral("--") + QLatin1String(name))) *ziel = p.value(QLatin1String(name));
   if (schalter.contains(QStringLiteral("--ohne-loesung"))) o.ohneLoesung = p.isSet(QStringLiteral("ohne-loesung"));
+  if (schalter.contains(QStringLiteral("--leeren"))) o.leeren = p.isSet(QStringLiteral("leeren"));
   return kOk;
 }
 
@@ -466,6 +470,73 @@ int ergebnisse(const QStringList& args, QTextStream& out, QTextStream& err) {
   return kOk;
 }
 
+// Hands an exercise out to the pupils of a list file as the student list
+// window does (all of them ticked) and prints what became of each copy.
+int verteilen(const QStringList& args, QTextStream& out, QTextStream& err) {
+  Optionen o;
+  if (leseOptionen(args, {QStringLiteral("--uebung"), QStringLiteral("--ziel"), QStringLiteral("--ueberschreiben")},
+                   {QStringLiteral("--leeren")}, o, err) != kOk)
+    return kArgs;
+  if (o.rest.size() != 1 || o.uebung.isEmpty()) {
+    fehler(err, QStringLiteral("Aufruf: vodedarivo verteilen LISTE.txt --uebung UEBUNG.doc [--ziel ORDNER] "
+                               "[--ueberschreiben nie|immer] [--leeren]"));
+    return kArgs;
+  }
+  if (!o.ueberschreiben.isEmpty() && o.ueberschreiben != QLatin1String("nie") &&
+      o.ueberschreiben != QLatin1String("immer")) {
+    fehler(err, QStringLiteral("--ueberschreiben erwartet nie oder immer: ") + o.ueberschreiben);
+    return kArgs;
+  }
+  if (!o.zielordner.isEmpty() && !QFileInfo(o.zielordner).isDir()) {
+    fehler(err, o.zielordner + QStringLiteral(" ist nicht vorhanden"));
+    return kArgs;
+  }
+  if (fehltDatei(o.uebung, QStringLiteral("Die Übung"), err) || fehltDatei(o.rest[0], QStringLiteral("Die Schülerliste"), err))
+    return kMappe;
+  InstallDistributionEngine();
+  const QString master = QFileInfo(o.uebung).absoluteFilePath();
+  if (!IsExerciseDocument(master)) {
+    fehler(err, QStringLiteral("'") + o.uebung + QStringLiteral("' ist keine Datei für interaktive Übungen"));
+    return kMappe;
+  }
+  // The window's steps: the target folder typed, the list imported into the
+  // empty grid, the document chosen, which builds the file names.
+  SchuelerListe liste;
+  if (!o.zielordner.isEmpty()) liste.txtBasisverzeichnis = QFileInfo(o.zielordner).absoluteFilePath();
+  if (!files::FileExists(o.rest[0]) || !liste.ImportiereDatei(o.rest[0], false)) {
+    fehler(err, QStringLiteral("Die Schülerliste ") + o.rest[0] + QStringLiteral(" kann nicht gelesen werden"));
+    return kMappe;
+  }
+  gQuelle = liste.txtQuelle = master;
+  liste.ErzeugeDateinamen();
+
+  VerteilRegeln regeln;
+  regeln.leeren = [&] {
+    if (!o.leeren)
+      fehler(err, QStringLiteral("Hinweis: Die Übung enthält bereits Antworten; die Kopien enthalten sie auch "
+                                 "(mit --leeren werden sie mit leeren Lücken geschrieben)."));
+    return o.leeren;
+  };
+  const Answer ersetzen = o.ueberschreiben == QLatin1String("immer") ? Answer::Yes : Answer::No;
+  regeln.ueberschreiben = [ersetzen](const QString&, int, int) { return ersetzen; };
+  const VerteilLauf lauf = Verteile(liste.rows, master, regeln);
+
+  static const QString ergebnisText[] = {QStringLiteral("geschrieben"), QStringLiteral("vorhanden"),
+                                         QStringLiteral("fehler")};
+  QStringList kopien;
+  bool fehlgeschlagen = false;
+  for (const VerteilKopie& k : lauf.kopien) {
+    fehlgeschlagen = fehlgeschlagen || k.ergebnis == VerteilKopie::Ergebnis::Fehler;
+    kopien << QStringLiteral("{\"id\": %1, \"name\": %2, \"datei\": %3, \"ergebnis\": %4, \"grund\": %5}")
+                  .arg(json(k.id), json(k.name), json(k.datei), json(ergebnisText[static_cast<int>(k.ergebnis)]),
+                       json(k.grund));
+  }
+  out << QStringLiteral("{\n  \"uebung\": ") << json(master) << QStringLiteral(",\n  \"kopien\": ")
+      << jsonList(kopien, QStringLiteral("  ")) << QStringLiteral("\n}\n");
+  out.flush();
+  return fehlgeschlagen ? kSchreiben : kOk;
+}
+
 }  // namespace
 
 QString cliHelp() {
@@ -526,6 +597,20 @@ QString cliHelp() {
       "      (die letzten beiden werden nicht gezählt). Eine Antwort, die nur in Groß-\n"
       "      und Kleinschreibung oder in ae/oe/ue/ss abweicht, zählt als falsch. Mit --csv\n"
       "      zusätzlich die Tabelle für eine Tabellenkalkulation (durch \";\" getrennt).\n"
+      "  vodedarivo verteilen LISTE.txt --uebung UEBUNG.doc [--ziel ORDNER]\n"
+      "                 [--ueberschreiben nie|immer] [--leeren]\n"
+      "      Verteilt die Übung wie \"Übungen duplizieren\" im Fenster \"Schülerliste\":\n"
+      "      eine persönliche Kopie (Name im Kopf, Rechnername) für jede Zeile der\n"
+      "      Liste, unter dem Namen, den das Fenster bildet (ID_Name.doc im Ordner der\n"
+      "      Zeile). UEBUNG.doc muss eine Datei für interaktive Übungen sein. --ziel\n"
+      "      wirkt wie das Feld \"Zielverzeichnis\": der Ordner der Zeilen, deren Ordner\n"
+      "      fehlt oder nicht vorhanden ist. Vorhandene Kopien bleiben, außer mit\n"
+      "      --ueberschreiben immer; eine Verknüpfung wird nie überschrieben, eine\n"
+      "      Zeile ohne Ordner bekommt keine Kopie. Enthält die Übung schon Antworten,\n"
+      "      schreibt --leeren die Kopien mit leeren Lücken. Ausgabe als JSON:\n"
+      "      {\"uebung\", \"kopien\": [{\"id\", \"name\", \"datei\", \"ergebnis\", \"grund\"}]};\n"
+      "      ergebnis \"geschrieben\", \"vorhanden\" (nicht überschrieben) oder \"fehler\"\n"
+      "      (mit dem Grund).\n"
       "  vodedarivo --help\n"
       "      Zeigt diese Hilfe.\n"
       "  vodedarivo --version\n"
@@ -537,7 +622,9 @@ QString cliHelp() {
       "bei \"html\", \"doc\", \"moodle\" und \"h5p\" auch: Lücken des Arbeitsblatts passen\n"
       "nicht zum Text,\n"
       "bei \"ergebnisse\": Vorlage keine Übung mit Lösungen oder Schülerliste nicht lesbar,\n"
-      "3 Übung, Blatt oder Tabelle konnte nicht geschrieben werden.\n");
+      "bei \"verteilen\": Vorlage keine Übung oder Schülerliste nicht lesbar,\n"
+      "3 Übung, Blatt, Tabelle oder (bei \"verteilen\") eine Kopie konnte nicht\n"
+      "geschrieben werden.\n");
 }
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -566,6 +653,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (cmd == QStringLiteral("moodle")) return plattform(args.mid(1), Plattform::Moodle, err);
   if (cmd == QStringLiteral("h5p")) return plattform(args.mid(1), Plattform::H5p, err);
   if (cmd == QStringLiteral("ergebnisse")) return ergebnisse(args.mid(1), out, err);
+  if (cmd == QStringLiteral("verteilen")) return verteilen(args.mid(1), out, err);
   if (cmd == QStringLiteral("blaetter") || cmd == QStringLiteral("luecken"))
     fehler(err, QStringLiteral("falsche Zahl von Angaben für \"") + cmd + QStringLiteral("\" (siehe --help)"));
   else

@@ -4,10 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 #include "platform/fehlergrund.h"
 
@@ -108,31 +114,62 @@ void failWrites(int from, int count) {
   gFailUntil = from + count;
 }
 
+// QSaveFile writes to the file a symbolic link at the path points to, also
+// through a dangling one, and would so let anybody who can write in the
+// target's folder redirect the write. Here the content goes to a new file of
+// a fresh name in the target's folder (created exclusively, which no link
+// can redirect), and rename(2) puts it in place of the path itself: a link
+// that turns up meanwhile is replaced, never followed.
 bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error) {
-  QSaveFile f(path);
-  // Never fall back to writing in place: an earlier file must survive.
-  f.setDirectWriteFallback(false);
+  const QFileInfo target(path);
+  if (target.isSymLink()) {
+    if (error) *error = target.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben");
+    return false;
+  }
   const bool fault = gFailFrom > 0 && ++gSaveCalls >= gFailFrom && gSaveCalls < gFailUntil;
-  // The reason is taken right after the failing call, before anything else
-  // can change errno; a failure without a file error is a write failure.
-  const auto grund = [&f](int nummer) {
+  // Each reason is taken right after the failing call, before anything
+  // else can change errno; a failure without a file error is a write failure.
+  const auto grund = [](const QFileDevice& f, int nummer) {
     const QString g = fehlergrund::ausDatei(f, nummer);
     return g.isEmpty() ? QStringLiteral("Schreibfehler") : g;
   };
-  errno = 0;
-  QString reason;
-  if (!f.open(QIODevice::WriteOnly)) {
-    reason = grund(errno);
-  } else if (!write(f) || fault) {
-    reason = fault ? QStringLiteral("Schreibfehler") : grund(errno);
-  } else {
+  QFile f;
+  int nummer = 0;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    f.setFileName(target.absoluteDir().filePath(
+        QStringLiteral(".qv-%1.tmp").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))));
     errno = 0;
-    if (f.commit()) return true;
-    if (error) *error = grund(errno);
+    if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
+    nummer = errno;
+    // Another try only when the name was taken.
+    const QFileInfo taken(f.fileName());
+    if (!taken.exists() && !taken.isSymLink()) break;
+  }
+  if (!f.isOpen()) {
+    if (error) *error = grund(f, nummer);
     return false;
   }
+  // An earlier file keeps its permissions; a new one gets the user's default.
+  if (target.isFile()) f.setPermissions(target.permissions());
+  QString reason = QStringLiteral("Schreibfehler");
+  errno = 0;
+  bool ok = write(f) && f.flush();
+  if (!ok) reason = grund(f, errno);
+#ifdef Q_OS_UNIX
+  if (ok && ::fsync(f.handle()) != 0) {
+    ok = false;
+    reason = fehlergrund::ausDateifehler(QFileDevice::WriteError, errno);
+  }
+#endif
+  f.close();
+  if (ok && !fault) {
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(f.fileName()).toStdString(), QFile::encodeName(path).toStdString(), ec);
+    if (!ec) return true;
+    reason = fehlergrund::ausDateifehler(QFileDevice::RenameError, ec.value());
+  }
   if (error) *error = reason;
-  f.cancelWriting();  // the temporary file goes with f
+  f.remove();
   return false;
 }
 

@@ -46,7 +46,9 @@ bool isWritableFolder(const QString& folder);
 // temporary file beside the target, which replaces the target only once
 // everything is written. A failed write leaves an earlier file as it was.
 // write gets the device and returns false when it failed. False with the
-// system's reason in German (platform/fehlergrund.h) in *error.
+// system's reason in German (platform/fehlergrund.h) in *error. A symbolic
+// link at path is neither followed nor replaced: false with "NAME ist eine
+// Verknüpfung und wird nicht überschrieben".
 bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error = nullptr);
 bool saveWhole(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 // For tests: of the saveWhole calls counted from here (1-based), calls from

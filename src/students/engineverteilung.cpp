@@ -3,6 +3,7 @@
 #include "platform/docengine.h"
 #include "students/schueler.h"
 #include "word/modword.h"
+#include "word/uebungsmakros.h"
 
 namespace qv {
 
@@ -21,6 +22,10 @@ class EngineDistribution final : public DistributionEngine {
     return PersonaliseCopy(target, name, user, error);
   }
   void quit() override { StartOrQuitWord(true); }
+  bool masterHasAnswers() override { return gWordDoc && HatAntworten(*gWordDoc); }
+  void emptyAnswers() override {
+    if (gWordDoc) LeereAntworten(*gWordDoc);
+  }
 };
 
 }  // namespace

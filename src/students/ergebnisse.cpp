@@ -170,6 +170,19 @@ QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& ma
   return out;
 }
 
+Ausfuellung AusgefuellteLuecken(const QString& path) {
+  Ausfuellung a;
+  const auto doc = files::FileExists(path) ? lies(path) : nullptr;
+  if (!doc) return a;
+  for (const Field& f : doc->data().fields()) {
+    if (f.kind != FieldKind::FormText || GapNumber(f.form.name) == 0) continue;
+    ++a.luecken;
+    const QString text = feldText(f.result);
+    if (!isEmptyFieldText(text) && !NormalisiereAntwort(text).isEmpty()) ++a.ausgefuellt;
+  }
+  return a;
+}
+
 SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& datei, QString* nameAusKopie) {
   SchuelerErgebnis r;
   r.datei = datei;

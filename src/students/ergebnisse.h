@@ -52,6 +52,13 @@ struct ErgebnisVorlage {
 // exercise document of this program or carries no solutions.
 std::optional<ErgebnisVorlage> LeseVorlage(const QString& path, QString* error = nullptr);
 
+// The gap fields ("Gap_k") of an exercise document at path, and of those the
+// ones holding an answer; {0, 0} when it cannot be read.
+struct Ausfuellung {
+  int ausgefuellt = 0, luecken = 0;
+};
+Ausfuellung AusgefuellteLuecken(const QString& path);
+
 // One pupil's copy, as expected from a student list or found in a folder.
 struct Einsendung {
   QString id, name, datei;

@@ -1,12 +1,15 @@
 #include "students/schueler.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "platform/filehelper.h"
 #include "platform/lastfolder.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
+#include "students/ergebnisse.h"
 
 namespace qv {
 
@@ -102,9 +105,15 @@ bool SchuelerListe::ImportiereDatei(const QString& path, bool loeschen) {
   if (loeschen) {
     rows.clear();
     gSchueler = {SchuelerDaten{}};
+  } else if (rows.isEmpty()) {
+    // The table outlives the window: pupils of a list read at an earlier
+    // opening have no row now and must not come back with this one.
+    gSchueler.clear();
   }
-  // Records are indexed by grid row count, as the import numbers them.
-  qsizetype n = rows.size();
+  // Appended behind every present record: a record whose name repeats an
+  // earlier one has no row, and counting rows would write over the pupil
+  // behind it.
+  qsizetype n = loeschen ? 0 : gSchueler.size();
   QStringList lines = textfile::splitLines(*text);
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
   for (const QString& line : lines) {
@@ -227,10 +236,22 @@ void SchuelerListe::WaehleVerzeichnis() {
 
 void SchuelerListe::VerlasseQuelle() {
   txtQuelle = txtQuelle.trimmed();
-  if (!txtQuelle.isEmpty() && !files::FileExists(txtQuelle)) {
+  if (txtQuelle.isEmpty()) return;
+  if (!files::FileExists(txtQuelle)) {
     showMessage(txtQuelle + QStringLiteral(" ist nicht vorhanden!"), Icon::Exclamation);
     txtQuelle.clear();
+    return;
   }
+  if (txtQuelle == gQuelle) return;
+  // A typed document is handed out as a chosen one is, after the same check;
+  // one that is no exercise gives way to the document chosen before.
+  if (IsExerciseDocument(txtQuelle)) {
+    gQuelle = txtQuelle;
+    return;
+  }
+  showMessage(QStringLiteral("'") + txtQuelle + QStringLiteral("' ist keine Datei für interaktive Übungen"),
+              Icon::Exclamation);
+  txtQuelle = gQuelle;
 }
 
 void SchuelerListe::VerlasseVerzeichnis() {
@@ -244,9 +265,80 @@ void SchuelerListe::VerlasseVerzeichnis() {
   WaehleVerzeichnis();
 }
 
+QString LeerenFrage() {
+  return QStringLiteral("Die Übung enthält bereits Antworten. Sollen die Kopien mit leeren Lücken geschrieben werden?");
+}
+
+QString UeberschreibenFrage(const QString& datei, int ausgefuellt, int luecken) {
+  QString text = datei + QStringLiteral(" überschreiben?");
+  if (ausgefuellt > 0)
+    text += QStringLiteral("\r\nIn dieser Kopie sind bereits %1 von %2 Lücken ausgefüllt.").arg(ausgefuellt).arg(luecken);
+  return text;
+}
+
+namespace {
+// The reason a row gets no copy before anything is asked or written, or an
+// empty text. A name without a folder would land in whatever folder the
+// program runs in; a link in a pupil's folder may point anywhere.
+QString ohneKopie(const QString& target, const QString& master) {
+  if (target.isEmpty()) return QStringLiteral("kein Dateiname");
+  const QFileInfo fi(target);
+  if (!QDir::fromNativeSeparators(target).contains(QLatin1Char('/'))) return QStringLiteral("kein Zielordner");
+  if (fi.isSymLink()) return fi.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben");
+  if (fi.exists() && fi.canonicalFilePath() == QFileInfo(master).canonicalFilePath())
+    return fi.fileName() + QStringLiteral(" ist die Übungsvorlage selbst und wird nicht überschrieben");
+  return {};
+}
+}  // namespace
+
+VerteilLauf Verteile(const QList<SchuelerZeile>& rows, const QString& master, const VerteilRegeln& regeln) {
+  VerteilLauf lauf;
+  DistributionEngine* engine = gEngine;
+  const bool ready = engine && engine->start() && engine->openMaster(master);
+  if (ready && engine->masterHasAnswers() && regeln.leeren && regeln.leeren()) engine->emptyAnswers();
+  for (qsizetype i = 0; i < rows.size(); ++i) {
+    const SchuelerZeile& z = rows[i];
+    if (!z.checked) continue;
+    VerteilKopie k{z.ID, z.Name, z.Dateiname, VerteilKopie::Ergebnis::Fehler, ohneKopie(z.Dateiname, master)};
+    if (k.grund.isEmpty() && files::FileExists(k.datei)) {
+      const Ausfuellung a = AusgefuellteLuecken(k.datei);
+      const Answer antwort = regeln.ueberschreiben ? regeln.ueberschreiben(k.datei, a.ausgefuellt, a.luecken)
+                                                   : Answer::No;
+      if (antwort == Answer::Cancel) {
+        // This pupil and every ticked one after are left out.
+        lauf.abgebrochen = static_cast<int>(
+            std::count_if(rows.begin() + i, rows.end(), [](const SchuelerZeile& r) { return r.checked; }));
+        break;
+      }
+      if (antwort != Answer::Yes) {
+        k.ergebnis = VerteilKopie::Ergebnis::Vorhanden;
+        lauf.kopien << k;
+        continue;
+      }
+      // The earlier copy is replaced by the engine's rename, so a failed copy
+      // never destroys it.
+    }
+    if (k.grund.isEmpty()) {
+      if (regeln.kopiere) regeln.kopiere(k.datei);
+      if (!ready)
+        k.grund = QStringLiteral("Übungsvorlage konnte nicht geöffnet werden");
+      else if (engine->personaliseCopy(k.datei, z.Name, z.Rechnername, &k.grund))
+        k.ergebnis = VerteilKopie::Ergebnis::Geschrieben;
+      else if (k.grund.isEmpty())
+        k.grund = QStringLiteral("nicht geschrieben");
+    }
+    lauf.kopien << k;
+  }
+  if (engine) engine->quit();
+  return lauf;
+}
+
 SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
   Ergebnis e;
   focusQuelle = false;
+  // The run hands out what the source field shows: a path typed there and
+  // not yet checked is checked now.
+  if (txtQuelle.trimmed() != gQuelle) VerlasseQuelle();
   if (txtQuelle.isEmpty()) {
     showMessage(QStringLiteral("Bitte zuerst noch die Übungsvorlage festlegen!"), Icon::Exclamation);
     focusQuelle = true;
@@ -266,44 +358,24 @@ SchuelerListe::Ergebnis SchuelerListe::DupliziereUebungen() {
   e.gelaufen = true;
   const QString heldTitle = title;
   ui().setWaitCursor(true);
-  DistributionEngine* engine = gEngine;
-  bool ready = false;
-  if (engine) ready = engine->start() && engine->openMaster(gQuelle);
-  for (qsizetype i = 0; i < rows.size(); ++i) {
-    const SchuelerZeile& z = rows[i];
-    if (!z.checked) continue;
-    const QString target = z.Dateiname;
-    if (files::FileExists(target)) {
-      const Answer a = showMessage(target + QStringLiteral(" überschreiben?"), Icon::Question,
-                                   Buttons::YesNoCancel);
-      if (a == Answer::No) continue;
-      if (a == Answer::Cancel) {
-        // This pupil and every ticked one after are left out.
-        e.abgebrochen = static_cast<int>(std::count_if(rows.begin() + i, rows.end(),
-                                                       [](const SchuelerZeile& r) { return r.checked; }));
-        break;
-      }
-      // The earlier copy is replaced by the engine's rename, so a failed copy
-      // never destroys it.
-    }
-    setTitle(QStringLiteral("Kopiere: ") + target);
+  VerteilRegeln regeln;
+  regeln.leeren = [] { return showMessage(LeerenFrage(), Icon::Question, Buttons::YesNo) == Answer::Yes; };
+  // "Nein" is the default: Enter keeps a pupil's work.
+  regeln.ueberschreiben = [](const QString& datei, int ausgefuellt, int luecken) {
+    return showMessage(UeberschreibenFrage(datei, ausgefuellt, luecken), Icon::Question, Buttons::YesNoCancel,
+                       kProductName, 1);
+  };
+  regeln.kopiere = [this](const QString& datei) { setTitle(QStringLiteral("Kopiere: ") + datei); };
+  const VerteilLauf lauf = Verteile(rows, gQuelle, regeln);
+  for (const VerteilKopie& k : lauf.kopien) {
+    if (k.ergebnis == VerteilKopie::Ergebnis::Vorhanden) continue;
     ++e.versucht;
-    QString error;
-    bool ok = false;
-    if (target.isEmpty())
-      error = QStringLiteral("kein Dateiname");
-    else if (!engine || !ready)
-      error = QStringLiteral("Übungsvorlage konnte nicht geöffnet werden");
-    else
-      ok = engine->personaliseCopy(target, z.Name, z.Rechnername, &error);
-    if (ok) {
+    if (k.ergebnis == VerteilKopie::Ergebnis::Geschrieben)
       ++e.geschrieben;
-    } else {
-      if (error.isEmpty()) error = QStringLiteral("nicht geschrieben");
-      e.fehler << (target.isEmpty() ? z.Name : target) + QStringLiteral(": ") + error;
-    }
+    else
+      e.fehler << (k.datei.isEmpty() ? k.name : k.datei) + QStringLiteral(": ") + k.grund;
   }
-  if (engine) engine->quit();
+  e.abgebrochen = lauf.abgebrochen;
   setTitle(heldTitle);
   ui().setWaitCursor(false);
   showMessage(Abschlussmeldung(e), e.fehler.isEmpty() ? Icon::Information : Icon::Exclamation);

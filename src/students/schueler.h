@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "platform/ui.h"
+
 namespace qv {
 
 // One pupil.
@@ -44,6 +46,10 @@ class DistributionEngine {
   virtual bool personaliseCopy(const QString& target, const QString& name, const QString& user,
                                QString* error) = 0;
   virtual void quit() = 0;
+  // The open master holds answers or saved progress (a tried-out exercise).
+  virtual bool masterHasAnswers() { return false; }
+  // Empties the open master's answers and progress; it is never written back.
+  virtual void emptyAnswers() {}
 };
 
 // Tells whether a file is an exercise document of this program (its variable
@@ -59,6 +65,37 @@ bool IsExerciseDocument(const QString& path);
 // Installs the document engine as the one that writes pupil copies and
 // recognises exercise documents.
 void InstallDistributionEngine();
+
+// One ticked pupil's copy in a distribution run.
+struct VerteilKopie {
+  enum class Ergebnis { Geschrieben, Vorhanden, Fehler };
+  QString id, name, datei;
+  Ergebnis ergebnis = Ergebnis::Fehler;
+  QString grund;  // why a copy failed, in German
+};
+
+// How a distribution run decides what it asks the teacher.
+struct VerteilRegeln {
+  // Asked once when the master holds answers or saved progress: true writes
+  // the copies with empty gaps.
+  std::function<bool()> leeren;
+  // Asked for a pupil whose copy exists, with the gap fields filled in it
+  // and all gap fields (both 0 when it is no readable exercise): Yes
+  // replaces it, No keeps it, Cancel ends the run.
+  std::function<Answer(const QString& datei, int ausgefuellt, int luecken)> ueberschreiben;
+  // Told before each copy is written.
+  std::function<void(const QString& datei)> kopiere;
+};
+
+struct VerteilLauf {
+  QList<VerteilKopie> kopien;  // the ticked rows up to a Cancel, in row order
+  int abgebrochen = 0;         // ticked rows left out by Cancel
+};
+
+// The question before the copies of a tried-out master, and the one before
+// an existing copy is replaced.
+QString LeerenFrage();
+QString UeberschreibenFrage(const QString& datei, int ausgefuellt, int luecken);
 
 // The file-name stem of a pupil's name: "," to blank, one pass of blank
 // pairs to one blank, blanks to "_", umlauts and ß written out in lower case.
@@ -76,6 +113,12 @@ struct SchuelerZeile {
   QString key;
   bool hasKey = true;
 };
+
+// Writes one personalised copy of master with the installed engine for every
+// ticked row, in row order, to the row's Dateiname. A row whose file name
+// has no folder, or whose copy path is a symbolic link, gets no copy (a
+// failed one); nothing is ever written through a link.
+VerteilLauf Verteile(const QList<SchuelerZeile>& rows, const QString& master, const VerteilRegeln& regeln);
 
 // The student list window without its widgets: grid rows (kept sorted by
 // name), the two fields and the window title.

@@ -231,6 +231,29 @@ void UebungsStand::schreiben(engine::Document& doc) const {
   doc.setVariable(kStandVariable, lines.join(kCrLf));
 }
 
+namespace {
+bool ausgefuellt(const Field& f) {
+  const QString text = f.result.text();
+  return f.kind == FieldKind::FormText && !isEmptyFieldText(text) && !NormalisiereAntwort(text).isEmpty();
+}
+}  // namespace
+
+bool HatAntworten(const engine::Document& doc) {
+  const auto& felder = doc.data().fields();
+  return !doc.variableValue(kStandVariable).value_or(QString()).isEmpty() ||
+         std::any_of(felder.begin(), felder.end(), ausgefuellt);
+}
+
+void LeereAntworten(engine::Document& doc) {
+  for (Field& f : doc.data().fields())
+    if (ausgefuellt(f)) f.result.setText(engine::kEmptyFormFieldText);
+  for (int i = doc.variableCount(); i >= 1; --i)
+    if (doc.variableName(i).compare(kStandVariable, Qt::CaseInsensitive) == 0) doc.deleteVariable(i);
+  // The looks follow the (now empty) state.
+  DocumentOpen(doc);
+  doc.setSaved(false);
+}
+
 int GapNumber(const QString& fieldName) {
   if (!fieldName.startsWith(QLatin1String("Gap_"))) return 0;
   bool ok = false;

@@ -88,6 +88,14 @@ struct UebungsStand {
   bool operator==(const UebungsStand&) const = default;
 };
 
+// True when a text form field holds an answer (more than blanks) or the
+// document carries saved progress: a master the teacher tried out.
+bool HatAntworten(const engine::Document& doc);
+// Empties every text form field, drops the saved progress and gives fields
+// and header words the look of an untouched exercise, so that copies of the
+// document start blank.
+void LeereAntworten(engine::Document& doc);
+
 // k for a field named "Gap_k", 0 for any other name.
 int GapNumber(const QString& fieldName);
 

@@ -11,8 +11,12 @@
 #include "app/variablen.h"
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
+#include "platform/docengine.h"
 #include "platform/docmodel.h"
 #include "cli/cli.h"
+#include "platform/filehelper.h"
+#include "students/ergebnisse.h"
+#include "word/uebungsmakros.h"
 
 using qvtest::fixture;
 using qvtest::sample;
@@ -99,11 +103,14 @@ TEST(Cli, ErrorsAndExitCodes) {
       {{"html", k, "3", "--wortliste", "3"}, 1},  // type 104 offers no base-form options
       {{"html", k}, 1}, {{"html", k, "1", "--farbe", "rot"}, 1}, {{"doc", k, "1", "--pdf"}, 1},
       {{"doc", k, "4", "--wortliste", "1"}, 1},  // type 301
-      {{"doc", fixture("keine-zip-datei.qbm"), "1"}, 2}, {{"blaetter", fixture("falsches-passwort.qbm")}, 2}};
+      {{"doc", fixture("keine-zip-datei.qbm"), "1"}, 2}, {{"blaetter", fixture("falsches-passwort.qbm")}, 2},
+      {{"verteilen", k}, 1}, {{"verteilen", k, "--uebung", k, "--ueberschreiben", "ja"}, 1},
+      {{"verteilen", k, "--uebung", k}, 2}, {{"verteilen", k, "--uebung", k, "--ziel", k}, 1}};
   for (const auto& c : cases) EXPECT_EQ(cli(c.args).rc, c.rc) << c.args.join(' ').toStdString();
   const CliRun r = cli({"--help"});
   EXPECT_EQ(r.rc, 0);
-  EXPECT_TRUE(r.out.contains("vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]"));
+  EXPECT_TRUE(r.out.contains("vodedarivo doc MAPPE.qbm NUMMER [--wortliste 1|2|3|4] [--ohne-loesung]") &&
+              r.out.contains("vodedarivo verteilen LISTE.txt --uebung UEBUNG.doc"));
   EXPECT_TRUE(r.out.contains("[--loesungsblatt DATEI.pdf]") && r.out.contains("[--papier DATEI.pdf]") &&
               cli({"--version"}).out.startsWith("vodedarivo (Quillbee-Vodedarivo) "));
   // A missing input file is named.
@@ -184,4 +191,48 @@ TEST(Cli, BuiltProgramsFindTheirDataFiles) {
   ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
   EXPECT_TRUE(QFile::exists(home.filePath("blatt.doc")));
+}
+
+// A class handed out by the command: a row without a folder and links in
+// pupils' folders get no copy and nothing behind a link changes; existing
+// copies stay unless replaced on request; --leeren empties a tried master.
+TEST(Cli, VerteilenHandsOutAndReportsEachCopy) {
+  qvtest::Umgebung env;
+  QTemporaryDir dir;
+  qv::InstallExerciseMacros();
+  qv::engine::Document* doc = qvtest::makeExercise();
+  qvtest::answer(*doc, 1, "fuhren");
+  const QString master = dir.filePath("uebung.doc"), lehrer = dir.filePath("lehrer.doc"), liste = dir.filePath("l.txt");
+  ASSERT_TRUE(doc->saveAs(master));
+  qvtest::quitEngines();
+  for (const char* k : {"k1", "k2", "k3"}) QDir(dir.path()).mkdir(k);
+  qvtest::writeFile(lehrer, "Lehrer");
+  QFile::link(lehrer, dir.filePath("k2/3_Ben.doc"));
+  QFile::link(dir.filePath("k3/weg.doc"), dir.filePath("k3/4_Cem.doc"));
+  qvtest::writeFile(liste, "Ohne\r\nAnna;" + dir.filePath("k1").toUtf8() + ";;an\r\nBen;" + dir.filePath("k2").toUtf8() +
+                               "\r\nCem;" + dir.filePath("k3").toUtf8() + "\r\n");
+  const auto ergebnisse = [](const CliRun& r) {
+    QStringList e;
+    for (const auto& k : parse(r.out).value("kopien").toArray())
+      e << k.toObject().value("ergebnis").toString() + ":" + k.toObject().value("grund").toString();
+    return e;
+  };
+  const QString link = u8(" ist eine Verknüpfung und wird nicht überschrieben");
+  CliRun r = cli({"verteilen", liste, "--uebung", master});
+  EXPECT_EQ(r.rc, 3) << r.err.toStdString();
+  EXPECT_EQ(ergebnisse(r), QStringList({"geschrieben:", "fehler:3_Ben.doc" + link, "fehler:4_Cem.doc" + link,
+                                        "fehler:kein Zielordner"}));  // in the grid's order, by name
+  const QJsonObject anna = parse(r.out).value("kopien").toArray()[0].toObject();
+  EXPECT_EQ(QJsonArray({anna["id"], anna["name"], anna["datei"]}), QJsonArray({"2", "Anna", dir.filePath("k1/2_Anna.doc")}));
+  EXPECT_EQ(qv::AusgefuellteLuecken(anna["datei"].toString()).ausgefuellt, 1);  // kept without --leeren
+  // The writer itself does not follow either link.
+  EXPECT_FALSE(qv::files::saveWhole(dir.filePath("k2/3_Ben.doc"), "x") || qv::files::saveWhole(dir.filePath("k3/4_Cem.doc"), "x"));
+  EXPECT_TRUE(qvtest::readFile(lehrer) == "Lehrer" && !QFile::exists(dir.filePath("k3/weg.doc")) && !QFile::exists("1_Ohne.doc"));
+  qvtest::writeFile(dir.filePath("k1/2_Anna.doc"), "alt");
+  r = cli({"verteilen", liste, "--uebung", master, "--ziel", dir.filePath("k1")});
+  EXPECT_EQ(std::tuple(ergebnisse(r)[0] + ergebnisse(r)[3], qvtest::readFile(dir.filePath("k1/2_Anna.doc"))),
+            std::tuple("vorhanden:geschrieben:", "alt"));
+  r = cli({"verteilen", liste, "--uebung", master, "--ueberschreiben", "immer", "--leeren"});
+  EXPECT_EQ(std::tuple(ergebnisse(r)[0], qv::AusgefuellteLuecken(dir.filePath("k1/2_Anna.doc")).ausgefuellt),
+            std::tuple("geschrieben:", 0));
 }

@@ -3,19 +3,25 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "common/fitcheck.h"
 #include "common/testutil.h"
+#include "common/uebungsdoc.h"
+#include "platform/docengine.h"
 #include "common/scripted_ui.h"
 #include "platform/widget_ui.h"
 #include "students/frmschuelerliste.h"
+#include "word/frmuebung.h"
+#include "word/uebungsmakros.h"
 
 using namespace qv;
 
@@ -183,10 +189,17 @@ TEST_F(Window, LeavingTheSourceAndTheTargetFolderField) {
   EXPECT_EQ(ui.messageTexts(), QStringList{dir.filePath("fehlt.doc") + qvtest::u8(" ist nicht vorhanden!")});
   EXPECT_TRUE(w.txtQuelle->text().isEmpty());
   ui.clear();
+  // A typed exercise is what the run hands out; a typed file that is none
+  // gives way to it again.
+  setExerciseRecognizer([&](const QString& p) { return p == dir.filePath("da.doc"); });
   typeAndLeave(w.txtQuelle, dir.filePath("da.doc") + " ");
   EXPECT_TRUE(ui.shown().isEmpty());
-  EXPECT_EQ(w.txtQuelle->text(), dir.filePath("da.doc"));
-  EXPECT_TRUE(gQuelle.isEmpty());  // a typed path does not become the document to hand out
+  EXPECT_EQ(std::tuple(w.txtQuelle->text(), gQuelle), std::tuple(dir.filePath("da.doc"), dir.filePath("da.doc")));
+  typeAndLeave(w.txtQuelle, dir.filePath("l.txt"));
+  setExerciseRecognizer({});
+  EXPECT_EQ(ui.messageTexts(), QStringList{"'" + dir.filePath("l.txt") + qvtest::u8("' ist keine Datei für interaktive Übungen")});
+  EXPECT_EQ(std::tuple(w.txtQuelle->text(), gQuelle), std::tuple(dir.filePath("da.doc"), dir.filePath("da.doc")));
+  ui.clear();
 
   typeAndLeave(w.txtBasisverzeichnis, dir.filePath("k"));
   EXPECT_TRUE(ui.shown().isEmpty());
@@ -324,4 +337,82 @@ TEST_F(Window, QuestionsAreOwnedByTheStudentListWindow) {
   doubleClick(w.lstListe, {20, 20});                         // four prompts
   setUi(&ui);
   EXPECT_EQ(owners, QList<QWidget*>(6, &w));
+}
+
+// The pupil table outlives the window: an import into the empty grid brings
+// back no pupil of an earlier opening, one answered "Nein" appends behind
+// every record (also one of a repeated name, which has no row), each row is
+// its ID's record, and "Ja" with an empty file leaves one empty row.
+TEST_F(Window, AnImportShowsExactlyThePupilTable) {
+  loadList(*std::make_unique<frmSchuelerListe>(), "A\r\nB\r\nC\r\nD\r\nE\r\n");
+  frmSchuelerListe w;
+  showActive(w);
+  loadList(w, "Zoe\r\nZoe\r\nYul\r\n");
+  ui.answerMessage(Answer::No);
+  loadList(w, "Mia\r\nAnna\r\nB\r\nC\r\nD\r\nE\r\nF\r\n");
+  EXPECT_EQ(ui.messageTexts(), QStringList{qvtest::u8("Soll die bisherige Liste gelöscht werden?")});
+  QStringList shown;
+  for (int i = 0; i < w.lstListe->topLevelItemCount(); ++i) {
+    shown << w.lstListe->topLevelItem(i)->text(1);
+    EXPECT_EQ(gSchueler.value(w.lstListe->topLevelItem(i)->text(0).toInt() - 1).Name, shown.last());
+  }
+  EXPECT_EQ(std::tuple(shown.join(' '), gSchueler.size(), w.lstListe->topLevelItem(0)->text(0)),
+            std::tuple("Anna B C D E F Mia Yul Zoe", 10, "05"));
+  ui.answerMessage(Answer::Yes);
+  loadList(w, "");
+  EXPECT_EQ(std::tuple(w.lstListe->topLevelItemCount(), w.lstListe->topLevelItem(0)->text(0)), std::tuple(1, "1"));
+}
+
+// A master the teacher tried in the document window: the run asks once and
+// Enter ("Ja") gives copies with empty, uncoloured gaps and no progress;
+// Enter at the question before a pupil's filled copy keeps it ("Nein").
+TEST_F(Window, TriedMasterGivesEmptyCopiesAndEnterKeepsAPupilsWork) {
+  qvtest::Umgebung env;
+  InstallExerciseMacros(), InstallDistributionEngine();
+  const QString master = dir.filePath("uebung.doc");
+  engine::Document* doc = qvtest::makeExercise();
+  ASSERT_TRUE(doc->saveAs(master));
+  doc->application()->run("Document_Open", doc);
+  frmUebung* uebung = frmUebung::showDocument(doc);
+  QApplication::processEvents();
+  QTest::keyClicks(uebung->textView(), "fuhrn");
+  QTest::keyClick(uebung->textView(), Qt::Key_Tab);
+  ASSERT_TRUE(uebung->save() && uebung->close());
+  const QByteArray masterBytes = qvtest::readFile(master);
+  qvtest::writeFile(dir.filePath("l.txt"), "Anna\r\nBen\r\n");
+  frmSchuelerListe w;
+  w.liste().ImportiereDatei(dir.filePath("l.txt"), false);
+  gQuelle = w.liste().txtQuelle = master;
+  w.liste().txtBasisverzeichnis = dir.path();
+  w.liste().ErzeugeDateinamen();
+  w.zeigeListe();
+  const QString anna = w.liste().rows[0].Dateiname;
+  ASSERT_TRUE(QFile::copy(master, anna));  // a pupil's copy with one gap filled
+  showActive(w);
+  WidgetInteraction widgets(&w);
+  setUi(&widgets);
+  QStringList texts;
+  QTimer enter;
+  QObject::connect(&enter, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      texts << box->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+  });
+  enter.start(20);
+  QTest::mouseClick(w.cmdButton[3], Qt::LeftButton);
+  setUi(&ui);
+  EXPECT_EQ(texts, QStringList({qvtest::u8("Die Übung enthält bereits Antworten. Sollen die Kopien mit leeren Lücken "
+                                           "geschrieben werden?"),
+                                anna + qvtest::u8(" überschreiben?\nIn dieser Kopie sind bereits 1 von 3 Lücken ausgefüllt."),
+                                "Es wurden 1 von 1 Kopien geschrieben."}));
+  EXPECT_TRUE(qvtest::readFile(anna) == masterBytes && qvtest::readFile(master) == masterBytes);
+  engine::Application* app = engine::Application::create();
+  engine::Document* ben = app->openDocument(w.liste().rows[1].Dateiname);
+  ASSERT_NE(ben, nullptr);
+  const QTextCursor c = ben->formField("Gap_1")->result.cursor();
+  EXPECT_EQ(std::tuple(ben->author(), c.selectedText(), c.charFormat().background().color(),
+                       ben->variableValue(kStandVariable).has_value()),
+            std::tuple("Ben", engine::kEmptyFormFieldText, farbe::kFeld, false));
+  qvtest::quitEngines();
 }

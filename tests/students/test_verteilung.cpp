@@ -155,8 +155,8 @@ TEST_F(Verteilung, OverwriteAnswersNoYesCancel) {
   ASSERT_GE(ui.messages().size(), 3);
   for (int i = 0; i < 3; ++i) {
     const MessageBoxRequest m = ui.messages()[i];
-    EXPECT_EQ(std::tuple(m.text, m.icon, m.buttons),
-              std::tuple(l.rows[i].Dateiname + u8(" überschreiben?"), Icon::Question, Buttons::YesNoCancel));
+    EXPECT_EQ(std::tuple(m.text, m.icon, m.buttons, m.defaultButton),
+              std::tuple(l.rows[i].Dateiname + u8(" überschreiben?"), Icon::Question, Buttons::YesNoCancel, 1));
   }
   EXPECT_EQ(e.geschrieben, 1);  // tried: the closing message's count
   EXPECT_EQ(qvtest::readFile(l.rows[0].Dateiname), "alt");
@@ -193,7 +193,7 @@ TEST_F(Verteilung, FailedCopiesKeepEarlierFilesAndAreNamed) {
     gSchueler.clear();
     SchuelerListe l;
     makeClass(l, 4);
-    for (const auto& z : l.rows) qvtest::writeFile(z.Dateiname, "alt");
+    for (const auto& z : l.rows) qvtest::writeFile(z.Dateiname, "alt"), ui.answerMessage(Answer::Yes);
     ui.clear();
     qvtest::Schreibfehler fehler(von, anzahl);
     EXPECT_EQ(l.DupliziereUebungen().geschrieben, 4 - std::min(anzahl, 5 - von));
