@@ -410,8 +410,8 @@ TEST_F(Window, TriedMasterGivesEmptyCopiesAndEnterKeepsAPupilsWork) {
   engine::Application* app = engine::Application::create();
   engine::Document* ben = app->openDocument(w.liste().rows[1].Dateiname);
   ASSERT_NE(ben, nullptr);
-  const QTextCursor c = ben->formField("Gap_1")->result.cursor();
-  EXPECT_EQ(std::tuple(ben->author(), c.selectedText(), c.charFormat().background().color(),
+  const TextRange& gap = ben->formField("Gap_1")->result;
+  EXPECT_EQ(std::tuple(ben->author(), gap.text(), gap.cursor().charFormat().background().color(),
                        ben->variableValue(kStandVariable).has_value()),
             std::tuple("Ben", engine::kEmptyFormFieldText, farbe::kFeld, false));
   qvtest::quitEngines();
