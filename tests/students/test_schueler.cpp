@@ -199,14 +199,15 @@ TEST_F(Students, FailedWritesAreToldAndTouchNothing) {
       erwartet << liste + z;
     }
   }
-  // Copies to such targets: none reported as written, each named.
+  // Copies to such targets, and over the master itself: none reported as
+  // written, each named.
   FakeEngine engine;
   setDistributionEngine(&engine);
   l.txtQuelle = gQuelle;
-  for (const QString& z : ziele) l.rows << SchuelerZeile{"1", true, "K", "", z, "", ""};
+  for (const QString& z : ziele + QStringList{gQuelle}) l.rows << SchuelerZeile{"1", true, "K", "", z, "", ""};
   EXPECT_EQ(l.DupliziereUebungen().geschrieben, 0);
   erwartet << ui.messageTexts().last();
-  EXPECT_TRUE(erwartet.last().startsWith("Es wurden 0 von 4 Kopien geschrieben.\r\n\r\nNicht geschrieben:\r\n"));
+  EXPECT_TRUE(erwartet.last().startsWith("Es wurden 0 von 5 Kopien geschrieben.\r\n\r\nNicht geschrieben:\r\n"));
   // Each with the system's reason in German.
   const QStringList gruende = {"Name zu lang", "Name zu lang", "nicht erlaubt", "ein Teil des Pfads ist kein Ordner"};
   for (qsizetype i = 0; i < ziele.size(); ++i)
