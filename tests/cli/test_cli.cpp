@@ -206,9 +206,8 @@ TEST(Cli, VerteilenHandsOutAndReportsEachCopy) {
   ASSERT_TRUE(doc->saveAs(master));
   qvtest::quitEngines();
   for (const char* k : {"k1", "k2", "k3"}) QDir(dir.path()).mkdir(k);
-  qvtest::writeFile(lehrer, "Lehrer");
-  QFile::link(lehrer, dir.filePath("k2/3_Ben.doc"));
-  QFile::link(dir.filePath("k3/weg.doc"), dir.filePath("k3/4_Cem.doc"));
+  qvtest::writeFile(lehrer, "Lehrer");  // a teacher's file, and a link to it and a dangling one
+  QFile::link(lehrer, dir.filePath("k2/3_Ben.doc")), QFile::link(dir.filePath("k3/weg.doc"), dir.filePath("k3/4_Cem.doc"));
   qvtest::writeFile(liste, "Ohne\r\nAnna;" + dir.filePath("k1").toUtf8() + ";;an\r\nBen;" + dir.filePath("k2").toUtf8() +
                                "\r\nCem;" + dir.filePath("k3").toUtf8() + "\r\n");
   const auto ergebnisse = [](const CliRun& r) {

@@ -407,8 +407,7 @@ TEST_F(Window, TriedMasterGivesEmptyCopiesAndEnterKeepsAPupilsWork) {
                                 anna + qvtest::u8(" überschreiben?\nIn dieser Kopie sind bereits 1 von 3 Lücken ausgefüllt."),
                                 "Es wurden 1 von 1 Kopien geschrieben."}));
   EXPECT_TRUE(qvtest::readFile(anna) == masterBytes && qvtest::readFile(master) == masterBytes);
-  engine::Application* app = engine::Application::create();
-  engine::Document* ben = app->openDocument(w.liste().rows[1].Dateiname);
+  engine::Document* ben = engine::Application::create()->openDocument(w.liste().rows[1].Dateiname);
   ASSERT_NE(ben, nullptr);
   const TextRange& gap = ben->formField("Gap_1")->result;
   EXPECT_EQ(std::tuple(ben->author(), gap.text(), gap.cursor().charFormat().background().color(),
