@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 
 #include "platform/filehelper.h"
@@ -114,6 +115,11 @@ bool SchuelerListe::ImportiereDatei(const QString& path, bool loeschen) {
   // earlier one has no row, and counting rows would write over the pupil
   // behind it.
   qsizetype n = loeschen ? 0 : gSchueler.size();
+  // Of the present records only those of the pupils the grid shows get a row
+  // again: one removed from the grid stays out.
+  const qsizetype bisher = n;
+  QSet<int> gezeigt;
+  for (const SchuelerZeile& z : rows) gezeigt.insert(idNumber(z.ID));
   QStringList lines = textfile::splitLines(*text);
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
   for (const QString& line : lines) {
@@ -133,6 +139,7 @@ bool SchuelerListe::ImportiereDatei(const QString& path, bool loeschen) {
   rows.clear();
   const int digits = QString::number(gSchueler.size()).size();
   for (qsizetype i = 1; i <= gSchueler.size(); ++i) {
+    if (i <= bisher && !gezeigt.contains(static_cast<int>(i))) continue;
     const SchuelerDaten& d = gSchueler[i - 1];
     SchuelerZeile z;
     z.ID = QStringLiteral("%1").arg(i, digits, 10, QLatin1Char('0'));
