@@ -9,9 +9,9 @@
 #include "export/moodlexml.h"
 #include "html/htmlexercise.h"
 #include "platform/filehelper.h"
+#include "platform/lastfolder.h"
 #include "platform/textfile.h"
 #include "platform/ui.h"
-#include "students/schueler.h"
 
 namespace qv {
 
@@ -50,16 +50,17 @@ void CreatePlattformExercise(Plattform p) {
     showMessage(e.fehler, Icon::Exclamation);
     return;
   }
-  const QString endung = ExportEndung(p);
+  // The dialog starts where the last export went, at first in the
+  // workbook's folder; an existing file is replaced only after asking.
+  const QString endung = ExportEndung(p).mid(1);
   FileDialogRequest r;
   r.title = QStringLiteral("Übung speichern");
   r.filter = p == Plattform::Moodle ? QStringLiteral("Moodle-XML (*.xml)|*.xml") : QStringLiteral("H5P-Paket (*.h5p)|*.h5p");
-  if (!gMappenPfad.isEmpty()) r.initialFolder = QFileInfo(gMappenPfad).absolutePath();
-  QString stamm = SichererDateiname(gCaption.trimmed());
-  r.fileName = (stamm.isEmpty() ? QStringLiteral("Übung") : stamm) + endung;
-  QString path = ui().saveFile(r);
+  r.initialFolder = lastfolder::folderFor(lastfolder::kExport,
+                                          gMappenPfad.isEmpty() ? QString() : QFileInfo(gMappenPfad).absolutePath());
+  r.fileName = lastfolder::proposedName(gCaption, endung, QStringLiteral("Übung"));
+  const QString path = lastfolder::askSavePath(r, lastfolder::kExport, endung);
   if (path.isEmpty()) return;
-  if (!path.endsWith(endung, Qt::CaseInsensitive)) path += endung;
   if (!textfile::writeBytes(path, e.daten)) {
     showMessage(QStringLiteral("Die Datei konnte nicht gespeichert werden:") + QStringLiteral("\r\n\r\n") + path,
                 Icon::Exclamation);

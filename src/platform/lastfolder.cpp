@@ -11,12 +11,36 @@ namespace qv::lastfolder {
 
 namespace {
 QString key(const QString& kind) { return QStringLiteral("Ordner/") + kind; }
+
+// Whether a file with suffix may be saved as it is under filter
+// ("Text|*.a;*.b|Alle Dateien|*.*"): the filter names its pattern, takes
+// every name, or names no pattern at all. The dialog's chosen name filter is
+// not at hand (ui() returns only the path), so the text is read here.
+bool offered(const QString& filter, const QString& suffix) {
+  if (suffix.isEmpty()) return false;
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  if (parts.size() < 2) return true;  // no patterns: any extension
+  for (qsizetype i = 1; i < parts.size(); i += 2)
+    for (const QString& pattern : parts[i].split(QLatin1Char(';'))) {
+      const QString p = pattern.trimmed();
+      if (p == QLatin1String("*.*") || p == QLatin1String("*") ||
+          p.compare(QStringLiteral("*.") + suffix, Qt::CaseInsensitive) == 0)
+        return true;
+    }
+  return false;
+}
 }  // namespace
 
 QString settingsPath() { return files::JoinPath(files::userDataFolder(), QStringLiteral("Einstellungen.ini")); }
 
+QVariant stored(const QString& key) { return QSettings(settingsPath(), QSettings::IniFormat).value(key); }
+
+void store(const QString& key, const QVariant& value) {
+  QSettings(settingsPath(), QSettings::IniFormat).setValue(key, value);
+}
+
 QString folderFor(const QString& kind, const QString& fallback) {
-  const QString last = QSettings(settingsPath(), QSettings::IniFormat).value(key(kind)).toString();
+  const QString last = stored(key(kind)).toString();
   if (!last.isEmpty() && files::FolderExists(last)) return last;
   if (!fallback.isEmpty() && files::FolderExists(fallback)) return fallback;
   const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -26,9 +50,7 @@ QString folderFor(const QString& kind, const QString& fallback) {
 void remember(const QString& kind, const QString& path, bool isFolder) {
   if (path.isEmpty()) return;
   const QFileInfo info(path);
-  const QString folder = isFolder ? info.absoluteFilePath() : info.absolutePath();
-  QSettings settings(settingsPath(), QSettings::IniFormat);
-  settings.setValue(key(kind), folder);
+  store(key(kind), isFolder ? info.absoluteFilePath() : info.absolutePath());
 }
 
 QString safeFileName(const QString& text) {
@@ -58,7 +80,7 @@ QString askSavePath(FileDialogRequest r, const QString& kind, const QString& ext
   for (;;) {
     QString path = ui().saveFile(r);
     if (path.isEmpty()) return {};
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + extension;
+    if (!offered(r.filter, QFileInfo(path).suffix())) path += QLatin1Char('.') + extension;
     remember(kind, path);
     if (!files::FileExists(path)) return path;
     const Answer a = showMessage(QStringLiteral("Die Datei \u201E") + QFileInfo(path).fileName() +

@@ -12,7 +12,6 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -27,7 +26,7 @@ namespace qv {
 namespace {
 enum Spalte { kId, kName, kZustand, kRichtig, kFalsch, kLeer, kVersuche, kProzent, kErsteLuecke };
 const QColor kLeerFarbe(238, 238, 238);
-// The settings that keep the master and the list or folder used last.
+// The keys that keep the master and the list or folder used last.
 const QString kLetzteUebung = QStringLiteral("Ergebnisse/Uebung");
 const QString kLetzteKopien = QStringLiteral("Ergebnisse/Kopien");
 }  // namespace
@@ -212,12 +211,11 @@ frmErgebnisse::frmErgebnisse(QWidget* parent) : QDialog(parent) {
   connect(cmdButton[4], &QPushButton::clicked, this, &QDialog::reject);
   // The master and the copies of the last time are proposed; "Auswerten"
   // judges them.
-  QSettings settings;
-  if (auto v = LeseVorlage(settings.value(kLetzteUebung).toString())) {
+  if (auto v = LeseVorlage(lastfolder::stored(kLetzteUebung).toString())) {
     vorlage_ = std::move(v);
     txtUebung_->setText(vorlage_->pfad);
   }
-  if (const QString k = settings.value(kLetzteKopien).toString(); files::FileExists(k) || files::FolderExists(k)) {
+  if (const QString k = lastfolder::stored(kLetzteKopien).toString(); files::FileExists(k) || files::FolderExists(k)) {
     kopien_ = k;
     txtKopien_->setText(k);
   }
@@ -246,7 +244,7 @@ bool frmErgebnisse::waehleUebung(const QString& path) {
   }
   vorlage_ = std::move(v);
   txtUebung_->setText(vorlage_->pfad);
-  QSettings().setValue(kLetzteUebung, vorlage_->pfad);
+  lastfolder::store(kLetzteUebung, vorlage_->pfad);
   if (!kopien_.isEmpty()) return auswerten();
   zeige();
   return true;
@@ -263,7 +261,7 @@ bool frmErgebnisse::waehleListe(const QString& path) {
   if (!files::FileExists(datei)) return false;
   kopien_ = datei;
   txtKopien_->setText(datei);
-  QSettings().setValue(kLetzteKopien, datei);
+  lastfolder::store(kLetzteKopien, datei);
   return !vorlage_ || auswerten();
 }
 
@@ -273,7 +271,7 @@ bool frmErgebnisse::waehleOrdner(const QString& path) {
   if (!files::FolderExists(ordner)) return false;
   kopien_ = ordner;
   txtKopien_->setText(ordner);
-  QSettings().setValue(kLetzteKopien, ordner);
+  lastfolder::store(kLetzteKopien, ordner);
   return !vorlage_ || auswerten();
 }
 
@@ -339,28 +337,22 @@ void frmErgebnisse::zeige() {
                          .arg(uebersicht_.luecken));
 }
 
-QString frmErgebnisse::frageZiel(const QString& title, const QString& filter, const QString& suffix, const QString& name) {
+// The save dialog for a file of kind about the current results: it starts
+// in the folder last used for kind, else in the master's; the master's name
+// + " Ergebnisse" is proposed.
+QString frmErgebnisse::frageZiel(const QString& title, const QString& filter, const QString& kind, const QString& suffix) {
   FileDialogRequest r;
   r.title = title;
   r.filter = filter;
-  r.initialFolder = QFileInfo(uebersicht_.uebung).absolutePath();
-  r.fileName = name;
-  for (;;) {
-    QString path = ui().saveFile(r);
-    if (path.isEmpty()) return {};
-    if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + suffix;
-    if (!files::FileExists(path)) return path;
-    if (showMessage(QStringLiteral("Die Datei \u201E") + QFileInfo(path).fileName() +
-                        QStringLiteral("\u201C ist bereits vorhanden.\r\nSoll sie ersetzt werden?"),
-                    Icon::Exclamation, Buttons::YesNo, kProductName, 1) == Answer::Yes)
-      return path;
-  }
+  r.initialFolder = lastfolder::folderFor(kind, QFileInfo(uebersicht_.uebung).absolutePath());
+  r.fileName = files::FileTitle(uebersicht_.uebung) + QStringLiteral(" Ergebnisse.") + suffix;
+  return lastfolder::askSavePath(r, kind, suffix);
 }
 
 bool frmErgebnisse::exportieren() {
   const QString path = frageZiel(QStringLiteral("Ergebnisse exportieren"),
-                                 QStringLiteral("Tabelle (*.csv)|*.csv|Alle Dateien|*.*"), QStringLiteral("csv"),
-                                 files::FileTitle(uebersicht_.uebung) + QStringLiteral(" Ergebnisse.csv"));
+                                 QStringLiteral("Tabelle (*.csv)|*.csv|Alle Dateien|*.*"), lastfolder::kTabelle,
+                                 QStringLiteral("csv"));
   if (path.isEmpty()) return false;
   QString error;
   if (SchreibeErgebnisTabelle(uebersicht_, path, &error)) return true;
@@ -377,7 +369,7 @@ void frmErgebnisse::drucken() {
 
 bool frmErgebnisse::alsPdf() {
   const QString path = frageZiel(QStringLiteral("Als PDF speichern"), QStringLiteral("PDF-Datei (*.pdf)|*.pdf"),
-                                 QStringLiteral("pdf"), files::FileTitle(uebersicht_.uebung) + QStringLiteral(" Ergebnisse.pdf"));
+                                 lastfolder::kPdf, QStringLiteral("pdf"));
   if (path.isEmpty()) return false;
   // A big class fills many pages: the window shows the pages as they are
   // written; the teacher's input waits.

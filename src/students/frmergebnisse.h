@@ -44,7 +44,7 @@ class frmErgebnisse : public QDialog {
   QPushButton* cmdButton[5] = {};
 
  private:
-  QString frageZiel(const QString& title, const QString& filter, const QString& suffix, const QString& name);
+  QString frageZiel(const QString& title, const QString& filter, const QString& kind, const QString& suffix);
   void zeige();
 
   ErgebnisUebersicht uebersicht_;

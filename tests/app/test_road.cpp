@@ -146,8 +146,8 @@ TEST(Road, WorksheetToMoodleWithAlternatives) {
   EXPECT_FALSE(w.menuEntry("mnuAusgabeformat", 2)->isChecked() || w.menuEntry("mnuArbeitsblatt", 1)->isEnabled());
   dialogs.answerMessage(Answer::Yes);
   dialogs.answerInput("begegneten, sahen");
-  const QString path = dir.filePath("blatt.xml");
-  dialogs.answerSaveFile(path);
+  const QString path = dir.filePath("blatt 2.1.xml");
+  dialogs.answerSaveFile(dir.filePath("blatt 2.1"));  // the extension is added
   answerOptionsDialog(3);
   dialogs.clear();
   w.menuEntry("mnuArbeitsblatt", 2)->trigger();
@@ -155,4 +155,16 @@ TEST(Road, WorksheetToMoodleWithAlternatives) {
   EXPECT_EQ(dialogs.shown()[dialogs.shown().size() - 2].file.fileName, "Verben in der Vergangenheit.xml");
   EXPECT_EQ(dialogs.messageTexts().last(), htmlGespeichertText(10, path));
   EXPECT_TRUE(qvtest::readFile(path).contains("~=begegneten~=sahen}"));
+  // Again to the same file: it is kept after "Nein" and "Abbrechen"; both
+  // save dialogs start where the file went.
+  QFile(path).resize(0);
+  dialogs.answerMessage(Answer::Yes);
+  dialogs.answerInput("begegneten, sahen");
+  dialogs.answerSaveFile(path);
+  dialogs.answerMessage(Answer::No);
+  answerOptionsDialog(3);
+  w.menuEntry("mnuArbeitsblatt", 2)->trigger();
+  const auto& shown = dialogs.shown();
+  EXPECT_EQ(std::tuple(shown[shown.size() - 3].file.initialFolder, shown.last().file.initialFolder, QFile(path).size()),
+            std::tuple(dir.path(), dir.path(), 0));
 }

@@ -18,8 +18,11 @@ int main(int argc, char** argv) {
 #else
   QGuiApplication app(argc, argv);
 #endif
-  // The program's settings go to a folder of this run, not the user's.
+  // The program's settings file and data folder, and Qt's own settings, go
+  // to a folder of this run, not the user's; programs the tests start
+  // inherit it.
   QTemporaryDir settings;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  qputenv("QV_USER_DATA", settings.filePath(QStringLiteral("daten")).toUtf8());
   return RUN_ALL_TESTS();
 }

@@ -6,6 +6,7 @@
 #include "app/variablen.h"
 #include "common/scripted_ui.h"
 #include "common/testutil.h"
+#include "common/umgebung.h"
 #include "html/htmlexercise.h"
 #include "platform/cp1252.h"
 #include "platform/shell.h"
@@ -186,7 +187,7 @@ class HtmlWriteTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     qputenv("QV_PROGRAM_FOLDER", dir_.path().toUtf8());
-    qputenv("QV_USER_DATA", daten_.path().toUtf8());
+    env_.set("QV_USER_DATA", daten_.path().toUtf8());
     QFile::copy(QStringLiteral(QV_SOURCE_DIR "/data/template.html"), dir_.filePath("template.html"));
     shell::setOpener([this](const QString& p) {
       opened_ << p;
@@ -201,7 +202,6 @@ class HtmlWriteTest : public ::testing::Test {
   void TearDown() override {
     shell::setOpener({});
     qunsetenv("QV_PROGRAM_FOLDER");
-    qunsetenv("QV_USER_DATA");
     gLuecken.clear();
     gDetails.clear();
   }
@@ -215,6 +215,7 @@ class HtmlWriteTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_, daten_;
+  qvtest::Env env_;  // the data folder above while the test runs
   QStringList opened_;
   ScriptedInteraction ui_;
 };

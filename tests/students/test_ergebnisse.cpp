@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -24,6 +23,7 @@
 #include "common/testutil.h"
 #include "common/uebungsdoc.h"
 #include "platform/docengine.h"
+#include "platform/lastfolder.h"
 #include "common/scripted_ui.h"
 #include "platform/textfile.h"
 #include "students/ergebnisse.h"
@@ -270,7 +270,6 @@ TEST_F(Ergebnisse, CommandLinePrintsTheSameFigures) {
 }
 
 TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
-  QSettings().clear();
   frmErgebnisse w;
   ASSERT_TRUE(w.waehleUebung(s->master));
   ASSERT_TRUE(w.waehleListe(s->listFile));  // the figures themselves: the core's test
@@ -303,10 +302,12 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   s->ui.answerSaveFile(s->out.filePath("fenster"));
   EXPECT_TRUE(w.alsPdf());
   EXPECT_EQ(gesehen, "Seite 1 von 2 wird geschrieben ...");
+  EXPECT_EQ(s->ui.shown().last().file.initialFolder, s->out.path());  // the master's, nothing remembered yet
   const QString pdf = qvtest::pdfText(s->out.filePath("fenster.pdf"), 0, {"-layout"});
   EXPECT_TRUE(pdf.contains(QRegularExpression(u8("Müller, Kind 1 +fertig +4 +0 +0 +4 +100 "))) && pdf.contains("andere") &&
               pdf.contains("Anteil richtig")) << pdf.toStdString();
-  // The next window proposes this master and list.
+  // The next window proposes this master and list, kept with the folders.
+  EXPECT_EQ(lastfolder::stored("Ergebnisse/Kopien").toString(), s->listFile);
   frmErgebnisse w2;
   const auto felder = w2.findChildren<QLineEdit*>();
   EXPECT_EQ(std::tuple(felder[0]->text(), felder[1]->text()), std::tuple(s->master, s->listFile));
