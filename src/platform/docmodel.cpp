@@ -139,10 +139,10 @@ void RichDocument::clear() {
   for (auto& h : headers_) h.reset();
 }
 
-bool RichDocument::readRtf(const QByteArray& bytes, ReadScope scope) {
+bool RichDocument::readRtf(const QByteArray& bytes) {
   clear();
   bodyRtf_->body.sizeHint = bytes.size();
-  return rtf::codec::read(bytes, *body_, this, scope == ReadScope::FieldsOnly);
+  return rtf::codec::read(bytes, *body_, this);
 }
 
 QByteArray RichDocument::toRtf() const {

@@ -192,12 +192,8 @@ class RichDocument {
 
   // Replaces everything with what can be read from the RTF bytes; damaged
   // input gives what could be read. False when the bytes hold no RTF at all
-  // (the document is then empty). ReadScope::FieldsOnly keeps of the body
-  // only the text of its field results (for looking at filled-in fields
-  // quickly); variables, info, protection, page set-up and headers are read
-  // whole.
-  enum class ReadScope { Whole, FieldsOnly };
-  bool readRtf(const QByteArray& bytes, ReadScope scope = ReadScope::Whole);
+  // (the document is then empty).
+  bool readRtf(const QByteArray& bytes);
   // The whole document as RTF. The body's part is kept for the next call and
   // used again while body, fields and bookmarks stay as they are (so that
   // copies that differ only in side data are written quickly); the bytes

@@ -18,11 +18,8 @@ namespace qv::rtf::codec {
 
 // Reads RTF into body; when side is given, also fills its variables, info,
 // protection, fields, bookmarks, page set-up and headers (body must then be
-// side->body()). Returns false when the bytes hold no RTF. With fieldsOnly
-// the body keeps only the text of field results (in their order), so that
-// everything but the body's other text reads as a whole read gives it, in a
-// fraction of the time.
-bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly = false);
+// side->body()). Returns false when the bytes hold no RTF.
+bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side);
 // The fonts, colours and head-marker styles a write has numbered so far.
 struct Tables {
   std::vector<QString> fonts;

@@ -136,8 +136,8 @@ struct PendingField {
 
 class Reader {
  public:
-  Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly)
-      : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side), fieldsOnly_(fieldsOnly) {
+  Reader(const QByteArray& bytes, QTextDocument& body, RichDocument* side)
+      : begin_(bytes.constData()), end_(bytes.constData() + bytes.size()), side_(side) {
     outs_[0].doc = &body;
     outs_[0].cur = QTextCursor(&body);
     // A document with a layout (an editor's) lays out the paragraph again
@@ -200,20 +200,6 @@ class Reader {
   void convertEmptyFields();
   void finish();
 
-  // Body text outside field results is passed over when only the fields
-  // are read. Tables are still entered and left and the current paragraph
-  // counts as used, so that a result lies in a cell as in the whole read;
-  // and whether body text was passed over since the last text read decides,
-  // as it would in the whole read, whether a final paragraph mark is the
-  // document's last.
-  bool passedOver() { return fieldsOnly_ && st().output == 0 && !st().inResult; }
-  bool passOver(bool blockUsed) {
-    if (!passedOver()) return false;
-    enterTableIfNeeded(outs_[0]);
-    passedText_ = true;
-    outs_[0].blockUsed = blockUsed;
-    return true;
-  }
   void endEditBlock() {
     if (editBlock_.isNull()) return;
     editBlock_.endEditBlock();
@@ -223,8 +209,6 @@ class Reader {
   const char* begin_;
   const char* end_;
   RichDocument* side_;
-  const bool fieldsOnly_;
-  bool passedText_ = false;  // body text passed over since the last text read
   QTextCursor editBlock_;    // null once ended
   int unicodeSkip_ = 0;  // characters still to pass over after \uN
   const char* closedAt_ = nullptr;  // the brace of the group being closed
@@ -334,7 +318,7 @@ void Reader::enterTableIfNeeded(Output& o) {
   if (!o.table) {
     // The empty paragraph the previous \par opened is the one Qt keeps in
     // front of a table: drop it so that the table follows the paragraph.
-    if (!o.blockUsed && !(&o == &outs_[0] && passedText_) && o.cur.block().length() <= 1 &&
+    if (!o.blockUsed && o.cur.block().length() <= 1 &&
         o.cur.block().previous().isValid() &&
         !QTextCursor(o.cur.block().previous()).currentTable()) {
       o.cur.deletePreviousChar();
@@ -368,9 +352,7 @@ void Reader::leaveTable(Output& o) {
 }
 
 void Reader::emitChar(QChar c) {
-  if (passOver(true)) return;
   Output& o = out();
-  if (&o == &outs_[0]) passedText_ = false;
   o.inRowDef = false;
   enterTableIfNeeded(o);
   const CharProps& cp = st().chr;
@@ -388,9 +370,7 @@ void Reader::emitChar(QChar c) {
 }
 
 void Reader::paragraph() {
-  if (passOver(false)) return;
   Output& o = out();
-  if (&o == &outs_[0]) passedText_ = false;
   enterTableIfNeeded(o);
   flush(o);
   o.cur.setBlockFormat(blockFormat(st().para, o.pageBreakNext));
@@ -1050,7 +1030,6 @@ void Reader::finish() {
   // block a final \par leaves behind.
   for (Output& o : outs_) {
     if (!o.doc) continue;
-    if (&o == &outs_[0] && passedText_) continue;
     QTextBlock last = o.doc->lastBlock();
     if (last.length() <= 1 && last.previous().isValid() && !QTextCursor(last).currentTable() &&
         !QTextCursor(last.previous()).currentTable()) {
@@ -1167,14 +1146,14 @@ void Reader::moveBodyPositions(const std::function<int(int)>& to) {
 
 }  // namespace
 
-bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side, bool fieldsOnly) {
+bool read(const QByteArray& bytes, QTextDocument& body, RichDocument* side) {
   body.clear();
   const qsizetype start = bytes.indexOf("{\\rtf");
   if (start < 0) return false;
   body.setUndoRedoEnabled(false);
   const QByteArray rest = bytes.mid(start);  // the reader points into it
   {
-    Reader r(rest, body, side, fieldsOnly);
+    Reader r(rest, body, side);
     r.run();
   }
   body.setUndoRedoEnabled(true);

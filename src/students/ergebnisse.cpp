@@ -25,32 +25,21 @@
 
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
+#include "platform/formcontent.h"
 #include "platform/textfile.h"
 #include "word/modword.h"
 
 namespace qv {
 namespace {
 
-// A copy read for looking only: the document model behind an engine
-// document of no engine instance, so the exercise's readers apply.
+// The master, read whole as the document window reads it: the gap rows live
+// in its variables.
 std::unique_ptr<engine::Document> lies(const QString& path) {
   const auto bytes = textfile::readBytes(path);
   if (!bytes) return nullptr;
   auto data = std::make_unique<RichDocument>();
-  // Judging looks at the fields' text only; passing over the rest of the
-  // body makes reading a long copy several times as fast.
-  if (!data->readRtf(*bytes, RichDocument::ReadScope::FieldsOnly)) return nullptr;
+  if (!data->readRtf(*bytes)) return nullptr;
   return std::make_unique<engine::Document>(nullptr, std::move(data), path, true);
-}
-
-// A field's text, read character by character: a cursor over it would lay
-// its paragraph out.
-QString feldText(const TextRange& r) {
-  QString t;
-  if (r.isNull()) return t;
-  t.reserve(r.length());
-  for (int p = r.start(); p < r.end(); ++p) t += r.document()->characterAt(p);
-  return t;
 }
 
 // The leading digits of a copy's file name before "_" ("07_Mueller.doc").
@@ -187,27 +176,53 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
   SchuelerErgebnis r;
   r.datei = datei;
   if (!files::FileExists(datei)) return r;
-  const auto doc = lies(datei);
   r.zustand = AbgabeZustand::NichtLesbar;
-  if (!doc || !IstUebungsdokument(*doc)) return r;
+  const auto bytes = textfile::readBytes(datei);
+  if (!bytes) {
+    r.grund = QStringLiteral("die Datei kann nicht gelesen werden");
+    return r;
+  }
+  // Judging needs no text document: the form content is taken straight
+  // from the file, whichever word processor saved it.
+  const form::ReadResult gelesen = form::Read(*bytes);
+  if (!gelesen.content) {
+    r.grund = gelesen.reason;
+    return r;
+  }
+  const form::FormContent& kopie = *gelesen.content;
+  if (!kopie.variable(QStringLiteral("App")).value_or(QString()).contains(kProductName)) {
+    r.grund = QStringLiteral("keine Übung dieses Programms");
+    return r;
+  }
   if (nameAusKopie) {
-    *nameAusKopie = doc->firstPageHeaderCell(1, 2).value_or(QString()).trimmed();
-    if (nameAusKopie->isEmpty()) *nameAusKopie = doc->author().trimmed();
+    *nameAusKopie = kopie.headerName.value_or(QString()).trimmed();
+    if (nameAusKopie->isEmpty()) *nameAusKopie = kopie.author.trimmed();
   }
   r.vorlage = doc->variableValue(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
   r.zustand = AbgabeZustand::AndereUebung;
-  if (doc->variableValue(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
+  if (kopie.variable(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
 
-  // The fields by gap number, found in one pass (the first of a number counts).
+  // The fields by gap number (the first of a number counts). A copy that
+  // lacks some of the master's gaps has lost part of its text: judging it
+  // would count the lost gaps as left empty.
   const int n = static_cast<int>(vorlage.zeilen.size());
-  std::vector<const Field*> felder(n + 1, nullptr);
-  for (const Field& f : doc->data().fields()) {
-    const int k = f.kind == FieldKind::FormText ? GapNumber(f.form.name) : 0;
-    if (k >= 1 && k <= n && !felder[k]) felder[k] = &f;
+  std::vector<const QString*> felder(n + 1, nullptr);
+  int gefunden = 0;
+  for (const form::TextField& f : kopie.fields) {
+    const int k = GapNumber(f.name);
+    if (k >= 1 && k <= n && !felder[k]) {
+      felder[k] = &f.text;
+      ++gefunden;
+    }
   }
-  const UebungsStand stand = UebungsStand::lesen(*doc);
+  if (gefunden < n) {
+    r.zustand = AbgabeZustand::NichtLesbar;
+    r.grund = QStringLiteral("die Kopie enthält nur %1 von %2 Lücken (unvollständig)").arg(gefunden).arg(n);
+    return r;
+  }
+  const UebungsStand stand = UebungsStand::ausText(kopie.variable(kStandVariable).value_or(QString()));
   for (int k = 1; k <= n; ++k) {
-    QString text = felder[k] ? feldText(felder[k]->result) : QString();
+    QString text = *felder[k];
     if (isEmptyFieldText(text)) text.clear();
     const QString antwort = NormalisiereAntwort(text);
     const LueckenWertung w = Wertung(BewerteAntwort(antwort, vorlage.zeilen[k - 1].loesungen()));

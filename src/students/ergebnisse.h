@@ -76,6 +76,8 @@ QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& ma
 struct SchuelerErgebnis {
   QString id, name, datei;
   AbgabeZustand zustand = AbgabeZustand::NichtAbgegeben;
+  // Why a copy is "nicht lesbar", in German; empty otherwise.
+  QString grund;
   // One entry per gap of the master for counted copies, else none: the
   // answer as compared (outer blanks removed; empty for an empty field).
   QStringList antworten;

@@ -189,8 +189,11 @@ QString Hinweis(Urteil urteil, int fehlversuche, const QString& grundform) {
 // ---- Saved progress
 
 UebungsStand UebungsStand::lesen(const engine::Document& doc) {
+  return ausText(doc.variableValue(kStandVariable).value_or(QString()));
+}
+
+UebungsStand UebungsStand::ausText(const QString& text) {
   UebungsStand st;
-  const QString text = doc.variableValue(kStandVariable).value_or(QString());
   for (const QString& line : text.split(kCrLf, Qt::SkipEmptyParts)) {
     const QStringList f = line.split(kSep);
     if (f.value(0) == QLatin1String("L") && f.size() >= 6) {

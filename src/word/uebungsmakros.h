@@ -84,6 +84,8 @@ struct UebungsStand {
   QMap<int, LueckenStand> luecken;  // by gap number k
   QList<int> markiert;              // header buttons, 1-based, ascending
   static UebungsStand lesen(const engine::Document& doc);
+  // From the saved variable's text.
+  static UebungsStand ausText(const QString& text);
   void schreiben(engine::Document& doc) const;
   bool operator==(const UebungsStand&) const = default;
 };
