@@ -452,6 +452,10 @@ int ergebnisse(const QStringList& args, QTextStream& out, QTextStream& err) {
                     .arg(json(s.id), json(s.name), json(s.datei), json(ZustandText(s.zustand)),
                          QString::number(s.richtig), QString::number(s.falsch), QString::number(s.leer),
                          QString::number(s.versuche), antworten.join(QStringLiteral(", ")));
+    // Why a copy is not readable, and which of two files of a pupil counted.
+    if (!s.grund.isEmpty()) schueler.last().insert(schueler.last().size() - 1, QStringLiteral(", \"grund\": ") + json(s.grund));
+    if (!s.hinweis.isEmpty())
+      schueler.last().insert(schueler.last().size() - 1, QStringLiteral(", \"hinweis\": ") + json(s.hinweis));
   }
   for (const LueckenStatistik& l : e.jeLuecke)
     jeLuecke << QStringLiteral("{\"nummer\": %1, \"richtig\": %2, \"falsch\": %3, \"leer\": %4}")

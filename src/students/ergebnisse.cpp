@@ -48,6 +48,25 @@ QString idAusDatei(const QString& path) {
   return re.match(QFileInfo(path).fileName()).captured(1);
 }
 
+// The file types a pupil's word processor may have saved the copy as.
+const QStringList kKopieMuster = {QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.odt"),
+                                  QStringLiteral("*.docx")};
+
+// Of the files that belong to one pupil, the newest counts (a pupil who
+// saved under a new name left the old copy beside it); the note names the
+// files passed over.
+void neuesteZaehlt(Einsendung& e, QFileInfoList dateien) {
+  if (dateien.size() < 2) return;
+  std::stable_sort(dateien.begin(), dateien.end(),
+                   [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() > b.lastModified(); });
+  QStringList alt;
+  for (qsizetype i = 1; i < dateien.size(); ++i) alt << dateien[i].fileName();
+  e.datei = dateien[0].absoluteFilePath();
+  e.hinweis = QStringLiteral("%1 Dateien dieses Schülers, die neueste zählt; nicht gezählt: %2")
+                  .arg(dateien.size())
+                  .arg(alt.join(QStringLiteral(", ")));
+}
+
 QString prozentText(double p) { return QString::number(qRound(p)); }
 
 QString csvFeld(const QString& s) {
@@ -138,6 +157,15 @@ std::optional<QList<Einsendung>> EinsendungenAusListe(const QString& listPath) {
     e.datei = f.value(2);
     if (!e.datei.isEmpty() && QFileInfo(e.datei).isRelative()) e.datei = beside.filePath(e.datei);
     e.id = idAusDatei(e.datei);
+    // The pupil's files beside the named copy: those of its ID, or of its
+    // name saved as another type.
+    const QFileInfo named(e.datei);
+    QFileInfoList eigene;
+    if (!e.datei.isEmpty())
+      for (const QFileInfo& fi : named.absoluteDir().entryInfoList(kKopieMuster, QDir::Files))
+        if (e.id.isEmpty() ? fi.completeBaseName() == named.completeBaseName() : idAusDatei(fi.filePath()) == e.id)
+          eigene << fi;
+    neuesteZaehlt(e, eigene);
     if (e.id.isEmpty()) e.id = QStringLiteral("%1").arg(i + 1, digits, 10, QLatin1Char('0'));
     out << e;
   }
@@ -146,16 +174,24 @@ std::optional<QList<Einsendung>> EinsendungenAusListe(const QString& listPath) {
 
 QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& masterPath) {
   const QString master = QFileInfo(masterPath).canonicalFilePath();
-  QFileInfoList found = QDir(folder).entryInfoList({QStringLiteral("*.doc"), QStringLiteral("*.rtf")}, QDir::Files);
+  QFileInfoList found = QDir(folder).entryInfoList(kKopieMuster, QDir::Files);
   QCollator order;
   order.setNumericMode(true);
   std::sort(found.begin(), found.end(),
             [&order](const QFileInfo& a, const QFileInfo& b) { return order.compare(a.fileName(), b.fileName()) < 0; });
   QList<Einsendung> out;
+  QMap<QString, QFileInfoList> jeId;  // the files of each ID, in name order
   for (const QFileInfo& fi : found) {
     if (fi.canonicalFilePath() == master) continue;
-    out << Einsendung{idAusDatei(fi.filePath()), QString(), fi.absoluteFilePath()};
+    const QString id = idAusDatei(fi.filePath());
+    if (!id.isEmpty() && jeId.contains(id)) {
+      jeId[id] << fi;
+      continue;
+    }
+    if (!id.isEmpty()) jeId[id] << fi;
+    out << Einsendung{id, QString(), fi.absoluteFilePath(), QString()};
   }
+  for (Einsendung& e : out) neuesteZaehlt(e, jeId.value(e.id));
   return out;
 }
 
@@ -288,6 +324,7 @@ ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendu
       continue;
     }
     r.id = k.id;
+    r.hinweis = k.hinweis;
     r.name = k.name.isEmpty() ? (b.ausKopie.isEmpty() ? files::FileTitle(k.datei) : b.ausKopie) : k.name;
     for (int g = 0; g < r.wertungen.size(); ++g) {
       LueckenStatistik& s = e.jeLuecke[g];

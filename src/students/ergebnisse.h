@@ -62,15 +62,18 @@ Ausfuellung AusgefuellteLuecken(const QString& path);
 // One pupil's copy, as expected from a student list or found in a folder.
 struct Einsendung {
   QString id, name, datei;
+  QString hinweis;  // when the pupil left several files: which one counts
 };
 // The copies a student list file names: one per line with a name, the ID
 // from the leading digits of the copy's file name (as the student list
-// window names copies), else the line's number. nullopt when the file
-// cannot be read.
+// window names copies), else the line's number. Where the copy's folder
+// holds several files of the pupil (of its ID, or of its name as another
+// type), the newest counts. nullopt when the file cannot be read.
 std::optional<QList<Einsendung>> EinsendungenAusListe(const QString& listPath);
-// Every *.doc and *.rtf file in the folder (not below it) except the
-// master itself, by file name; the ID from the file name's leading digits,
-// the name is taken from the copy when it is judged.
+// Every *.doc, *.rtf, *.odt and *.docx file in the folder (not below it)
+// except the master itself, by file name; the ID from the file name's
+// leading digits, the name is taken from the copy when it is judged. Of
+// several files of one ID the newest counts.
 QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& masterPath);
 
 struct SchuelerErgebnis {
@@ -78,6 +81,8 @@ struct SchuelerErgebnis {
   AbgabeZustand zustand = AbgabeZustand::NichtAbgegeben;
   // Why a copy is "nicht lesbar", in German; empty otherwise.
   QString grund;
+  // Set when the pupil's ID names two files: which one counted and why.
+  QString hinweis;
   // One entry per gap of the master for counted copies, else none: the
   // answer as compared (outer blanks removed; empty for an empty field).
   QStringList antworten;

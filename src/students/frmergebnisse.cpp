@@ -83,6 +83,8 @@ class ErgebnisModell : public QAbstractTableModel {
       return {};
     }
     if (role == Qt::ToolTipRole && c == kName) return s.datei;
+    if (role == Qt::ToolTipRole && c == kZustand && !(s.grund + s.hinweis).isEmpty())
+      return s.grund.isEmpty() ? s.hinweis : s.hinweis.isEmpty() ? s.grund : s.grund + QLatin1Char('\n') + s.hinweis;
     if (role != Qt::DisplayRole && role != Qt::UserRole) return {};
     const bool sortieren = role == Qt::UserRole;
     switch (c) {

@@ -17,6 +17,8 @@
 #include <QTextBlock>
 #include <QTextStream>
 #include <QTimer>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
 
 #include "cli/cli.h"
 #include "common/fitcheck.h"
@@ -75,10 +77,91 @@ qvtest::UebungVorgabe vorgabe(bool withDetails = true) {
   return v;
 }
 
+// A copy as other word processors save it, answers to gaps 1 to 4: RTF as
+// Word and as LibreOffice lay fields out, DOCX as Word writes it, ODT as
+// LibreOffice writes it.
+enum class Layout { WordRtf, LibreRtf, Docx, Odt };
+const QStringList kFremdAntworten = {"reisten", u8("mühlsee"), "", "Eis"};
+const QString kFremdName = u8("Wanda Wörd");
+
+void packe(const QString& path, const QList<std::pair<QString, QByteArray>>& teile) {
+  QuaZip zip(path);
+  ASSERT_TRUE(zip.open(QuaZip::mdCreate));
+  for (const auto& [name, bytes] : teile) {
+    QuaZipFile f(&zip);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly, QuaZipNewInfo(name)));
+    f.write(bytes);
+  }
+}
+
+void fremdeKopie(Layout l, const QString& guid, const QString& path, int luecken = 4) {
+  const QByteArray g = guid.toUtf8(), name = kFremdName.toUtf8();
+  QByteArray body;
+  for (int k = 1; k <= luecken; ++k) {
+    const QByteArray n = "Gap_" + QByteArray::number(k), a = kFremdAntworten[k - 1].toUtf8();
+    if (l == Layout::WordRtf)
+      body += "Wort {\\*\\bkmkstart " + n + "}{\\field{\\*\\fldinst {\\lang1024  FORMTEXT }{\\*\\datafield 8001}"
+              "{\\*\\formfield{\\fftype0{\\*\\ffname " + n + "}}}}{\\fldrslt {\\lang1024 " +
+              QByteArray(a).replace("\xc3\xbc", "\\'fc") + "}}}{\\*\\bkmkend " + n + "}\\par ";
+    else if (l == Layout::LibreRtf)
+      body += "Wort {\\*\\bkmkstart " + n + "}{\\*\\bkmkend " + n + "}{\\field{\\*\\fldinst { FORMTEXT }}{\\fldrslt " +
+              QByteArray(a).replace("\xc3\xbc", "\\u252\\'fc") + "}}\\par ";
+    else if (l == Layout::Docx)
+      body += R"(<w:p><w:r><w:t>Wort </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"><w:ffData><w:name w:val=")" + n +
+              R"("/><w:textInput/></w:ffData></w:fldChar></w:r><w:r><w:instrText> FORMTEXT </w:instrText></w:r><w:r>)"
+              R"(<w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>)" + a +
+              R"(</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)";
+    else
+      body += R"(<text:p>Wort <field:fieldmark-start text:name=")" + n +
+              R"(" field:type="vnd.oasis.opendocument.field.FORMTEXT"/><field:fieldmark-separator/><text:span>)" + a +
+              "</text:span><field:fieldmark-end/></text:p>";
+  }
+  if (l == Layout::WordRtf || l == Layout::LibreRtf) {
+    qvtest::writeFile(path, "{\\rtf1\\ansi\\ansicpg1252{\\*\\docvar {App}{Quillbee-Vodedarivo}}{\\*\\docvar {GUID}{" +
+                                QByteArray(g).replace("{", "\\{").replace("}", "\\}") + "}}\\titlepg{\\headerf \\trowd"
+                                "\\cellx2000\\cellx6000\\pard\\intbl Name:\\cell Wanda W\\'f6rd\\cell\\row\\pard\\par}" +
+                                body + "}");
+  } else if (l == Layout::Docx) {
+    const QByteArray w = R"(xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main" xmlns:r="r")";
+    packe(path, {{"word/document.xml", "<w:document " + w + "><w:body>" + body +
+                                           R"(<w:sectPr><w:headerReference w:type="first" r:id="rId7"/><w:titlePg/>)"
+                                           "</w:sectPr></w:body></w:document>"},
+                 {"word/settings.xml", "<w:settings " + w + R"(><w:docVars><w:docVar w:name="App" w:val="Quillbee-)"
+                                           R"(Vodedarivo"/><w:docVar w:name="GUID" w:val=")" + g +
+                                           R"("/></w:docVars></w:settings>)"},
+                 {"word/_rels/document.xml.rels", R"(<Relationships><Relationship Id="rId7" Target="header2.xml"/>)"
+                                                  "</Relationships>"},
+                 {"word/header2.xml", "<w:hdr " + w + "><w:tbl><w:tr><w:tc><w:p><w:r><w:t>Name:</w:t></w:r></w:p>"
+                                          "</w:tc><w:tc><w:p><w:r><w:t>" + name +
+                                          "</w:t></w:r></w:p></w:tc></w:tr></w:tbl></w:hdr>"}});
+  } else {
+    const QByteArray ns = R"(xmlns:office="o" xmlns:text="t" xmlns:field="f" xmlns:style="s" xmlns:table="b")";
+    const QByteArray decl = R"(<text:user-field-decl office:value-type="string" office:string-value=")";
+    packe(path, {{"mimetype", "application/vnd.oasis.opendocument.text"},
+                 {"content.xml", "<office:document-content " + ns + "><office:body><office:text><text:user-field-decls>" +
+                                     decl + R"(Quillbee-Vodedarivo" text:name="App"/>)" + decl + g +
+                                     R"(" text:name="GUID"/></text:user-field-decls>)" + body +
+                                     "</office:text></office:body></office:document-content>"},
+                 {"styles.xml", "<office:document-styles " + ns + "><style:master-page><style:header><table:table>"
+                                    "<table:table-row><table:table-cell><text:p>Name:</text:p></table:table-cell>"
+                                    "<table:table-cell><text:p>" + name + "</text:p></table:table-cell></table:table-row>"
+                                    "</table:table></style:header></style:master-page></office:document-styles>"}});
+  }
+}
+
 class Ergebnisse : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    s = new Stand;
+  // The class is built once, in the first test: a failure there fails that
+  // test and every later one (a failing SetUpTestSuite would skip them).
+  void SetUp() override {
+    if (!s) {
+      s = new Stand;
+      aufbauen();
+      s->bereit = !HasFatalFailure();
+    }
+    ASSERT_TRUE(s->bereit) << "the class could not be built";
+  }
+  static void aufbauen() {
     setUi(&s->ui);
     InstallDistributionEngine();
     InstallExerciseMacros();
@@ -129,7 +212,9 @@ class Ergebnisse : public ::testing::Test {
     delete s;
   }
   void TearDown() override {
-    EXPECT_EQ(qvtest::ordnerStand(s->out.filePath("klasse")), s->vorher) << "a copy was changed";
+    if (s->bereit) {
+      EXPECT_EQ(qvtest::ordnerStand(s->out.filePath("klasse")), s->vorher) << "a copy was changed";
+    }
   }
 
   // A new exercise of that kind, saved there.
@@ -170,6 +255,7 @@ class Ergebnisse : public ::testing::Test {
     SchuelerListe liste;
     QString master, listFile;
     QMap<QString, QByteArray> vorher;
+    bool bereit = false;
   };
   static inline Stand* s = nullptr;
 };
@@ -312,4 +398,95 @@ TEST_F(Ergebnisse, WindowShowsTheFiguresSortsAndKeepsTheSharesLast) {
   const auto felder = w2.findChildren<QLineEdit*>();
   EXPECT_EQ(std::tuple(felder[0]->text(), felder[1]->text()), std::tuple(s->master, s->listFile));
   EXPECT_TRUE(w2.auswerten() && w2.uebersicht().schueler.size() == 30);
+}
+
+TEST_F(Ergebnisse, CopiesOfOtherWordProcessorsAreJudgedAndDamagedOnesGiveTheirReason) {
+  const auto v = LeseVorlage(s->master);
+  ASSERT_TRUE(v);
+  QTemporaryDir d;
+  const QList<std::pair<Layout, const char*>> formen = {
+      {Layout::WordRtf, "1_word.rtf"}, {Layout::LibreRtf, "2_libre.doc"}, {Layout::Docx, "3_word.docx"}, {Layout::Odt, "4_libre.odt"}};
+  for (const auto& [layout, name] : formen) ASSERT_NO_FATAL_FAILURE(fremdeKopie(layout, v->guid, d.filePath(name)));
+  // Damaged: cut off, a field without its end, a gap lost, the binary format.
+  const QByteArray rtf = qvtest::readFile(s->liste.rows[0].Dateiname);
+  qvtest::writeFile(d.filePath("5_abgeschnitten.doc"), rtf.left(3000));
+  qvtest::writeFile(d.filePath("6_ohne-luecke.rtf"), QByteArray(rtf).replace("Gap_4", "Gap_9"));
+  qvtest::writeFile(d.filePath("7_alt.doc"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, 0));
+  fremdeKopie(Layout::Odt, v->guid, d.filePath("8_kurz.odt"), 3);
+  // Parts of the good ODT and DOCX, damaged.
+  auto teil = [&d](const char* datei, const char* name) {
+    QuaZip zip(d.filePath(datei));
+    zip.open(QuaZip::mdUnzip);
+    zip.setCurrentFile(name);
+    QuaZipFile f(&zip);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+  };
+  const QByteArray content = teil("4_libre.odt", "content.xml"), xml = teil("3_word.docx", "word/document.xml");
+  packe(d.filePath("94.odt"), {{"content.xml", content.left(content.size() - 40)}});
+  packe(d.filePath("95.odt"), {{"content.xml", QByteArray(content).replace("<field:fieldmark-end/>", "")}});
+  packe(d.filePath("91_ohne-ende.docx"), {{"word/document.xml", QByteArray(xml).replace("w:fldCharType=\"end\"", "x=\"\"")}});
+  packe(d.filePath("92_abgeschnitten.docx"), {{"word/document.xml", xml.left(300)}});
+  qvtest::writeFile(d.filePath("93_kaputt.docx"), qvtest::readFile(d.filePath("3_word.docx")).left(200));
+  const auto vorher = qvtest::ordnerStand(d.path());
+  const ErgebnisUebersicht e = WerteAus(*v, EinsendungenAusOrdner(d.path(), s->master));
+  EXPECT_EQ(qvtest::ordnerStand(d.path()), vorher) << "a copy was changed";
+  ASSERT_EQ(e.schueler.size(), 13);
+  for (int i = 0; i < 4; ++i) {
+    const SchuelerErgebnis& r = e.schueler[i];
+    EXPECT_EQ(std::tuple(r.name, ZustandText(r.zustand), r.richtig, r.falsch, r.leer, r.versuche, r.antworten),
+              std::tuple(kFremdName, QString("in Arbeit"), 2, 1, 1, 3, kFremdAntworten)) << i;
+  }
+  const QStringList gruende = {u8("abgeschnitten"), u8("nur 3 von 4 Lücken"), u8("im Word-97-Format gespeichert"),
+                               u8("nur 3 von 4 Lücken"), u8("kein Ende"), u8("abgeschnitten"), u8("ZIP"),
+                               u8("abgeschnitten"), u8("kein Ende")};
+  for (int i = 4; i < 13; ++i)
+    EXPECT_TRUE(e.schueler[i].zustand == AbgabeZustand::NichtLesbar && e.schueler[i].grund.contains(gruende[i - 4]))
+        << i << " " << e.schueler[i].datei.toStdString() << ": " << e.schueler[i].grund.toStdString();
+  // The reason in the window's tool tip and the command line's JSON.
+  frmErgebnisse w;
+  ASSERT_TRUE(w.waehleUebung(s->master) && w.waehleOrdner(d.path()));
+  EXPECT_EQ(w.tabelle()->model()->index(6, 2).data(Qt::ToolTipRole).toString(), u8("im Word-97-Format gespeichert"));
+  QString out, err;
+  QTextStream o(&out), x(&err);
+  ASSERT_EQ(runCli({"ergebnisse", d.path(), "--uebung", s->master}, o, x), 0);
+  EXPECT_TRUE(out.contains(u8(R"("zustand": "nicht lesbar", "richtig": 0, "falsch": 0, "leer": 0, "versuche": 0, )"
+                              R"("antworten": [], "grund": "im Word-97-Format gespeichert"})"))) << out.toStdString();
+  // Two files of one pupil: the newer counts, and the row says so.
+  QTemporaryDir zwei;
+  QFile::copy(s->liste.rows[2].Dateiname, zwei.filePath("07_alt.doc"));
+  QFile::copy(d.filePath("4_libre.odt"), zwei.filePath("07_neu.odt"));
+  QFile alt(zwei.filePath("07_alt.doc"));
+  alt.open(QIODevice::ReadWrite);
+  alt.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+  const auto beide = WerteAus(*v, EinsendungenAusOrdner(zwei.path(), s->master)).schueler;
+  ASSERT_EQ(beide.size(), 1);
+  EXPECT_EQ(std::tuple(beide[0].id, beide[0].richtig, beide[0].hinweis),
+            std::tuple(QString("07"), 2, u8("2 Dateien dieses Schülers, die neueste zählt; nicht gezählt: 07_alt.doc")));
+}
+
+// "% richtig" rounds, per pupil, per gap and for the class (2 of 3 is 67).
+TEST(ErgebnisProzent, RoundsWithThreeAndSevenGaps) {
+  for (const auto& [luecken, richtig, zeilen] :
+       QList<std::tuple<int, QList<int>, QStringList>>{{3, {2, 2, 1}, {"67", "67", "33", "56;100;67;0"}},
+                                                       {7, {2, 4, 5}, {"29", "57", "71", "52;100;100;67;67;33;0;0"}}}) {
+    ErgebnisUebersicht e;
+    e.luecken = luecken;
+    for (int k = 0; k < luecken; ++k) e.jeLuecke << LueckenStatistik{k + 1, 0, 0, 0, "x"};
+    for (int r : richtig) {
+      SchuelerErgebnis p;
+      p.zustand = AbgabeZustand::InArbeit;
+      p.richtig = r;
+      p.leer = luecken - r;
+      for (int k = 0; k < luecken; ++k) {
+        p.wertungen << (k < r ? LueckenWertung::Richtig : LueckenWertung::Leer);
+        p.antworten << (k < r ? "x" : "");
+        ++(k < r ? e.jeLuecke[k].richtig : e.jeLuecke[k].leer);
+      }
+      e.schueler << p;
+    }
+    const QStringList lines = ErgebnisTabelle(e).split("\r\n", Qt::SkipEmptyParts);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(lines[i + 1].section(';', 7, 7), zeilen[i]) << luecken;
+    EXPECT_EQ(lines[4].section(';', 7), zeilen[3]) << luecken;
+  }
 }
