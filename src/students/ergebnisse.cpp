@@ -10,11 +10,15 @@
 #include <QPainter>
 #include <QScreen>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 #include <QThread>
+#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -66,6 +70,49 @@ void neuesteZaehlt(Einsendung& e, QFileInfoList dateien) {
                   .arg(dateien.size())
                   .arg(alt.join(QStringLiteral(", ")));
 }
+
+// Copies saved in Word 97's binary format: no reader of ours takes them,
+// LibreOffice turns them into ODT. All of a run's copies go to it in one
+// call (starting it takes seconds), as numbered copies in a temporary folder
+// that is removed afterwards; a conversion that takes too long is ended.
+class Word97Umwandlung {
+ public:
+  explicit Word97Umwandlung(const QList<Einsendung>& kopien) {
+    QStringList ein;
+    for (qsizetype i = 0; i < kopien.size(); ++i) {
+      QFile f(kopien[i].datei);
+      if (!f.open(QIODevice::ReadOnly) || form::DetectFormat(f.read(8)) != form::Format::Word97) continue;
+      if (!ordner_.isValid() || (ein.isEmpty() && !QDir().mkpath(ordner_.filePath(QStringLiteral("ein")))))
+        return;
+      const QString kopie = ordner_.filePath(QStringLiteral("ein/%1.doc").arg(i));
+      if (!QFile::copy(kopien[i].datei, kopie)) continue;
+      ein << kopie;
+      odt_[i] = ordner_.filePath(QStringLiteral("aus/%1.odt").arg(i));
+    }
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (ein.isEmpty() || soffice.isEmpty()) return;
+    QProcess p;
+    p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=") +
+                                     QUrl::fromLocalFile(ordner_.filePath(QStringLiteral("profil"))).toString(),
+                                 QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                                 QStringLiteral("--convert-to"), QStringLiteral("odt"), QStringLiteral("--outdir"),
+                                 ordner_.filePath(QStringLiteral("aus"))} +
+                         ein);
+    if (!p.waitForFinished(60'000 + 2'000 * static_cast<int>(ein.size()))) {
+      p.kill();
+      p.waitForFinished(5'000);
+    }
+  }
+  // The ODT made of copy i, empty when there is none.
+  QString odt(int i) const {
+    const QString path = odt_.value(i);
+    return QFileInfo::exists(path) ? path : QString();
+  }
+
+ private:
+  QTemporaryDir ordner_;
+  QMap<int, QString> odt_;
+};
 
 QString prozentText(double p) { return QString::number(qRound(p)); }
 
@@ -197,23 +244,26 @@ QList<Einsendung> EinsendungenAusOrdner(const QString& folder, const QString& ma
 
 Ausfuellung AusgefuellteLuecken(const QString& path) {
   Ausfuellung a;
-  const auto doc = files::FileExists(path) ? lies(path) : nullptr;
-  if (!doc) return a;
-  for (const Field& f : doc->data().fields()) {
-    if (f.kind != FieldKind::FormText || GapNumber(f.form.name) == 0) continue;
+  const auto bytes = files::FileExists(path) ? textfile::readBytes(path) : std::nullopt;
+  const form::ReadResult gelesen = bytes ? form::Read(*bytes) : form::ReadResult{};
+  if (!gelesen.content) return a;
+  for (const form::TextField& f : gelesen.content->fields) {
+    if (GapNumber(f.name) == 0) continue;
     ++a.luecken;
-    const QString text = feldText(f.result);
-    if (!isEmptyFieldText(text) && !NormalisiereAntwort(text).isEmpty()) ++a.ausgefuellt;
+    if (!isEmptyFieldText(f.text) && !NormalisiereAntwort(f.text).isEmpty()) ++a.ausgefuellt;
   }
   return a;
 }
 
-SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& datei, QString* nameAusKopie) {
+namespace {
+// Judges the copy datei by what the file lesen holds (a conversion of it).
+SchuelerErgebnis bewerte(const ErgebnisVorlage& vorlage, const QString& datei, const QString& lesen,
+                         QString* nameAusKopie) {
   SchuelerErgebnis r;
   r.datei = datei;
   if (!files::FileExists(datei)) return r;
   r.zustand = AbgabeZustand::NichtLesbar;
-  const auto bytes = textfile::readBytes(datei);
+  const auto bytes = textfile::readBytes(lesen);
   if (!bytes) {
     r.grund = QStringLiteral("die Datei kann nicht gelesen werden");
     return r;
@@ -274,6 +324,11 @@ SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& dat
   r.zustand = r.leer == n ? AbgabeZustand::NichtBegonnen : r.leer == 0 ? AbgabeZustand::Fertig : AbgabeZustand::InArbeit;
   return r;
 }
+}  // namespace
+
+SchuelerErgebnis BewerteKopie(const ErgebnisVorlage& vorlage, const QString& datei, QString* nameAusKopie) {
+  return bewerte(vorlage, datei, datei, nameAusKopie);
+}
 
 ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendung>& kopien,
                             const ErgebnisFortschritt& fortschritt) {
@@ -282,6 +337,7 @@ ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendu
   e.luecken = static_cast<int>(vorlage.zeilen.size());
   for (int k = 1; k <= e.luecken; ++k) e.jeLuecke << LueckenStatistik{k, 0, 0, 0, vorlage.zeilen[k - 1].loesung};
   const int total = static_cast<int>(kopien.size());
+  const Word97Umwandlung word97(kopien);
 
   // The copies are read on worker threads (each copy is a document of its
   // own, read only); this thread takes the verdicts in list order and tells
@@ -298,7 +354,9 @@ ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendu
   auto arbeite = [&] {
     for (int i = naechste++; i < total && !halt; i = naechste++) {
       Bewertet b;
-      b.r = BewerteKopie(vorlage, kopien[i].datei, kopien[i].name.isEmpty() ? &b.ausKopie : nullptr);
+      const QString odt = word97.odt(i);
+      b.r = bewerte(vorlage, kopien[i].datei, odt.isEmpty() ? kopien[i].datei : odt,
+                    kopien[i].name.isEmpty() ? &b.ausKopie : nullptr);
       const std::lock_guard<std::mutex> g(lock);
       fertig[i] = std::move(b);
       ready.notify_all();
