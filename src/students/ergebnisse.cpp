@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
@@ -276,7 +277,21 @@ SchuelerErgebnis bewerte(const ErgebnisVorlage& vorlage, const QString& datei, c
     return r;
   }
   const form::FormContent& kopie = *gelesen.content;
-  if (!kopie.variable(QStringLiteral("App")).value_or(QString()).contains(kProductName)) {
+  // A Word 97 file written by LibreOffice keeps the fields but loses the
+  // document variables: such a copy belongs to the master when its gaps are
+  // exactly the master's.
+  const int n = static_cast<int>(vorlage.zeilen.size());
+  const bool ohneVariablen = lesen != datei && !kopie.variable(QStringLiteral("App")) && !kopie.variable(QStringLiteral("GUID"));
+  if (ohneVariablen) {
+    QSet<QString> luecken;
+    for (const form::TextField& f : kopie.fields)
+      if (GapNumber(f.name) > 0) luecken.insert(f.name);
+    if (luecken.size() != n) {
+      r.grund = form::ReasonWord97() + QStringLiteral(" (ohne die Angaben der Übung)");
+      return r;
+    }
+    r.hinweis = form::ReasonWord97() + QStringLiteral(": ohne die Angaben der Übung, über ihre Lücken zugeordnet");
+  } else if (!kopie.variable(QStringLiteral("App")).value_or(QString()).contains(kProductName)) {
     r.grund = QStringLiteral("keine Übung dieses Programms");
     return r;
   }
@@ -286,12 +301,11 @@ SchuelerErgebnis bewerte(const ErgebnisVorlage& vorlage, const QString& datei, c
   }
   r.vorlage = doc->variableValue(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
   r.zustand = AbgabeZustand::AndereUebung;
-  if (kopie.variable(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
+  if (!ohneVariablen && kopie.variable(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
 
   // The fields by gap number (the first of a number counts). A copy that
   // lacks some of the master's gaps has lost part of its text: judging it
   // would count the lost gaps as left empty.
-  const int n = static_cast<int>(vorlage.zeilen.size());
   std::vector<const QString*> felder(n + 1, nullptr);
   int gefunden = 0;
   for (const form::TextField& f : kopie.fields) {
@@ -382,7 +396,7 @@ ErgebnisUebersicht WerteAus(const ErgebnisVorlage& vorlage, const QList<Einsendu
       continue;
     }
     r.id = k.id;
-    r.hinweis = k.hinweis;
+    if (!k.hinweis.isEmpty()) r.hinweis = r.hinweis.isEmpty() ? k.hinweis : r.hinweis + QStringLiteral("; ") + k.hinweis;
     r.name = k.name.isEmpty() ? (b.ausKopie.isEmpty() ? files::FileTitle(k.datei) : b.ausKopie) : k.name;
     for (int g = 0; g < r.wertungen.size(); ++g) {
       LueckenStatistik& s = e.jeLuecke[g];

@@ -17,6 +17,9 @@
 #include <QTextBlock>
 #include <QTextStream>
 #include <QTimer>
+#include <QCoreApplication>
+#include <QProcess>
+#include <csignal>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
@@ -489,4 +492,82 @@ TEST(ErgebnisProzent, RoundsWithThreeAndSevenGaps) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(lines[i + 1].section(';', 7, 7), zeilen[i]) << luecken;
     EXPECT_EQ(lines[4].section(';', 7), zeilen[3]) << luecken;
   }
+}
+
+// Pupils fill their copies in LibreOffice, driven through its scripting
+// interface, and save them as RTF under the copy's own name, as ODT and
+// DOCX beside it, and as Word 97; one stays untouched.
+TEST_F(Ergebnisse, CopiesFilledInLibreOfficeShowThePattern) {
+  const QString soffice = QFileInfo(qvtest::soffice()).canonicalFilePath(), python = "/usr/bin/python3";
+  const QString pipe = "qvtest" + QString::number(QCoreApplication::applicationPid());
+  auto lauf = [&python](const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(python, args);
+    p.waitForFinished(600000);
+    return std::pair(p.exitCode(), QString::fromLocal8Bit(p.readAll()));
+  };
+  if (soffice.isEmpty() || lauf({"-c", "import uno"}).first != 0)
+    GTEST_SKIP() << "LibreOffice or python3-uno is not installed";
+  QTemporaryDir d;
+  QByteArray list;
+  for (int i = 1; i <= 6; ++i) list += textfile::encode(QStringLiteral("Kind %1;%2;;\r\n").arg(i).arg(d.path()));
+  qvtest::writeFile(d.filePath("import.txt"), list);
+  SchuelerListe l;
+  ASSERT_TRUE(l.ImportiereDatei(d.filePath("import.txt"), true));
+  l.txtQuelle = gQuelle = s->master;
+  l.ErzeugeDateinamen();
+  ASSERT_EQ(l.DupliziereUebungen().geschrieben, 6);
+  s->ui.answerSaveFile(d.filePath("klasse.txt"));
+  l.SpeichereSchuelerliste();
+  // Per pupil: the format, where it goes, the answers to gaps 1 to 4.
+  const QList<std::tuple<const char*, const char*, QStringList>> muster = {
+      {"Rich Text Format", ".doc", {"fuhren", u8("Mühlsee"), "gibt", ""}},
+      {"writer8", ".odt", {"reisten", u8("mühlsee"), "gab", "Eis"}},
+      {"MS Word 2007 XML", ".docx", {"", u8("Mühlsee"), "", "Eis"}},
+      {"MS Word 97", ".doc", {"fahren", "Muehlsee", "gab", "Eis"}},
+      {nullptr, "", {}},
+      {"Rich Text Format", ".doc", {"fuhren", u8("Mühlsee"), "gab", "Eis"}}};
+  QJsonArray auftrag;
+  for (int i = 0; i < 6; ++i) {
+    const auto& [filter, endung, antworten] = muster[i];
+    if (!filter) continue;
+    QJsonObject a;
+    for (int k = 0; k < 4; ++k) a[QString::number(k + 1)] = antworten[k];
+    const QString ein = l.rows[i].Dateiname;
+    auftrag.append(QJsonObject{{"ein", ein}, {"filter", filter}, {"antworten", a},
+                               {"aus", QFileInfo(ein).dir().filePath(QFileInfo(ein).completeBaseName() + endung)}});
+  }
+  qvtest::writeFile(d.filePath("auftrag.json"), QJsonDocument(auftrag).toJson());
+  // The office itself, not its starter, so that its ID is the one to end;
+  // a first run makes its profile (it would restart itself after that).
+  const QString bin = QFileInfo(soffice).dir().filePath("soffice.bin");
+  const QStringList profil = {"-env:UserInstallation=file://" + d.filePath("profil"), "--headless", "--norestore"};
+  QProcess::execute(bin, profil + QStringList{"--terminate_after_init"});
+  QProcess office;
+  office.start(bin, profil + QStringList{"--accept=pipe,name=" + pipe + ";urp;"});
+  ASSERT_TRUE(office.waitForStarted());
+  const auto [rc, log] = lauf({QV_SOURCE_DIR "/tests/students/lo_ausfuellen.py", pipe, d.filePath("auftrag.json")});
+  if (!office.waitForFinished(20000)) ::kill(static_cast<pid_t>(office.processId()), SIGKILL);
+  ASSERT_EQ(rc, 0) << log.toStdString();
+  const auto vorher = qvtest::ordnerStand(d.path());
+  const ErgebnisUebersicht e = WerteAus(*LeseVorlage(s->master), *EinsendungenAusListe(d.filePath("klasse.txt")));
+  EXPECT_EQ(qvtest::ordnerStand(d.path()), vorher) << "a copy was changed";
+  const QList<QList<int>> zahlen = {{2, 1, 1, 3}, {3, 1, 0, 4}, {2, 0, 2, 2}, {2, 2, 0, 4}, {0, 0, 4, 0}, {4, 0, 0, 4}};
+  ASSERT_EQ(e.schueler.size(), 6) << log.toStdString();
+  for (int i = 0; i < 6; ++i) {
+    const SchuelerErgebnis& r = e.schueler[i];
+    EXPECT_EQ(QList<int>({r.richtig, r.falsch, r.leer, r.versuche}), zahlen[i])
+        << i << " " << r.datei.toStdString() << " " << r.grund.toStdString() << log.toStdString();
+    EXPECT_EQ(r.name, QStringLiteral("Kind %1").arg(i + 1));
+  }
+  frmErgebnisse w;
+  ASSERT_TRUE(w.waehleUebung(s->master) && w.waehleListe(d.filePath("klasse.txt")));
+  EXPECT_EQ(w.tabelle()->model()->index(6, 3).data().toString(), "13");  // the class's right answers
+  // LibreOffice's RTF opens as an exercise: every gap a field again.
+  engine::Application* app = engine::Application::create();
+  engine::Document* doc = app->openDocument(l.rows[0].Dateiname);
+  ASSERT_NE(doc, nullptr);
+  for (int k = 1; k <= 4; ++k) EXPECT_NE(doc->formField(QStringLiteral("Gap_%1").arg(k)), nullptr) << k;
+  app->quit();
 }
