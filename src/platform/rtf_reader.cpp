@@ -198,6 +198,7 @@ class Reader {
   void applyRowDefinition(Output& o);
   void markHeaderField(const PendingField& f);
   void convertEmptyFields();
+  void nameFieldsByBookmarks();
   void finish();
 
   void endEditBlock() {
@@ -1045,6 +1046,7 @@ void Reader::finish() {
     }
   }
   convertEmptyFields();
+  nameFieldsByBookmarks();
   if (side_) {
     QStringList fonts;
     for (const auto& [number, name] : fonts_) fonts << name;
@@ -1057,6 +1059,39 @@ void Reader::finish() {
     }
     side_->sortFields();
   }
+}
+
+// LibreOffice writes a text form field without \formfield: its name is
+// that of the bookmark it puts in front of the field (and again behind it).
+// Such a field takes the name of the bookmark that encloses it or touches
+// it in front, else of one that touches it behind, the tightest first; the
+// bookmarks of its name that enclose or touch it are dropped, as the field
+// carries the name from now on.
+void Reader::nameFieldsByBookmarks() {
+  std::vector<bool> drop(bookmarks_.size(), false);
+  for (RawField& f : fields_) {
+    if (f.field.kind != FieldKind::FormText || !f.field.form.name.isEmpty()) continue;
+    auto rank = [&f](const RawBookmark& b) {
+      if (b.start <= f.start && (b.end >= f.end || b.end == f.start)) return 0;
+      return b.start == f.end ? 1 : 2;
+    };
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(bookmarks_.size()); ++i) {
+      const RawBookmark& b = bookmarks_[i];
+      if (drop[i] || rank(b) == 2) continue;
+      if (best < 0 || rank(b) < rank(bookmarks_[best]) ||
+          (rank(b) == rank(bookmarks_[best]) && b.end - b.start < bookmarks_[best].end - bookmarks_[best].start))
+        best = i;
+    }
+    if (best < 0) continue;
+    f.field.form.name = bookmarks_[best].name;
+    for (size_t i = 0; i < bookmarks_.size(); ++i)
+      if (bookmarks_[i].name == f.field.form.name && rank(bookmarks_[i]) < 2) drop[i] = true;
+  }
+  std::vector<RawBookmark> kept;
+  for (size_t i = 0; i < bookmarks_.size(); ++i)
+    if (!drop[i]) kept.push_back(std::move(bookmarks_[i]));
+  bookmarks_ = std::move(kept);
 }
 
 void Reader::addField(const PendingField& f, int end) {

@@ -267,6 +267,18 @@ int GapNumber(const QString& fieldName) {
 // ---- Macros
 
 void DocumentOpen(engine::Document& doc) {
+  // A copy saved by another word processor may have lost the gaps' macros
+  // (LibreOffice keeps a text field's name only): they are the gaps' own.
+  const QList<Field>& felder = std::as_const(doc.data()).fields();
+  for (qsizetype i = 0; i < felder.size(); ++i) {
+    const Field& f = felder[i];
+    if (f.kind != FieldKind::FormText || GapNumber(f.form.name) == 0 ||
+        (!f.form.entryMacro.isEmpty() && !f.form.exitMacro.isEmpty()))
+      continue;
+    FormFieldData& form = doc.data().fields()[i].form;
+    if (form.entryMacro.isEmpty()) form.entryMacro = QStringLiteral("Got_Focus");
+    if (form.exitMacro.isEmpty()) form.exitMacro = QStringLiteral("Lost_Focus");
+  }
   const UebungsStand st = UebungsStand::lesen(doc);
   const bool judged = !LueckenZeilen(doc).isEmpty();
   int first = 0, gap1 = 0;
