@@ -1,13 +1,16 @@
 // Speed of collecting a class's work (goal: 500 copies of a 1,500-gap
-// exercise in under 5 s): the student list read, every copy read through
-// the RTF reader and each of its gaps judged against the master's rows.
-// BM_ReadCopyRtf gives the share of one copy's time that reading alone takes:
-// /0 a whole read, as a document is opened, /1 the fields only, as the
-// judging reads.
+// exercise in under 5 s): the student list read, every copy's form content
+// read and each of its gaps judged against the master's rows. A quarter of
+// the copies each is RTF as we write it, RTF as LibreOffice writes it, ODT
+// and DOCX (LibreOffice's conversions of our copy). BM_CollectClassResults/4
+// judges the whole class, /0 to /3 the 125 copies of one format.
+// BM_ReadCopy: /0 a whole read of our copy, as a document is opened, /1 to
+// /4 the judging read of one copy of each format, in that order.
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "app/variablen.h"
@@ -34,7 +37,9 @@ QTemporaryDir& folder() {
 // of it.
 struct Klasse {
   QString master, liste, kopie;
+  QString listen[4];  // the class's copies of one format
 };
+const char* const kEndungen[] = {"doc", "rtf", "odt", "docx"};
 
 Klasse makeClass() {
   QDir().mkpath(folder().filePath("Vorlagen"));
@@ -66,7 +71,7 @@ Klasse makeClass() {
   words.sort();
   qv::WriteDocumentVariables(kGaps, words, words, true);
   doc->protect(qv::engine::kProtectionFormFields, true, qv::ExercisePassword());
-  Klasse k{folder().filePath("uebung.doc"), folder().filePath("klasse.txt"), folder().filePath("kopie.doc")};
+  Klasse k{folder().filePath("uebung.doc"), folder().filePath("klasse.txt"), folder().filePath("kopie.doc"), {}};
   doc->saveAs(k.master);
   doc->setVariable(QStringLiteral("TEMPLATE"), QStringLiteral("0"));
   qv::InstallExerciseMacros();
@@ -80,15 +85,31 @@ Klasse makeClass() {
   doc->saveAs(k.kopie);
   qv::gWordApp->quit();
   qv::StartWord(false);
-  QStringList lines;
+  // LibreOffice's layouts of the copy: RTF (as .rtf), ODT, DOCX.
+  QString fremd[4] = {k.kopie};
+  for (int f = 1; f < 4; ++f) {
+    const QString filter = f == 1 ? QStringLiteral("rtf:Rich Text Format") : QString::fromLatin1(kEndungen[f]);
+    QProcess::execute(QStringLiteral("soffice"),
+                      {QStringLiteral("-env:UserInstallation=file://") + folder().filePath(QStringLiteral("profil")),
+                       QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"),
+                       folder().filePath(QStringLiteral("lo%1").arg(f)), k.kopie});
+    fremd[f] = folder().filePath(QStringLiteral("lo%1/kopie.%2").arg(f).arg(f == 1 ? "rtf" : kEndungen[f]));
+  }
+  QStringList lines, je[4];
   for (int i = 1; i <= kPupils; ++i) {
     const QString sub = folder().filePath(QStringLiteral("klasse/gruppe%1").arg((i - 1) / 50 + 1));
     QDir().mkpath(sub);
-    const QString copy = QDir(sub).filePath(QStringLiteral("%1_Kind_%1.doc").arg(i, 3, 10, QChar('0')));
-    QFile::copy(k.kopie, copy);
+    const int f = i % 4;
+    const QString copy = QDir(sub).filePath(QStringLiteral("%1_Kind_%1.%2").arg(i, 3, 10, QChar('0')).arg(kEndungen[f]));
+    QFile::copy(fremd[f], copy);
     lines << QStringLiteral("Müller, Kind %1;%2;%3;").arg(i).arg(sub, copy);
+    je[f] << lines.last();
   }
   qv::textfile::writeLines(k.liste, lines);
+  for (int f = 0; f < 4; ++f) {
+    k.listen[f] = folder().filePath(QStringLiteral("klasse%1.txt").arg(f));
+    qv::textfile::writeLines(k.listen[f], je[f]);
+  }
   return k;
 }
 
@@ -100,30 +121,38 @@ const Klasse& klasse() {
 void BM_CollectClassResults(benchmark::State& state) {
   const Klasse& k = klasse();
   const auto vorlage = qv::LeseVorlage(k.master);
-  int gezaehlt = 0;
+  const int format = static_cast<int>(state.range(0));
+  const QString liste = format < 4 ? k.listen[format] : k.liste;
+  const int kopien = format < 4 ? kPupils / 4 : kPupils;
+  int gezaehlt = 0, richtig = 0;
   for (auto _ : state) {
-    const qv::ErgebnisUebersicht e = qv::WerteAus(*vorlage, *qv::EinsendungenAusListe(k.liste));
+    const qv::ErgebnisUebersicht e = qv::WerteAus(*vorlage, *qv::EinsendungenAusListe(liste));
     gezaehlt = e.gezaehlt();
+    richtig = e.jeLuecke.value(3).richtig;  // gap 4 is answered right in every copy
     benchmark::DoNotOptimize(e.jeLuecke.size());
   }
-  if (gezaehlt != kPupils) state.SkipWithError("not every copy was judged");
+  if (gezaehlt != kopien || richtig != kopien) state.SkipWithError("not every copy was judged");
   state.counters["gaps"] = kGaps;
-  state.counters["pupils"] = kPupils;
+  state.counters["pupils"] = kopien;
   state.counters["copy_KB"] = QFileInfo(k.kopie).size() / 1024.0;
 }
-BENCHMARK(BM_CollectClassResults)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_CollectClassResults)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
-void BM_ReadCopyRtf(benchmark::State& state) {
-  const QByteArray bytes = *qv::textfile::readBytes(klasse().kopie);
+void BM_ReadCopy(benchmark::State& state) {
+  const int format = static_cast<int>(state.range(0)) - 1;
+  const QByteArray bytes = *qv::textfile::readBytes(
+      format < 0 ? klasse().kopie : QStringLiteral("%1/klasse/gruppe1/%2_Kind_%2.%3").arg(folder().path()).arg(
+                                        format ? format : 4, 3, 10, QChar('0')).arg(kEndungen[format < 0 ? 0 : format]));
   for (auto _ : state) {
-    if (state.range(0)) {
-      benchmark::DoNotOptimize(qv::form::ReadRtf(bytes).content.has_value());
+    if (format >= 0) {
+      benchmark::DoNotOptimize(qv::form::Read(bytes).content.has_value());
       continue;
     }
     qv::RichDocument d;
     benchmark::DoNotOptimize(d.readRtf(bytes));
   }
+  state.counters["KB"] = bytes.size() / 1024.0;
 }
-BENCHMARK(BM_ReadCopyRtf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+BENCHMARK(BM_ReadCopy)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

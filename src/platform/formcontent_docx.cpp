@@ -58,8 +58,10 @@ QString readDocument(const QByteArray& bytes, FormContent& out, Body& body) {
     const auto t = xml.readNext();
     const QStringView n = xml.qualifiedName();
     if (t == QXmlStreamReader::StartElement) {
-      const QXmlStreamAttributes a = xml.attributes();
+      // Attributes only where they count: fetching them for every element
+      // doubles the time of a long document.
       if (n == u"w:fldChar") {
+        const QXmlStreamAttributes a = xml.attributes();
         const QStringView type = a.value(QLatin1String("w:fldCharType"));
         if (type == u"begin") {
           open.emplace_back();
@@ -72,12 +74,13 @@ QString readDocument(const QByteArray& bytes, FormContent& out, Body& body) {
             out.fields.push_back({f.name, f.text});
         }
       } else if (n == u"w:name" && !open.empty() && !open.back().inResult) {
-        open.back().name = a.value(QLatin1String("w:val")).toString();
+        open.back().name = xml.attributes().value(QLatin1String("w:val")).toString();
       } else if (n == u"w:t") {
         inText = true;
       } else if (n == u"w:instrText") {
         inInstr = true;
       } else if (n == u"w:headerReference" && !sectionSeen) {
+        const QXmlStreamAttributes a = xml.attributes();
         (a.value(QLatin1String("w:type")) == u"first" ? body.headerFirst : body.headerDefault) = a.value(QLatin1String("r:id")).toString();
       } else if (!open.empty() && open.back().inResult) {
         runElement(n, open.front().text);

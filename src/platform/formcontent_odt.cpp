@@ -46,7 +46,8 @@ QString readContent(const QByteArray& xmlBytes, FormContent& out) {
     const auto t = xml.readNext();
     if (t == QXmlStreamReader::StartElement) {
       const QStringView n = xml.qualifiedName();
-      const QXmlStreamAttributes a = xml.attributes();
+      const bool wichtig = n.startsWith(u"field:") || n == u"text:user-field-decl";
+      const QXmlStreamAttributes a = wichtig ? xml.attributes() : QXmlStreamAttributes();
       if (n == u"text:user-field-decl") {
         const QString value = a.hasAttribute(QLatin1String("office:string-value")) ? a.value(QLatin1String("office:string-value")).toString()
                                                                      : a.value(QLatin1String("office:value")).toString();
