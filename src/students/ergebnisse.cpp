@@ -299,7 +299,7 @@ SchuelerErgebnis bewerte(const ErgebnisVorlage& vorlage, const QString& datei, c
     *nameAusKopie = kopie.headerName.value_or(QString()).trimmed();
     if (nameAusKopie->isEmpty()) *nameAusKopie = kopie.author.trimmed();
   }
-  r.vorlage = doc->variableValue(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
+  r.vorlage = kopie.variable(QStringLiteral("TEMPLATE")).value_or(QString()) == QLatin1String("1");
   r.zustand = AbgabeZustand::AndereUebung;
   if (!ohneVariablen && kopie.variable(QStringLiteral("GUID")).value_or(QString()) != vorlage.guid) return r;
 

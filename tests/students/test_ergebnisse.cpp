@@ -510,16 +510,21 @@ TEST_F(Ergebnisse, CopiesFilledInLibreOfficeShowThePattern) {
   if (soffice.isEmpty() || lauf({"-c", "import uno"}).first != 0)
     GTEST_SKIP() << "LibreOffice or python3-uno is not installed";
   QTemporaryDir d;
-  QByteArray list;
-  for (int i = 1; i <= 6; ++i) list += textfile::encode(QStringLiteral("Kind %1;%2;;\r\n").arg(i).arg(d.path()));
-  qvtest::writeFile(d.filePath("import.txt"), list);
-  SchuelerListe l;
-  ASSERT_TRUE(l.ImportiereDatei(d.filePath("import.txt"), true));
-  l.txtQuelle = gQuelle = s->master;
-  l.ErzeugeDateinamen();
-  ASSERT_EQ(l.DupliziereUebungen().geschrieben, 6);
-  s->ui.answerSaveFile(d.filePath("klasse.txt"));
-  l.SpeichereSchuelerliste();
+  // The class handed out from the command line.
+  QString list, out, err;
+  for (int i = 1; i <= 6; ++i) list += QStringLiteral("Kind %1\r\n").arg(i);
+  qvtest::writeFile(d.filePath("import.txt"), textfile::encode(list));
+  QTextStream o(&out), x(&err);
+  ASSERT_EQ(runCli({"verteilen", d.filePath("import.txt"), "--uebung", s->master, "--ziel", d.path()}, o, x), 0)
+      << err.toStdString();
+  QStringList dateien, zeilen;
+  for (const auto& v : QJsonDocument::fromJson(out.toUtf8()).object()["kopien"].toArray()) {
+    const QJsonObject k = v.toObject();
+    dateien << k["datei"].toString();
+    zeilen << k["name"].toString() + ";" + d.path() + ";" + dateien.last() + ";";
+  }
+  ASSERT_EQ(dateien.size(), 6) << out.toStdString();
+  textfile::writeLines(d.filePath("klasse.txt"), zeilen);
   // Per pupil: the format, where it goes, the answers to gaps 1 to 4.
   const QList<std::tuple<const char*, const char*, QStringList>> muster = {
       {"Rich Text Format", ".doc", {"fuhren", u8("Mühlsee"), "gibt", ""}},
@@ -534,7 +539,7 @@ TEST_F(Ergebnisse, CopiesFilledInLibreOfficeShowThePattern) {
     if (!filter) continue;
     QJsonObject a;
     for (int k = 0; k < 4; ++k) a[QString::number(k + 1)] = antworten[k];
-    const QString ein = l.rows[i].Dateiname;
+    const QString ein = dateien[i];
     auftrag.append(QJsonObject{{"ein", ein}, {"filter", filter}, {"antworten", a},
                                {"aus", QFileInfo(ein).dir().filePath(QFileInfo(ein).completeBaseName() + endung)}});
   }
@@ -563,10 +568,10 @@ TEST_F(Ergebnisse, CopiesFilledInLibreOfficeShowThePattern) {
   }
   frmErgebnisse w;
   ASSERT_TRUE(w.waehleUebung(s->master) && w.waehleListe(d.filePath("klasse.txt")));
-  EXPECT_EQ(w.tabelle()->model()->index(6, 3).data().toString(), "13");  // the class's right answers
+  EXPECT_EQ(w.tabelle()->model()->index(6, 7).data().toString(), "54");  // the class's share: 325 / 6
   // LibreOffice's RTF opens as an exercise: every gap a field again.
   engine::Application* app = engine::Application::create();
-  engine::Document* doc = app->openDocument(l.rows[0].Dateiname);
+  engine::Document* doc = app->openDocument(dateien[0]);
   ASSERT_NE(doc, nullptr);
   for (int k = 1; k <= 4; ++k) EXPECT_NE(doc->formField(QStringLiteral("Gap_%1").arg(k)), nullptr) << k;
   // LibreOffice keeps no control characters in variables, so the scrambled
