@@ -467,6 +467,12 @@ TEST(RtfHostile, DamagedInputKeepsWhatCanBeRead) {
     d.readRtf(rtf);
     for (const Field& f : d.fields()) EXPECT_FALSE(f.result.text().contains(QLatin1Char('x'))) << rtf;
   }
+  // LibreOffice's text field: no \ffname, its name from the bookmarks beside it.
+  d.readRtf("{\\rtf1 a{\\*\\bkmkstart Gap_1}{\\*\\bkmkend Gap_1}{\\field{\\*\\fldinst { FORMTEXT }}{\\fldrslt xy}}"
+            "{\\*\\bkmkstart Gap_1}{\\*\\bkmkend Gap_1}b{\\*\\bkmkstart Kopf}{\\*\\bkmkend Kopf}}");
+  ASSERT_EQ(d.fields().size(), 1);
+  EXPECT_EQ(std::tuple(d.fields()[0].form.name, d.bookmarks().size()), std::tuple(QString("Gap_1"), 1));
+  EXPECT_TRUE(d.toRtf().contains("{\\*\\ffname Gap_1}"));
   // A field at the start of a table paragraph is read into its cell.
   d.readRtf("{\\rtf1\\trowd\\cellx2000\\pard\\intbl {\\field{\\*\\fldinst FORMTEXT}{\\fldrslt abc}}\\cell\\row}");
   ASSERT_EQ(d.fields().size(), 1);
