@@ -5,7 +5,7 @@
 // the first page header's table cell with the pupil's name, and the author.
 // One small reader per file format (formcontent_rtf.cpp, formcontent_odt.cpp,
 // formcontent_docx.cpp), each taking the layouts the word processors write;
-// read() picks the reader by the file's first bytes.
+// Read() picks the reader by the file's first bytes.
 //
 // Reading never writes, and a damaged file is an answer, not a crash: the
 // result then says why it cannot be used, in German.

@@ -8,11 +8,12 @@
 // empty bookmark of the field's name in front of the field instead. So a
 // field without \ffname is named by the bookmark that encloses it or that
 // touches it (ends where the field begins, or begins where it ends).
-#include <QStringView>
+#include <QString>
 #include <algorithm>
 #include <map>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/cp1252.h"
