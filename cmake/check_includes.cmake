@@ -3,8 +3,9 @@
 # A folder may include its own layer and those below. The program-wide
 # variables (app/variablen.h) may be reached from every folder of the main
 # program. The installer is built on its own and includes nothing of it but
-# the header-only German reasons for error codes (platform/fehlergrund.h),
-# so that both programs tell a failure the same way without linking.
+# two header-only pieces that need Qt Core alone: the German reasons for
+# error codes (platform/fehlergrund.h) and the loading of Qt's German texts
+# (platform/qtdeutsch.h), so that both programs speak alike without linking.
 #   cmake -DSRC=<source folder> -P check_includes.cmake
 set(rank_platform 0)
 set(rank_exercise 1)
@@ -26,7 +27,10 @@ foreach(f IN LISTS files)
       continue()
     endif()
     if(from STREQUAL "install")
-      string(COMPARE EQUAL "${target}" "platform/fehlergrund.h" ok)
+      set(ok FALSE)
+      if(target STREQUAL "platform/fehlergrund.h" OR target STREQUAL "platform/qtdeutsch.h")
+        set(ok TRUE)
+      endif()
     elseif(target STREQUAL "app/variablen.h")
       set(ok TRUE)
     elseif(DEFINED rank_${from} AND DEFINED rank_${to} AND NOT rank_${to} GREATER rank_${from})

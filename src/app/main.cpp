@@ -11,6 +11,7 @@
 #include "students/frmergebnisse.h"
 #include "students/frmschuelerliste.h"
 #include "platform/filehelper.h"
+#include "platform/qtdeutsch.h"
 #include "platform/ui.h"
 #include "platform/widget_ui.h"
 #include "word/exercisewindow.h"

@@ -7,9 +7,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
@@ -100,17 +97,6 @@ void frmInstall::installieren() {
   ran_ = true;
   result_ = runInstallation(*dialogs_, installerFolder_, userTemplatesFolder());
   accept();
-}
-
-QTranslator* installQtTranslations(QCoreApplication& app) {
-  auto* translator = new QTranslator(&app);
-  if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    delete translator;
-    return nullptr;
-  }
-  QCoreApplication::installTranslator(translator);
-  return translator;
 }
 
 }  // namespace qvinstall

@@ -4,10 +4,8 @@
 
 #include "installcore.h"
 
-class QCoreApplication;
 class QLabel;
 class QPushButton;
-class QTranslator;
 
 namespace qvinstall {
 
@@ -49,10 +47,5 @@ class frmInstall : public QDialog {
   Result result_;
   bool ran_ = false;
 };
-
-// Installs Qt's own German texts (standard buttons of the message boxes)
-// from the system's Qt translations; null when they are not there. The main
-// program has the same rule; the installer shares no code with it.
-QTranslator* installQtTranslations(QCoreApplication& app);
 
 }  // namespace qvinstall

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "installwindow.h"
+#include "platform/qtdeutsch.h"
 #include "version.h"
 
 namespace {
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
   if (const std::optional<int> rc = answerInfoOptions(argc, argv)) return *rc;
   QApplication app(argc, argv);
   QApplication::setApplicationName(qvinstall::kInstallerTitle);
-  qvinstall::installQtTranslations(app);
+  qv::installQtTranslations(app);
   qvinstall::frmInstall window(QApplication::applicationDirPath());
   window.show();
   window.exec();

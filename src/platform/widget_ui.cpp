@@ -5,10 +5,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStandardPaths>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -118,17 +115,6 @@ QString WidgetInteraction::saveFile(const FileDialogRequest& r) {
 
 QString WidgetInteraction::chooseFolder(const QString& title, const QString& startFolder) {
   return QFileDialog::getExistingDirectory(parent(), title, startPath({{}, {}, startFolder, {}}));
-}
-
-QTranslator* installQtTranslations(QCoreApplication& app) {
-  auto* translator = new QTranslator(&app);
-  if (!translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    delete translator;
-    return nullptr;
-  }
-  QCoreApplication::installTranslator(translator);
-  return translator;
 }
 
 void WidgetInteraction::setWaitCursor(bool wait) {

@@ -5,8 +5,6 @@
 
 #include "platform/ui.h"
 
-class QCoreApplication;
-class QTranslator;
 
 namespace qv {
 
@@ -29,12 +27,6 @@ class WidgetInteraction final : public UserInteraction {
   QPointer<QWidget> owner_;
   int waitDepth_ = 0;
 };
-
-// Loads Qt's own German texts (standard buttons, file and print dialogs)
-// from the system's Qt translations and installs them in app. Null when they
-// are not there (the dialogs then stay English); else the translator, which
-// app owns.
-QTranslator* installQtTranslations(QCoreApplication& app);
 
 // Pixels for a length in twips (1/1440 inch) at the screen's logical DPI.
 int twipsToPixels(int twips, bool horizontal = true);

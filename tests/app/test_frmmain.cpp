@@ -21,6 +21,7 @@
 #include "common/umgebung.h"
 #include "installwindow.h"
 #include "platform/editor_widget.h"
+#include "platform/qtdeutsch.h"
 #include "platform/widget_ui.h"
 
 using namespace qv;
@@ -68,10 +69,10 @@ TEST(Dialoge, EveryFilterListsItsFiles) {
   EXPECT_EQ(listed(dir.path(), "Textdatei (*.txt)|*.txt|Alle Dateien *.*|*.*"), QStringList{"c.txt"});
 }
 
-// The main program and the installer (with its own copy of the rule).
+// Both programs load them through the same header.
 TEST(Dialoge, QtsOwnTextsAreGerman) {
-  for (auto load : {&installQtTranslations, &qvinstall::installQtTranslations}) {
-    const std::unique_ptr<QTranslator> translator(load(*qApp));
+  {
+    const std::unique_ptr<QTranslator> translator(qv::installQtTranslations(*qApp));
     ASSERT_NE(translator, nullptr) << "Qt's German translations (qt6-translations-l10n) are missing";
     QDialogButtonBox box(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
     QFileDialog dlg;
