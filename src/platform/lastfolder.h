@@ -19,6 +19,9 @@ inline const QString kSeite = QStringLiteral("Seite");    // web pages
 inline const QString kExport = QStringLiteral("Export");  // files for learning platforms
 inline const QString kTabelle = QStringLiteral("Tabelle");  // tables of results
 
+// The key under which the results window keeps the master it judged last.
+inline const QString kLetzteVorlage = QStringLiteral("Ergebnisse/Uebung");
+
 // The folder a dialog for kind starts in: the one last used for that kind
 // when it still exists, else fallback when it exists, else the user's
 // documents folder (else the home folder). Never the program's own folder.

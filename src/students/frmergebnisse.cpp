@@ -27,7 +27,7 @@ namespace {
 enum Spalte { kId, kName, kZustand, kRichtig, kFalsch, kLeer, kVersuche, kProzent, kErsteLuecke };
 const QColor kLeerFarbe(238, 238, 238);
 // The keys that keep the master and the list or folder used last.
-const QString kLetzteUebung = QStringLiteral("Ergebnisse/Uebung");
+const QString& kLetzteUebung = lastfolder::kLetzteVorlage;
 const QString kLetzteKopien = QStringLiteral("Ergebnisse/Kopien");
 }  // namespace
 

@@ -8,6 +8,10 @@
 #include <algorithm>
 
 #include "platform/docengine.h"
+#include "platform/filehelper.h"
+#include "platform/formcontent.h"
+#include "platform/lastfolder.h"
+#include "platform/textfile.h"
 #include "platform/tools.h"
 #include "platform/ui.h"
 #include "word/modword.h"
@@ -119,11 +123,72 @@ QStringList LueckenZeile::loesungen() const {
   return out;
 }
 
-QList<LueckenZeile> LueckenZeilen(const engine::Document& doc) {
-  const QString text = unscrambled(doc, QStringLiteral("LSTDET"));
+namespace {
+// The rows of a descrambled LSTDET; empty when the exercise has no solutions.
+QStringList zeilenAus(const QString& text) {
   if (text.isEmpty()) return {};
   QStringList rows = text.split(kCrLf);
   if (rows.size() > 1 && rows.last().isEmpty()) rows.removeLast();
+  return rows;
+}
+
+// Solutions that do not descramble into COUNT rows of fields. Word
+// processors that drop control characters from variables when they save
+// (LibreOffice keeps only the tab) take characters out of the scrambled
+// text, and everything behind the first of them descrambles with the key
+// shifted.
+bool beschaedigt(const QString& lstdet, const QString& count) {
+  const QStringList rows = zeilenAus(XorWithKey(lstdet, ExercisePassword()));
+  bool ok = false;
+  const int n = count.toInt(&ok);
+  if (rows.isEmpty() || !ok) return false;
+  return rows.size() != n ||
+         std::any_of(rows.begin(), rows.end(), [](const QString& r) { return r.count(kSep) < 4; });
+}
+
+bool beschaedigt(const engine::Document& doc) {
+  return beschaedigt(doc.variableValue(QStringLiteral("LSTDET")).value_or(QString()),
+                     doc.variableValue(QStringLiteral("COUNT")).value_or(QString()));
+}
+
+// The masters known on this machine: the one the student list window hands
+// out (kept in its settings file) and the one the results window judged last.
+QStringList bekannteVorlagen() {
+  QStringList out;
+  const QString ini = files::JoinPath(files::writableProgramFolder(), QStringLiteral("Vodedarivo.ini"));
+  if (const auto text = textfile::read(ini))
+    out << textfile::splitLines(*text).value(0).split(QLatin1Char(';')).value(1).trimmed();
+  out << lastfolder::stored(lastfolder::kLetzteVorlage).toString();
+  out.removeAll(QString());
+  return out;
+}
+
+// Takes the scrambled variables from a known master with the copy's GUID.
+bool stelleLoesungenWiederHer(engine::Document& doc) {
+  const QString guid = doc.variableValue(QStringLiteral("GUID")).value_or(QString());
+  if (guid.isEmpty()) return false;
+  for (const QString& pfad : bekannteVorlagen()) {
+    const auto bytes = textfile::readBytes(pfad);
+    if (!bytes) continue;
+    const form::ReadResult r = form::Read(*bytes);
+    if (!r.content || r.content->variable(QStringLiteral("GUID")) != guid) continue;
+    const QString lstdet = r.content->variable(QStringLiteral("LSTDET")).value_or(QString());
+    if (lstdet.isEmpty() || beschaedigt(lstdet, r.content->variable(QStringLiteral("COUNT")).value_or(QString())))
+      continue;
+    const bool saved = doc.saved();
+    for (const QString& name : {QStringLiteral("LSTDET"), QStringLiteral("LSTIH"), QStringLiteral("LSTGF")})
+      doc.setVariable(name, r.content->variable(name).value_or(QString()));
+    doc.setSaved(saved);
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
+QList<LueckenZeile> LueckenZeilen(const engine::Document& doc) {
+  // Damaged solutions would judge every answer wrong: none at all instead.
+  if (beschaedigt(doc)) return {};
+  const QStringList rows = zeilenAus(unscrambled(doc, QStringLiteral("LSTDET")));
   QList<LueckenZeile> out;
   for (const QString& row : rows) {
     const QStringList f = row.split(kSep);
@@ -279,6 +344,10 @@ void DocumentOpen(engine::Document& doc) {
     if (form.entryMacro.isEmpty()) form.entryMacro = QStringLiteral("Got_Focus");
     if (form.exitMacro.isEmpty()) form.exitMacro = QStringLiteral("Lost_Focus");
   }
+  if (beschaedigt(doc) && !stelleLoesungenWiederHer(doc))
+    showMessage(QStringLiteral("Die Lösungen dieser Kopie sind beim Speichern in einem anderen Programm verloren "
+                               "gegangen. Die Lücken können nicht geprüft werden."),
+                Icon::Exclamation);
   const UebungsStand st = UebungsStand::lesen(doc);
   const bool judged = !LueckenZeilen(doc).isEmpty();
   int first = 0, gap1 = 0;

@@ -6,12 +6,14 @@
 // - "Document_Open": gives the fields and header words the look their saved
 //   state asks for, selects the first gap and, in a pupil's copy (TEMPLATE
 //   "0"), puts the pupil's name from the first-page header into the window
-//   caption.
+//   caption. A copy whose scrambled solutions were damaged by another word
+//   processor takes them from a master of the same GUID known on this
+//   machine; without one the pupil is told that the gaps cannot be checked.
 // - "Got_Focus": highlights the selected form field.
 // - "Lost_Focus": judges the selected gap field against its gap row (the
 //   rows of LSTDET are in gap order: row k belongs to "Gap_k"), counts the
 //   attempt and colours the field. Without gap rows (a worksheet made
-//   without solutions) nothing is judged.
+//   without solutions, or damaged ones) nothing is judged.
 // - "MarkSingleField": marks the selected header word as used, or clears
 //   the mark again.
 //
