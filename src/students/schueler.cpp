@@ -73,9 +73,8 @@ int SchuelerListe::indexOfId(int id) const {
   return -1;
 }
 
+// Beside the program where it may write there, else in the user's folder.
 QString SchuelerListe::iniPath() {
-  const QString beside = files::JoinPath(files::programFolder(), QStringLiteral("Vodedarivo.ini"));
-  if (files::isWritableFolder(files::programFolder())) return beside;
   return files::JoinPath(files::writableProgramFolder(), QStringLiteral("Vodedarivo.ini"));
 }
 
