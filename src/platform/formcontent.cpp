@@ -41,7 +41,10 @@ std::optional<std::map<QString, QByteArray>> ZipMembers(const QByteArray& zip, c
       *reason = QStringLiteral("der Teil '%1' des ZIP-Archivs ist nicht lesbar").arg(name);
       return std::nullopt;
     }
-    QByteArray data = member.read(kMaxMember + 1);
+    // One byte more than the entry says it holds shows an entry that lies
+    // about its size; reading up to the limit instead would reserve the
+    // whole limit for every entry.
+    QByteArray data = member.read(static_cast<qint64>(info.uncompressedSize) + 1);
     member.close();
     if (member.getZipError() != UNZ_OK || static_cast<quint64>(data.size()) != info.uncompressedSize) {
       *reason = QStringLiteral("der Teil '%1' des ZIP-Archivs ist beschädigt").arg(name);
