@@ -22,6 +22,10 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -61,7 +65,13 @@ const QStringList kKopieMuster = {QStringLiteral("*.doc"), QStringLiteral("*.rtf
 // saved under a new name left the old copy beside it); the note names the
 // files passed over.
 void neuesteZaehlt(Einsendung& e, QFileInfoList dateien) {
-  if (dateien.size() < 2) return;
+  if (dateien.isEmpty()) return;
+  // The named copy is gone, the pupil's one file under another name or type
+  // (07_kind.odt for 07_kind.doc) is the copy handed in.
+  if (dateien.size() == 1) {
+    if (!QFileInfo::exists(e.datei)) e.datei = dateien[0].absoluteFilePath();
+    return;
+  }
   std::stable_sort(dateien.begin(), dateien.end(),
                    [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() > b.lastModified(); });
   QStringList alt;
@@ -93,6 +103,12 @@ class Word97Umwandlung {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (ein.isEmpty() || soffice.isEmpty()) return;
     QProcess p;
+#ifdef Q_OS_UNIX
+    // soffice hands the work to a child of its own, which outlives a killed
+    // soffice and keeps the temporary folder busy: the conversion runs in a
+    // process group of its own, and a timeout ends the whole group.
+    p.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=") +
                                      QUrl::fromLocalFile(ordner_.filePath(QStringLiteral("profil"))).toString(),
                                  QStringLiteral("--headless"), QStringLiteral("--norestore"),
@@ -100,6 +116,9 @@ class Word97Umwandlung {
                                  ordner_.filePath(QStringLiteral("aus"))} +
                          ein);
     if (!p.waitForFinished(60'000 + 2'000 * static_cast<int>(ein.size()))) {
+#ifdef Q_OS_UNIX
+      if (p.processId() > 0) ::kill(-static_cast<pid_t>(p.processId()), SIGKILL);
+#endif
       p.kill();
       p.waitForFinished(5'000);
     }

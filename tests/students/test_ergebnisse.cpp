@@ -29,6 +29,7 @@
 #include "common/uebungsdoc.h"
 #include "platform/docengine.h"
 #include "platform/formcontent.h"
+#include "platform/formcontent_zip.h"
 #include "platform/lastfolder.h"
 #include "common/scripted_ui.h"
 #include "platform/textfile.h"
@@ -467,6 +468,15 @@ TEST_F(Ergebnisse, CopiesOfOtherWordProcessorsAreJudgedAndDamagedOnesGiveTheirRe
   ASSERT_EQ(beide.size(), 1);
   EXPECT_EQ(std::tuple(beide[0].id, beide[0].richtig, beide[0].hinweis),
             std::tuple(QString("07"), 2, u8("2 Dateien dieses Schülers, die neueste zählt; nicht gezählt: 07_alt.doc")));
+  // The list names the .doc, the pupil handed in only an ODT of it.
+  QFile::remove(zwei.filePath("07_alt.doc"));
+  qvtest::writeFile(zwei.filePath("liste.txt"), "Kind;;07_kind.doc\r\n");
+  const auto nurOdt = WerteAus(*v, *EinsendungenAusListe(zwei.filePath("liste.txt"))).schueler;
+  EXPECT_EQ(std::tuple(nurOdt.value(0).datei, nurOdt.value(0).richtig), std::tuple(zwei.filePath("07_neu.odt"), 2));
+  // A zip entry is read into memory of its own size, not of the size limit.
+  QString grund;
+  const auto teile = form::ZipMembers(qvtest::readFile(d.filePath("4_libre.odt")), {"content.xml"}, &grund);
+  EXPECT_LT(teile.value().at("content.xml").capacity(), 2 * content.size() + 4096);
 }
 
 // "% richtig" rounds, per pupil, per gap and for the class (2 of 3 is 67).
