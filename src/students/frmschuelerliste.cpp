@@ -187,8 +187,10 @@ void frmSchuelerListe::neueZeile() {
   z.ID = QStringLiteral("%1").arg(naechste, static_cast<int>(stellen), 10, QLatin1Char('0'));
   z.hasKey = false;
   liste_.rows.append(z);
-  // The record of that number, where the records reach up to it.
-  if (gSchueler.size() == naechste - 1) gSchueler.append(SchuelerDaten{});
+  // The record of that number starts empty, also where a removed pupil's
+  // was: a later import rebuilds the rows from the records.
+  while (gSchueler.size() < naechste) gSchueler.append(SchuelerDaten{});
+  gSchueler[naechste - 1] = SchuelerDaten{};
   gemerkt_ = naechste;
 }
 

@@ -89,7 +89,7 @@ TEST_F(Window, DoubleClicksAddPupilsByHandAndEntfRemovesOne) {
   EXPECT_EQ(std::tuple(berta->text(0), berta->text(1), berta->text(2), gSchueler.value(1).Name),
             std::tuple("2", "Berta", "/k", "Berta"));
   // No keeps the pupil, Yes removes it.
-  w.lstListe->setCurrentItem(w.lstListe->topLevelItem(0));
+  w.lstListe->setCurrentItem(w.lstListe->topLevelItem(1));
   ui.answerMessage(Answer::No);
   ui.answerMessage(Answer::Yes);
   QTest::keyClick(w.lstListe, Qt::Key_Delete);
@@ -97,10 +97,16 @@ TEST_F(Window, DoubleClicksAddPupilsByHandAndEntfRemovesOne) {
   QTest::keyClick(w.lstListe, Qt::Key_Delete);
   ASSERT_EQ(w.lstListe->topLevelItemCount(), 1);
   EXPECT_EQ(std::tuple(w.lstListe->topLevelItem(0)->text(1), ui.messageTexts().value(0)),
-            std::tuple("Berta", qvtest::u8("Soll „Anna“ aus der Schülerliste entfernt werden?")));
-  ui.answerMessage(Answer::No);  // an import behind the list does not bring her back
+            std::tuple("Anna", qvtest::u8("Soll „Berta“ aus der Schülerliste entfernt werden?")));
+  // Pupil 2 entered anew gets nothing of the removed Berta's, and an import
+  // behind the list does not bring Berta back.
+  ui.answerInput("Cara");
+  doubleClick(w.lstListe, {20, w.lstListe->viewport()->height() - 4});
+  ui.answerMessage(Answer::No);
   loadList(w, "Cem\r\n");
-  EXPECT_EQ(std::tuple(w.lstListe->topLevelItem(0)->text(1), w.lstListe->topLevelItemCount()), std::tuple("Berta", 2));
+  ASSERT_EQ(w.lstListe->topLevelItemCount(), 3);
+  EXPECT_EQ(std::tuple(w.lstListe->topLevelItem(1)->text(0), w.lstListe->topLevelItem(1)->text(1),
+                       w.lstListe->topLevelItem(1)->text(2)), std::tuple("2", "Cara", ""));
 }
 
 // Names show whole; folders and file names as far as the screen lets the
