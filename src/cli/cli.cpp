@@ -9,7 +9,6 @@
 #include "html/htmlexercise.h"
 #include "platform/docengine.h"
 #include "platform/filehelper.h"
-#include "platform/textfile.h"
 #include "platform/tools.h"
 #include "platform/ui.h"
 #include "students/ergebnisse.h"
@@ -344,8 +343,9 @@ int plattform(const QStringList& args, Plattform p, QTextStream& err) {
     const QString stem = SichererDateiname((alle ? titel : gCaption).trimmed());
     o.ziel = (stem.isEmpty() ? QStringLiteral("Übung") : stem) + ExportEndung(p);
   }
-  if (!textfile::writeBytes(QDir::current().absoluteFilePath(o.ziel), e.daten)) {
-    fehler(err, QStringLiteral("Die Datei konnte nicht gespeichert werden: ") + o.ziel);
+  QString grund;
+  if (!files::saveWhole(QDir::current().absoluteFilePath(o.ziel), e.daten, &grund)) {
+    fehler(err, QStringLiteral("Die Datei konnte nicht gespeichert werden: ") + o.ziel + QStringLiteral(": ") + grund);
     return kSchreiben;
   }
   return kOk;

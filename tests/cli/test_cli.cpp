@@ -116,6 +116,8 @@ TEST(Cli, ErrorsAndExitCodes) {
   // A missing input file is named.
   EXPECT_EQ(cli({"luecken", "/nirgends/mappe.qbm", "1"}).err, "vodedarivo: Die Mappe \"/nirgends/mappe.qbm\" gibt es nicht\n");
   EXPECT_EQ(cli({"ergebnisse", "/tmp", "--uebung", "weg.doc"}).err, u8("vodedarivo: Die Übung \"weg.doc\" gibt es nicht\n"));
+  // A file that cannot be written says why.
+  EXPECT_TRUE(cli({"moodle", k, "1", "-o", "/nirgends/x.xml"}).err.endsWith(": nicht gefunden\n"));
 }
 
 TEST(Cli, DocWritesTheFormDocumentAndItsPdf) {
