@@ -224,14 +224,14 @@ std::optional<QList<Einsendung>> EinsendungenAusListe(const QString& listPath) {
     e.datei = f.value(2);
     if (!e.datei.isEmpty() && QFileInfo(e.datei).isRelative()) e.datei = beside.filePath(e.datei);
     e.id = idAusDatei(e.datei);
-    // The pupil's files beside the named copy: those of its ID, or of its
-    // name saved as another type.
+    // The pupil's files beside the named copy: its name saved as another
+    // type. Not every file of its ID: classes handed out into one shared
+    // folder have the same IDs, and another class's pupil must not count.
     const QFileInfo named(e.datei);
     QFileInfoList eigene;
     if (!e.datei.isEmpty())
       for (const QFileInfo& fi : named.absoluteDir().entryInfoList(kKopieMuster, QDir::Files))
-        if (e.id.isEmpty() ? fi.completeBaseName() == named.completeBaseName() : idAusDatei(fi.filePath()) == e.id)
-          eigene << fi;
+        if (fi.completeBaseName() == named.completeBaseName()) eigene << fi;
     neuesteZaehlt(e, eigene);
     if (e.id.isEmpty()) e.id = QStringLiteral("%1").arg(i + 1, digits, 10, QLatin1Char('0'));
     out << e;

@@ -468,8 +468,12 @@ TEST_F(Ergebnisse, CopiesOfOtherWordProcessorsAreJudgedAndDamagedOnesGiveTheirRe
   ASSERT_EQ(beide.size(), 1);
   EXPECT_EQ(std::tuple(beide[0].id, beide[0].richtig, beide[0].hinweis),
             std::tuple(QString("07"), 2, u8("2 Dateien dieses Schülers, die neueste zählt; nicht gezählt: 07_alt.doc")));
+  // A list counts the copy it names, not a newer file of another class's
+  // pupil with the same ID in a shared folder.
+  qvtest::writeFile(zwei.filePath("liste.txt"), "Kind;;07_alt.doc\r\n");
+  EXPECT_EQ(EinsendungenAusListe(zwei.filePath("liste.txt"))->value(0).datei, zwei.filePath("07_alt.doc"));
   // The list names the .doc, the pupil handed in only an ODT of it.
-  qvtest::writeFile(zwei.filePath("liste.txt"), "Kind;;07_kind.doc\r\n");
+  qvtest::writeFile(zwei.filePath("liste.txt"), "Kind;;07_neu.doc\r\n");
   EXPECT_TRUE(QFile::remove(zwei.filePath("07_alt.doc")) &&
               WerteAus(*v, *EinsendungenAusListe(zwei.filePath("liste.txt"))).schueler.value(0).richtig == 2);
   QString grund;  // a zip entry is read into memory of its own size, not of the size limit
