@@ -284,12 +284,13 @@ QString UeberschreibenFrage(const QString& datei, int ausgefuellt, int luecken) 
 
 namespace {
 // The reason a row gets no copy before anything is asked or written, or an
-// empty text. A name without a folder would land in whatever folder the
-// program runs in; a link in a pupil's folder may point anywhere.
+// empty text. A name without a folder, or below a relative folder, would
+// land in whatever folder the program runs in; a link in a pupil's folder
+// may point anywhere.
 QString ohneKopie(const QString& target, const QString& master) {
   if (target.isEmpty()) return QStringLiteral("kein Dateiname");
   const QFileInfo fi(target);
-  if (!QDir::fromNativeSeparators(target).contains(QLatin1Char('/'))) return QStringLiteral("kein Zielordner");
+  if (fi.isRelative()) return QStringLiteral("kein Zielordner");
   if (fi.isSymLink()) return fi.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben");
   if (fi.exists() && fi.canonicalFilePath() == QFileInfo(master).canonicalFilePath())
     return fi.fileName() + QStringLiteral(" ist die Übungsvorlage selbst und wird nicht überschrieben");
