@@ -11,6 +11,8 @@ namespace {
 bool erlaubt(const QString& s, qsizetype i) {
   const QChar c = s[i];
   const char16_t u = c.unicode();
+  // DEL and the C1 controls are control characters too, though XML allows them.
+  if (u >= 0x7F && u <= 0x9F) return false;
   if (u >= 0x20 && u < 0xD800) return true;
   if (c.isHighSurrogate()) return i + 1 < s.size() && s[i + 1].isLowSurrogate();
   if (c.isLowSurrogate()) return i > 0 && s[i - 1].isHighSurrogate();

@@ -45,8 +45,8 @@ LueckenText ZerlegeBlatt(const ExportBlatt& blatt);
 // quotation marks (straight and typographic), the answer itself first.
 QStringList Schreibvarianten(const QString& antwort);
 
-// The text without the control characters other than tab, LF and CR and
-// without the code points that XML cannot carry.
+// The text without the control characters other than tab, LF and CR (C0,
+// DEL and C1) and without the code points that XML cannot carry.
 QString OhneSteuerzeichen(const QString& s);
 
 // "&", "<", ">" and '"' as entities, appended to out; with a mark other

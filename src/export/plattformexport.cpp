@@ -10,7 +10,6 @@
 #include "html/htmlexercise.h"
 #include "platform/filehelper.h"
 #include "platform/lastfolder.h"
-#include "platform/textfile.h"
 #include "platform/ui.h"
 
 namespace qv {
@@ -61,8 +60,10 @@ void CreatePlattformExercise(Plattform p) {
   r.fileName = lastfolder::proposedName(gCaption, endung, QStringLiteral("Übung"));
   const QString path = lastfolder::askSavePath(r, lastfolder::kExport, endung);
   if (path.isEmpty()) return;
-  if (!textfile::writeBytes(path, e.daten)) {
-    showMessage(QStringLiteral("Die Datei konnte nicht gespeichert werden:") + QStringLiteral("\r\n\r\n") + path,
+  QString grund;
+  if (!files::saveWhole(path, e.daten, &grund)) {
+    showMessage(QStringLiteral("Die Datei konnte nicht gespeichert werden:") + QStringLiteral("\r\n\r\n") + path +
+                    (grund.isEmpty() ? QString() : QStringLiteral("\r\n") + grund),
                 Icon::Exclamation);
     return;
   }

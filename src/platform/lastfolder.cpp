@@ -69,8 +69,12 @@ QString safeFileName(const QString& text) {
 }
 
 QString proposedName(const QString& caption, const QString& extension, const QString& fallback) {
-  // A file name holds at most 255 bytes; a long caption loses its end.
-  QString stem = safeFileName(caption.trimmed()).left(120).trimmed();
+  // A file name holds at most 255 bytes, not characters: a long caption
+  // loses its end, cut to 200 bytes of UTF-8 and never inside a character.
+  QString stem = safeFileName(caption.trimmed()).left(200);
+  while (stem.toUtf8().size() > 200 || (!stem.isEmpty() && stem.back().isHighSurrogate()))
+    stem.chop(stem.size() > 1 && stem.back().isLowSurrogate() ? 2 : 1);
+  stem = stem.trimmed();
   if (stem.isEmpty()) stem = fallback;
   return stem + QLatin1Char('.') + extension;
 }

@@ -41,7 +41,7 @@ void store(const QString& key, const QVariant& value);
 // An empty text stays empty.
 QString safeFileName(const QString& text);
 // The name a save dialog proposes for a document captioned caption:
-// safeFileName of the trimmed caption (its first 120 characters) + "." +
+// safeFileName of the trimmed caption (at most 200 bytes of it) + "." +
 // extension, or fallback + "." + extension when the caption is empty.
 QString proposedName(const QString& caption, const QString& extension, const QString& fallback);
 

@@ -1,12 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 #include "platform/produkt.h"
-
-class QObject;
 
 // Everything that asks or tells the user goes through this interface, so
 // that tests can script the answers and read what was shown.
@@ -94,7 +93,8 @@ class AskingWindow {
   AskingWindow& operator=(const AskingWindow&) = delete;
 
  private:
-  QObject* previous_;
+  // Guarded: the outer window may close while an inner scope is alive.
+  QPointer<QObject> previous_;
 };
 // The window of the innermost AskingWindow alive; null when there is none
 // (or it has gone).

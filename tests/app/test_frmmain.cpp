@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListView>
@@ -21,6 +22,7 @@
 #include "common/umgebung.h"
 #include "installwindow.h"
 #include "platform/editor_widget.h"
+#include "platform/lastfolder.h"
 #include "platform/qtdeutsch.h"
 #include "platform/widget_ui.h"
 
@@ -89,11 +91,19 @@ TEST(Dialoge, TheAskingWindowOwnsItsDialogs) {
   QTemporaryDir home;
   qvtest::Env env{{"HOME", home.path().toUtf8()}, {"XDG_CONFIG_HOME", home.filePath(".config").toUtf8()}};
   QDir(home.path()).mkpath("Documents");
-  QWidget main, doc;
+  QWidget main, doc, *outer = new QWidget;
   doc.setObjectName("doc");
   WidgetInteraction ui(&main);
-  const AskingWindow asking(&doc);
-  EXPECT_EQ(saveDialogOwner(ui), "doc|" + home.filePath("Documents"));
+  const AskingWindow around(outer);
+  {
+    const AskingWindow asking(&doc);
+    EXPECT_EQ(saveDialogOwner(ui), "doc|" + home.filePath("Documents"));
+    delete outer;  // closed while the inner scope is alive: forgotten, not dangling
+  }
+  EXPECT_EQ(askingWindow(), nullptr);
+  // A proposed name fits the file system also for 3 and 4 bytes a character.
+  for (const QString& c : {QString(150, QChar(0x6F22)), "a" + qvtest::u8("😀").repeated(100)})
+    EXPECT_TRUE(QFile(home.filePath(lastfolder::proposedName(c, "html", "x"))).open(QIODevice::WriteOnly));
 }
 
 TEST(frmMain, FormatSwitchEnablesTheWorksheetEntries) {
