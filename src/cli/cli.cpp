@@ -150,9 +150,26 @@ bool lueckenPassen(QTextStream& err) {
   return !meldung;
 }
 
-// Makes worksheet nummer of the workbook the current one, as a click on its
-// tab does, and builds its gap list for a web page. For an exercise to be
-// built (bauen) a worksheet whose gaps miss the text is refused.
+// Makes worksheet nummer (1-based) of the read workbook m the current one, as
+// a click on its tab does, and builds its gap list for a web page. For an
+// exercise to be built (bauen) a worksheet whose gaps miss the text is refused.
+int macheAktuell(const QString& path, const MappenInhalt& m, int nummer, QTextStream& err, int& count, bool fuerHtml,
+                 bool bauen) {
+  UebernimmMappe(path, m);
+  SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
+  if (bauen && !lueckenPassen(err)) return kMappe;
+  // The gap kind of type 103 is read from the worksheet's own text.
+  if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
+  gFormatDoc = !fuerHtml;
+  if (fuerHtml) {
+    bool withDetails = true;
+    count = BuildGapList(true, withDetails);
+  }
+  return kOk;
+}
+
+// Reads the workbook and makes worksheet nummerText the current one
+// (macheAktuell), after checking the number.
 int waehle(const QString& path, const QString& nummerText, QTextStream& err, int& count, bool fuerHtml,
            bool bauen = true) {
   bool ok = false;
@@ -169,17 +186,7 @@ int waehle(const QString& path, const QString& nummerText, QTextStream& err, int
                     .arg(m.arbeitsblaetter.size()));
     return kArgs;
   }
-  UebernimmMappe(path, m);
-  SetCurrentWorksheet(m.arbeitsblaetter[nummer - 1]);
-  if (bauen && !lueckenPassen(err)) return kMappe;
-  // The gap kind of type 103 is read from the worksheet's own text.
-  if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
-  gFormatDoc = !fuerHtml;
-  if (fuerHtml) {
-    bool withDetails = true;
-    count = BuildGapList(true, withDetails);
-  }
-  return kOk;
+  return macheAktuell(path, m, nummer, err, count, fuerHtml, bauen);
 }
 
 int luecken(const QString& path, const QString& nummer, QTextStream& out, QTextStream& err) {
@@ -311,18 +318,11 @@ int plattform(const QStringList& args, Plattform p, QTextStream& err) {
   QList<ExportBlatt> blaetter;
   for (const QString& nummer : std::as_const(nummern)) {
     int count = 0;
-    if (!alle) {
-      if (const int rc = waehle(o.rest[0], nummer, err, count, true); rc != kOk) return rc;
-    } else {
-      // The workbook read once: each worksheet made the current one as a tab click does.
-      UebernimmMappe(o.rest[0], m);
-      SetCurrentWorksheet(m.arbeitsblaetter[nummer.toInt() - 1]);
-      if (!lueckenPassen(err)) return kMappe;
-      if (uebungstyp::loesung(gUebungstyp) == uebungstyp::Loesung::Haelfte) LoadRichText(txtText(), gArbeitsblattRTF);
-      gFormatDoc = false;
-      bool withDetails = true;
-      BuildGapList(true, withDetails);
-    }
+    // With "alle" the workbook is read once for all its worksheets.
+    if (const int rc = alle ? macheAktuell(o.rest[0], m, nummer.toInt(), err, count, true, true)
+                            : waehle(o.rest[0], nummer, err, count, true);
+        rc != kOk)
+      return rc;
     // With "alle" a form that does not fit a worksheet gives way to its preselection.
     QString wortliste = o.wortliste;
     const int form = wortliste.toInt();
