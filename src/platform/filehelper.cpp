@@ -103,6 +103,8 @@ QString writableProgramFolder() {
   return userDataFolder();
 }
 
+QString studentListIni() { return JoinPath(writableProgramFolder(), QStringLiteral("Vodedarivo.ini")); }
+
 namespace {
 // The calls of saveWhole since failWrites, and the ones that are to fail.
 int gSaveCalls = 0, gFailFrom = 0, gFailUntil = 0;

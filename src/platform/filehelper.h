@@ -35,6 +35,9 @@ QString userDataFolder();
 // generated page, settings): the program folder when it is writable,
 // otherwise the per-user data folder.
 QString writableProgramFolder();
+// The student list window's settings file "Vodedarivo.ini" (its target folder
+// and the exercise it hands out), in the writable program folder.
+QString studentListIni();
 // The user-templates folder of the document engine: the per-user data folder
 // plus "Vorlagen" (created on demand). The environment variable
 // QV_TEMPLATES_DIR overrides it (tests). The installer keeps its own copy of

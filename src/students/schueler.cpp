@@ -73,10 +73,7 @@ int SchuelerListe::indexOfId(int id) const {
   return -1;
 }
 
-// Beside the program where it may write there, else in the user's folder.
-QString SchuelerListe::iniPath() {
-  return files::JoinPath(files::writableProgramFolder(), QStringLiteral("Vodedarivo.ini"));
-}
+QString SchuelerListe::iniPath() { return files::studentListIni(); }
 
 void SchuelerListe::LeseIni() {
   // Read from where SchreibeIni writes, so the teacher's paths come back.

@@ -155,8 +155,7 @@ bool beschaedigt(const engine::Document& doc) {
 // out (kept in its settings file) and the one the results window judged last.
 QStringList bekannteVorlagen() {
   QStringList out;
-  const QString ini = files::JoinPath(files::writableProgramFolder(), QStringLiteral("Vodedarivo.ini"));
-  if (const auto text = textfile::read(ini))
+  if (const auto text = textfile::read(files::studentListIni()))
     out << textfile::splitLines(*text).value(0).split(QLatin1Char(';')).value(1).trimmed();
   out << lastfolder::stored(lastfolder::kLetzteVorlage).toString();
   out.removeAll(QString());
