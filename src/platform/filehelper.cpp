@@ -122,10 +122,15 @@ void failWrites(int from, int count) {
 // a fresh name in the target's folder (created exclusively, which no link
 // can redirect), and rename(2) puts it in place of the path itself: a link
 // that turns up meanwhile is replaced, never followed.
+QString linkGrund(const QString& path) {
+  const QFileInfo fi(path);
+  return fi.isSymLink() ? fi.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben") : QString();
+}
+
 bool saveWhole(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error) {
   const QFileInfo target(path);
-  if (target.isSymLink()) {
-    if (error) *error = target.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben");
+  if (const QString link = linkGrund(path); !link.isEmpty()) {
+    if (error) *error = link;
     return false;
   }
   const bool fault = gFailFrom > 0 && ++gSaveCalls >= gFailFrom && gSaveCalls < gFailUntil;

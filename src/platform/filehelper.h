@@ -45,6 +45,10 @@ QString studentListIni();
 QString userTemplatesFolder();
 bool isWritableFolder(const QString& folder);
 
+// Why nothing is written at path: it is a symbolic link, which a write would
+// follow to wherever it points. Empty when path is no link.
+QString linkGrund(const QString& path);
+
 // The one way the program writes a file whole: the content goes to a
 // temporary file beside the target, which replaces the target only once
 // everything is written. A failed write leaves an earlier file as it was.

@@ -288,7 +288,7 @@ QString ohneKopie(const QString& target, const QString& master) {
   if (target.isEmpty()) return QStringLiteral("kein Dateiname");
   const QFileInfo fi(target);
   if (fi.isRelative()) return QStringLiteral("kein Zielordner");
-  if (fi.isSymLink()) return fi.fileName() + QStringLiteral(" ist eine Verknüpfung und wird nicht überschrieben");
+  if (const QString link = files::linkGrund(target); !link.isEmpty()) return link;
   if (fi.exists() && fi.canonicalFilePath() == QFileInfo(master).canonicalFilePath())
     return fi.fileName() + QStringLiteral(" ist die Übungsvorlage selbst und wird nicht überschrieben");
   return {};
